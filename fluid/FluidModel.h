@@ -1,0 +1,51 @@
+// FluidModel: the abstract fluid state behind which both engines (CPU and GPU) live.
+//
+// A square grid of N x N interior cells with one ring of boundary cells (GridSize = N + 2 per side), carrying a
+// density field and a two-component velocity field, advanced by Stam's stable-fluids method. Cell (i, j) is column i,
+// row j, stored at IX(i, j) = i + GridSize * j. Input reaches the simulation only through the source fields
+// (addDensity / addVelocity); step() consumes them and clears them.
+#pragma once
+
+#include <cstdint>
+
+namespace vornix {
+
+class FluidModel {
+public:
+    FluidModel(std::uint32_t n, float viscosity, float dt, float diffusion)
+        : N(n), GridSize(n + 2), Viscosity(viscosity), DT(dt), Diffusion(diffusion)
+    {
+    }
+    FluidModel(const FluidModel&) = delete;
+    FluidModel& operator=(const FluidModel&) = delete;
+    virtual ~FluidModel() = default;
+
+    // clearVelocity, then clearDensity.
+    virtual void reset() = 0;
+    // u, v, uPrev, vPrev := 0 in every cell, boundary included.
+    virtual void clearVelocity() = 0;
+    // dens, densPrev := 0 in every cell.
+    virtual void clearDensity() = 0;
+    // Adds amount x fade into densPrev around cell (x, y); visible in dens after the next step.
+    virtual void addDensity(int x, int y, float amount, float radius) = 0;
+    // Adds forceX x fade into uPrev and forceY x fade into vPrev around cell (x, y).
+    virtual void addVelocity(int x, int y, float forceX, float forceY, float radius) = 0;
+    // velStep, densStep, then uPrev, vPrev, densPrev := 0.
+    virtual void step() = 0;
+    virtual void velStep() = 0;
+    virtual void densStep() = 0;
+    // Per-cell reads, unchecked: callers pass 0 <= i, j <= N + 1. The GPU model answers 0.
+    virtual float getDensity(int i, int j) const = 0;
+    virtual float getU(int i, int j) const = 0;
+    virtual float getV(int i, int j) const = 0;
+    // Same N: nothing. Other N: the fields are rebuilt for the new size, all zero.
+    virtual void setN(int newN) = 0;
+
+    std::uint32_t N;
+    std::uint32_t GridSize;
+    float Viscosity;
+    float DT;
+    float Diffusion;
+};
+
+} // namespace vornix

@@ -1,0 +1,126 @@
+#include "fluid/FluidModelCPU.h"
+
+#include <algorithm>
+#include <stdexcept>
+#include <string>
+
+#include "fluid/cpu/SolverKernels.h"
+
+namespace vornix {
+
+namespace {
+
+std::uint32_t checkedN(int n)
+{
+    // The largest grid whose cell count still fits the unsigned 32-bit count the kernels index with.
+    constexpr int MaxN = 65533;
+    if (n < 1 || n > MaxN)
+        throw std::invalid_argument("FluidModelCPU: grid size " + std::to_string(n) + " is outside 1.." +
+                                    std::to_string(MaxN));
+    return static_cast<std::uint32_t>(n);
+}
+
+void fillZero(FieldArray& f) { std::fill_n(f.data(), f.size(), 0.0f); }
+
+} // namespace
+
+FluidModelCPU::FluidModelCPU(int n, float viscosity, float dt, float diffusion)
+    : FluidModel(checkedN(n), viscosity, dt, diffusion)
+{
+    cells = GridSize * GridSize;
+    u = FieldArray(cells);
+    v = FieldArray(cells);
+    uPrev = FieldArray(cells);
+    vPrev = FieldArray(cells);
+    dens = FieldArray(cells);
+    densPrev = FieldArray(cells);
+    reset();
+}
+
+void FluidModelCPU::reset()
+{
+    clearVelocity();
+    clearDensity();
+}
+
+void FluidModelCPU::clearVelocity()
+{
+    fillZero(u);
+    fillZero(v);
+    fillZero(uPrev);
+    fillZero(vPrev);
+}
+
+void FluidModelCPU::clearDensity()
+{
+    fillZero(dens);
+    fillZero(densPrev);
+}
+
+void FluidModelCPU::addDensity(int x, int y, float amount, float radius)
+{
+    cpu::addForceArea(cpu::makeGrid(N), densPrev.data(), x, y, amount, radius);
+}
+
+void FluidModelCPU::addVelocity(int x, int y, float forceX, float forceY, float radius)
+{
+    const cpu::Grid g = cpu::makeGrid(N);
+    cpu::addForceArea(g, uPrev.data(), x, y, forceX, radius);
+    cpu::addForceArea(g, vPrev.data(), x, y, forceY, radius);
+}
+
+void FluidModelCPU::step()
+{
+    velStep();
+    densStep();
+    fillZero(uPrev);
+    fillZero(vPrev);
+    fillZero(densPrev);
+}
+
+// Forces into velocity, diffuse into the Prev fields, project, advect back into u/v (both along the same
+// not-yet-advected velocity), project again. No arrays are swapped: the roles alternate.
+void FluidModelCPU::velStep()
+{
+    const cpu::Grid g = cpu::makeGrid(N);
+    cpu::addSource(g, u.data(), uPrev.data(), DT);
+    cpu::addSource(g, v.data(), vPrev.data(), DT);
+    cpu::diffuse(g, uPrev.data(), u.data(), cpu::Horizontal, Viscosity, DT);
+    cpu::diffuse(g, vPrev.data(), v.data(), cpu::Vertical, Viscosity, DT);
+    cpu::project(g, uPrev.data(), vPrev.data(), u.data(), v.data());
+    cpu::advect(g, u.data(), uPrev.data(), cpu::Horizontal, uPrev.data(), vPrev.data(), DT);
+    cpu::advect(g, v.data(), vPrev.data(), cpu::Vertical, uPrev.data(), vPrev.data(), DT);
+    cpu::project(g, u.data(), v.data(), uPrev.data(), vPrev.data());
+}
+
+// Sources into density, diffuse into densPrev, advect back into dens along the velocity velStep just made.
+void FluidModelCPU::densStep()
+{
+    const cpu::Grid g = cpu::makeGrid(N);
+    cpu::addSource(g, dens.data(), densPrev.data(), DT);
+    cpu::diffuse(g, densPrev.data(), dens.data(), cpu::Scalar, Diffusion, DT);
+    cpu::advect(g, dens.data(), densPrev.data(), cpu::Scalar, u.data(), v.data(), DT);
+}
+
+void FluidModelCPU::setN(int newN)
+{
+    const std::uint32_t n = checkedN(newN);
+    if (n == N)
+        return;
+    const std::uint32_t size = n + 2;
+    const std::uint32_t count = size * size;
+    // Allocate everything first: if any allocation throws, nothing of the model has changed yet.
+    FieldArray nu(count), nv(count), nuPrev(count), nvPrev(count), ndens(count), ndensPrev(count);
+    u = std::move(nu);
+    v = std::move(nv);
+    uPrev = std::move(nuPrev);
+    vPrev = std::move(nvPrev);
+    dens = std::move(ndens);
+    densPrev = std::move(ndensPrev);
+    N = n;
+    GridSize = size;
+    cells = count;
+    reset();
+}
+
+} // namespace vornix

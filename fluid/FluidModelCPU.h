@@ -1,0 +1,52 @@
+// FluidModelCPU: the fluid model over six float arrays in main memory, stepped with Gauss-Seidel relaxation.
+// It is the reference for what one step computes; the kernels live in fluid/cpu/SolverKernels.
+#pragma once
+
+#include <cstdint>
+
+#include "fluid/FluidModel.h"
+#include "fluid/cpu/FieldArray.h"
+
+namespace vornix {
+
+class FluidModelCPU : public FluidModel {
+public:
+    // Throws std::invalid_argument for n < 1 and std::bad_alloc when the fields cannot be allocated.
+    FluidModelCPU(int n, float viscosity, float dt, float diffusion);
+    ~FluidModelCPU() override = default;
+
+    void reset() override;
+    void clearVelocity() override;
+    void clearDensity() override;
+    void addDensity(int x, int y, float amount, float radius) override;
+    void addVelocity(int x, int y, float forceX, float forceY, float radius) override;
+    void step() override;
+    void velStep() override;
+    void densStep() override;
+    float getDensity(int i, int j) const override { return dens[ix(i, j)]; }
+    float getU(int i, int j) const override { return u[ix(i, j)]; }
+    float getV(int i, int j) const override { return v[ix(i, j)]; }
+    // Strong guarantee: the new fields are allocated before the old ones are released, so a failed setN
+    // (std::bad_alloc) leaves the model exactly as it was. n < 1 throws std::invalid_argument.
+    void setN(int newN) override;
+
+    // Whole-field read access for the renderer and for tests (GridSize * GridSize floats, IX order).
+    const float* densityField() const { return dens.data(); }
+    const float* uField() const { return u.data(); }
+    const float* vField() const { return v.data(); }
+    const float* uPrevField() const { return uPrev.data(); }
+    const float* vPrevField() const { return vPrev.data(); }
+    const float* densPrevField() const { return densPrev.data(); }
+    std::uint32_t cellCount() const { return cells; }
+
+private:
+    std::uint32_t ix(int i, int j) const
+    {
+        return static_cast<std::uint32_t>(i) + GridSize * static_cast<std::uint32_t>(j);
+    }
+
+    FieldArray u, v, uPrev, vPrev, dens, densPrev;
+    std::uint32_t cells = 0;
+};
+
+} // namespace vornix

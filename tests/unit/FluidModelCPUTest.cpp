@@ -1,0 +1,290 @@
+// FluidModelCPU: bit identity with the literal oracle, the step's data flow, the brush, setBnd, setN.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <stdexcept>
+#include <vector>
+
+#include "fluid/FluidModelCPU.h"
+#include "fluid/cpu/SolverKernels.h"
+#include "tests/support/ReferenceSolver.h"
+
+using vornix::FluidModelCPU;
+using vornix::reference::ReferenceFluid;
+
+namespace {
+
+std::vector<float> copyField(const float* f, std::uint32_t cells) { return std::vector<float>(f, f + cells); }
+
+bool sameBits(const std::vector<float>& a, const std::vector<float>& b)
+{
+    return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(float)) == 0;
+}
+
+bool allZero(const float* f, std::uint32_t cells)
+{
+    for (std::uint32_t k = 0; k < cells; ++k)
+        if (f[k] != 0.0f)
+            return false;
+    return true;
+}
+
+// A stroke pattern that reaches the walls, the corners and beyond the grid, with both brushes.
+template <class Model> void stroke(Model& m, int n, int frame)
+{
+    const int cx = 1 + (frame * 7) % n;
+    const int cy = 1 + (frame * 3) % n;
+    m.addDensity(cx, cy, 0.5f, 0.1f * n + 1.0f);
+    m.addVelocity(cx, cy, 4.0f - frame % 9, 2.5f - frame % 5, 0.05f * n + 1.0f);
+    if (frame % 4 == 0)
+        m.addDensity(-3, n + 4, 0.5f, 6.0f);        // centre outside the grid, reaching the corner
+    if (frame % 5 == 0)
+        m.addVelocity(n, 1, -30.0f, 45.0f, 0.0f);   // radius 0: the centre cell only
+}
+
+struct OracleCase {
+    int n;
+    float viscosity, dt, diffusion;
+    int steps;
+};
+
+class OracleIdentity : public ::testing::TestWithParam<OracleCase> {};
+
+TEST_P(OracleIdentity, EveryFieldMatchesTheLiteralStepBitForBit)
+{
+    const OracleCase c = GetParam();
+    FluidModelCPU model(c.n, c.viscosity, c.dt, c.diffusion);
+    ReferenceFluid oracle(c.n, c.viscosity, c.dt, c.diffusion);
+    for (int frame = 0; frame < c.steps; ++frame) {
+        stroke(model, c.n, frame);
+        stroke(oracle, c.n, frame);
+        model.step();
+        oracle.step();
+    }
+    const auto cells = model.cellCount();
+    EXPECT_TRUE(sameBits(copyField(model.densityField(), cells), oracle.dens));
+    EXPECT_TRUE(sameBits(copyField(model.uField(), cells), oracle.u));
+    EXPECT_TRUE(sameBits(copyField(model.vField(), cells), oracle.v));
+    // The result must not be trivially zero, or the comparison proves nothing.
+    float total = 0;
+    for (float d : oracle.dens) total += std::fabs(d);
+    EXPECT_GT(total, 0.0f);
+}
+
+INSTANTIATE_TEST_SUITE_P(Grids, OracleIdentity,
+                         ::testing::Values(OracleCase{1, 0.00001f, 0.1f, 0.00002f, 12},
+                                           OracleCase{2, 0.0005f, 0.15f, 0.0000075f, 12},
+                                           OracleCase{3, 0.0f, 0.2f, 0.0f, 12},
+                                           OracleCase{15, 0.0002f, 0.07f, 0.0000001f, 30},
+                                           OracleCase{16, 0.00001f, 0.1f, 0.00002f, 25},
+                                           OracleCase{17, 0.0f, 1.0f, 0.0005f, 25},
+                                           OracleCase{33, 0.001f, 0.2f, 0.0f, 20},
+                                           OracleCase{200, 0.00001f, 0.1f, 0.00002f, 6}));
+
+TEST(FluidModelCPU, NewModelIsAllZeroAndStaysZeroWhenStepped)
+{
+    FluidModelCPU m(20, 0.001f, 0.1f, 0.001f);
+    m.step();
+    m.step();
+    for (const float* f : {m.uField(), m.vField(), m.uPrevField(), m.vPrevField(), m.densityField(), m.densPrevField()})
+        EXPECT_TRUE(allZero(f, m.cellCount()));
+}
+
+TEST(FluidModelCPU, DensityAppearsOnlyAfterStepScaledByDT)
+{
+    FluidModelCPU m(10, 0.0f, 0.25f, 0.0f);
+    m.addDensity(5, 6, 0.5f, 3.0f);
+    EXPECT_EQ(m.getDensity(5, 6), 0.0f);
+    m.step();
+    // No velocity, no diffusion: dens = DT * fade * amount, centred on (5, 6).
+    EXPECT_FLOAT_EQ(m.getDensity(5, 6), 0.25f * 0.5f);
+    const float w = 1.0f - 1.0f / 3.0f;
+    EXPECT_FLOAT_EQ(m.getDensity(6, 6), 0.25f * w * 0.5f);
+    EXPECT_EQ(m.getDensity(8, 6), 0.0f);   // distance 3 = radius: untouched
+    EXPECT_TRUE(allZero(m.densPrevField(), m.cellCount()));
+    EXPECT_TRUE(allZero(m.uPrevField(), m.cellCount()));
+    EXPECT_TRUE(allZero(m.vPrevField(), m.cellCount()));
+}
+
+TEST(FluidModelCPU, BoundaryCellsShowTheirInnerNeighbourAfterAStep)
+{
+    FluidModelCPU m(8, 0.0f, 0.1f, 0.0f);
+    m.addDensity(1, 4, 1.0f, 2.0f);
+    m.step();
+    EXPECT_EQ(m.getDensity(0, 4), m.getDensity(1, 4));
+    EXPECT_GT(m.getDensity(0, 4), 0.0f);
+}
+
+TEST(FluidModelCPU, ResetClearsFieldsAndKeepsParameters)
+{
+    FluidModelCPU m(12, 0.001f, 0.1f, 0.002f);
+    m.addDensity(6, 6, 0.5f, 4.0f);
+    m.addVelocity(6, 6, 3.0f, -2.0f, 4.0f);
+    m.step();
+    m.Viscosity = 0.5f;
+    m.DT = 0.3f;
+    m.Diffusion = 0.25f;
+    m.reset();
+    for (const float* f : {m.uField(), m.vField(), m.densityField()})
+        EXPECT_TRUE(allZero(f, m.cellCount()));
+    EXPECT_EQ(m.Viscosity, 0.5f);
+    EXPECT_EQ(m.DT, 0.3f);
+    EXPECT_EQ(m.Diffusion, 0.25f);
+    EXPECT_EQ(m.N, 12u);
+}
+
+TEST(FluidModelCPU, SetNWithTheSameSizeKeepsTheFluidAndOtherSizesClearIt)
+{
+    FluidModelCPU m(16, 0.0f, 0.1f, 0.0f);
+    m.addDensity(8, 8, 0.5f, 5.0f);
+    m.step();
+    const float before = m.getDensity(8, 8);
+    m.setN(16);
+    EXPECT_EQ(m.getDensity(8, 8), before);
+    m.setN(30);
+    EXPECT_EQ(m.N, 30u);
+    EXPECT_EQ(m.GridSize, 32u);
+    EXPECT_EQ(m.cellCount(), 32u * 32u);
+    for (const float* f : {m.uField(), m.vField(), m.uPrevField(), m.vPrevField(), m.densityField(), m.densPrevField()})
+        EXPECT_TRUE(allZero(f, m.cellCount()));
+}
+
+TEST(FluidModelCPU, NonPositiveGridSizesAreRejected)
+{
+    EXPECT_THROW(FluidModelCPU(0, 0, 0.1f, 0), std::invalid_argument);
+    EXPECT_THROW(FluidModelCPU(-4, 0, 0.1f, 0), std::invalid_argument);
+    FluidModelCPU m(10, 0, 0.1f, 0);
+    EXPECT_THROW(m.setN(0), std::invalid_argument);
+    EXPECT_THROW(m.setN(-1), std::invalid_argument);
+    EXPECT_EQ(m.N, 10u);
+}
+
+// ---- the brush --------------------------------------------------------------------------------------------------
+
+class Brush : public ::testing::Test {
+protected:
+    static constexpr std::uint32_t n = 10;
+    vornix::cpu::Grid g = vornix::cpu::makeGrid(n);
+    std::vector<float> f = std::vector<float>(g.cells, 0.0f);
+
+    std::vector<std::pair<int, int>> touched() const
+    {
+        std::vector<std::pair<int, int>> cells;
+        for (std::uint32_t j = 0; j < g.size; ++j)
+            for (std::uint32_t i = 0; i < g.size; ++i)
+                if (f[g.ix(i, j)] != 0.0f)
+                    cells.emplace_back(i, j);
+        return cells;
+    }
+};
+
+TEST_F(Brush, RadiusZeroAddsTheFullAmountToTheCentreOnly)
+{
+    vornix::cpu::addForceArea(g, f.data(), 4, 7, 0.5f, 0.0f);
+    ASSERT_EQ(touched().size(), 1u);
+    EXPECT_EQ(f[g.ix(4, 7)], 0.5f);
+}
+
+TEST_F(Brush, CentreAtTheCornerReachesOnlyInteriorCells)
+{
+    vornix::cpu::addForceArea(g, f.data(), 0, 0, 1.0f, 3.0f);
+    for (auto [i, j] : touched()) {
+        EXPECT_GE(i, 1);
+        EXPECT_LE(i, 3);
+        EXPECT_GE(j, 1);
+        EXPECT_LE(j, 3);
+    }
+    // (1, 1) lies at distance sqrt(2) from (0, 0).
+    EXPECT_FLOAT_EQ(f[g.ix(1, 1)], 1.0f - std::sqrt(2.0f) / 3.0f);
+}
+
+TEST_F(Brush, AnyCentreAndRadiusWritesInteriorCellsOnly)
+{
+    const float inf = std::numeric_limits<float>::infinity();
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const int centres[] = {-2000000000, -50, -1, 0, 1, 5, 10, 11, 60, 2000000000};
+    const float radii[] = {0.0f, 0.5f, 3.0f, 100.0f, 1e30f, inf, nan, -4.0f};
+    for (int x : centres)
+        for (int y : centres)
+            for (float r : radii)
+                vornix::cpu::addForceArea(g, f.data(), x, y, 1.0f, r);
+    for (auto [i, j] : touched()) {
+        EXPECT_TRUE(i >= 1 && i <= 10 && j >= 1 && j <= 10) << i << "," << j;
+    }
+}
+
+TEST_F(Brush, CallsAccumulate)
+{
+    vornix::cpu::addForceArea(g, f.data(), 5, 5, 0.5f, 2.0f);
+    vornix::cpu::addForceArea(g, f.data(), 5, 5, 0.25f, 2.0f);
+    EXPECT_EQ(f[g.ix(5, 5)], 0.75f);
+}
+
+// ---- stages -----------------------------------------------------------------------------------------------------
+
+TEST(SolverKernels, SetBndNegatesTheWallsOfItsKindAndAveragesCorners)
+{
+    const auto g = vornix::cpu::makeGrid(4);
+    for (int b : {0, 1, 2}) {
+        std::vector<float> x(g.cells);
+        for (std::uint32_t k = 0; k < g.cells; ++k) x[k] = 1.0f + static_cast<float>(k);
+        vornix::cpu::setBnd(g, x.data(), b);
+        for (std::uint32_t k = 1; k <= 4; ++k) {
+            const float sx = b == 1 ? -1.0f : 1.0f, sy = b == 2 ? -1.0f : 1.0f;
+            EXPECT_EQ(x[g.ix(0, k)], sx * x[g.ix(1, k)]);
+            EXPECT_EQ(x[g.ix(5, k)], sx * x[g.ix(4, k)]);
+            EXPECT_EQ(x[g.ix(k, 0)], sy * x[g.ix(k, 1)]);
+            EXPECT_EQ(x[g.ix(k, 5)], sy * x[g.ix(k, 4)]);
+        }
+        EXPECT_EQ(x[g.ix(0, 0)], 0.5f * (x[g.ix(1, 0)] + x[g.ix(0, 1)]));
+        EXPECT_EQ(x[g.ix(5, 5)], 0.5f * (x[g.ix(4, 5)] + x[g.ix(5, 4)]));
+    }
+}
+
+TEST(SolverKernels, DiffusionWithRateZeroCopiesTheSource)
+{
+    const auto g = vornix::cpu::makeGrid(6);
+    std::vector<float> x(g.cells, 0.0f), x0(g.cells);
+    for (std::uint32_t k = 0; k < g.cells; ++k) x0[k] = std::sin(static_cast<float>(k));
+    vornix::cpu::diffuse(g, x.data(), x0.data(), 0, 0.0f, 0.1f);
+    for (std::uint32_t i = 1; i <= 6; ++i)
+        for (std::uint32_t j = 1; j <= 6; ++j)
+            EXPECT_EQ(x[g.ix(i, j)], x0[g.ix(i, j)]);
+    EXPECT_EQ(x[g.ix(0, 3)], x0[g.ix(1, 3)]);
+}
+
+TEST(SolverKernels, AdvectionWithZeroVelocityReproducesTheInterior)
+{
+    const auto g = vornix::cpu::makeGrid(7);
+    std::vector<float> d(g.cells, 0.0f), d0(g.cells), zero(g.cells, 0.0f);
+    for (std::uint32_t k = 0; k < g.cells; ++k) d0[k] = std::cos(0.3f * static_cast<float>(k));
+    vornix::cpu::advect(g, d.data(), d0.data(), 0, zero.data(), zero.data(), 0.1f);
+    for (std::uint32_t i = 1; i <= 7; ++i)
+        for (std::uint32_t j = 1; j <= 7; ++j)
+            EXPECT_EQ(d[g.ix(i, j)], d0[g.ix(i, j)]);
+}
+
+TEST(SolverKernels, ProjectionRemovesMostOfTheDivergence)
+{
+    const auto g = vornix::cpu::makeGrid(32);
+    std::vector<float> u(g.cells, 0.0f), v(g.cells, 0.0f), p(g.cells), div(g.cells);
+    for (std::uint32_t i = 12; i <= 20; ++i)
+        for (std::uint32_t j = 12; j <= 20; ++j) {
+            u[g.ix(i, j)] = (static_cast<float>(i) - 16.0f) * 0.1f;   // a source: strongly divergent
+            v[g.ix(i, j)] = (static_cast<float>(j) - 16.0f) * 0.1f;
+        }
+    auto divergence = [&] {
+        double sum = 0;
+        for (std::uint32_t i = 1; i <= 32; ++i)
+            for (std::uint32_t j = 1; j <= 32; ++j)
+                sum += std::fabs(u[g.ix(i + 1, j)] - u[g.ix(i - 1, j)] + v[g.ix(i, j + 1)] - v[g.ix(i, j - 1)]);
+        return sum;
+    };
+    const double before = divergence();
+    vornix::cpu::project(g, u.data(), v.data(), p.data(), div.data());
+    EXPECT_LT(divergence(), 0.5 * before);
+}
+
+} // namespace
