@@ -26,16 +26,12 @@ public:
     constexpr bool operator==(const SurfaceChannelOrder& other) const { return code_ == other.code_; }
 
 private:
-    using Row = int[5];
-    static constexpr const Row* table()
-    {
-        constexpr Row rows[] = {
-            {0, 1, 2, 3, 4},    {2, 1, 0, 3, 4},    {1, 2, 3, 0, 4},    {3, 2, 1, 0, 4},    {0, 1, 2, -1, 4},
-            {2, 1, 0, -1, 4},   {1, 2, 3, -1, 4},   {3, 2, 1, -1, 4},   {0, 1, 2, -1, 3},   {2, 1, 0, -1, 3},
-            {-1, -1, -1, -1, 0},
-        };
-        return rows;
-    }
+    // R, G, B, A offsets and channels per pixel, indexed by Code.
+    static constexpr int table_[11][5] = {
+        {0, 1, 2, 3, 4},  {2, 1, 0, 3, 4},  {1, 2, 3, 0, 4},  {3, 2, 1, 0, 4},  {0, 1, 2, -1, 4}, {2, 1, 0, -1, 4},
+        {1, 2, 3, -1, 4}, {3, 2, 1, -1, 4}, {0, 1, 2, -1, 3}, {2, 1, 0, -1, 3}, {-1, -1, -1, -1, 0},
+    };
+    static constexpr const int (*table())[5] { return table_; }
     Code code_;
 };
 
