@@ -1,0 +1,91 @@
+# Helpers for end-to-end tests: a private Xvfb display, starting a program and finding its window, xdotool input,
+# screenshots and pixel probes. Source it from a test script; it re-runs the script under xvfb-run once.
+#   e2e_start CMD...      start a program in the background; sets E2E_PID and E2E_WID (its first window)
+#   e2e_shot NAME         screenshot of E2E_WID into $E2E_DIR/NAME.png; prints the path
+#   e2e_pixel FILE X Y    "R G B" of one pixel
+#   e2e_mean FILE X Y W H "R G B" mean of a region (0..255, rounded)
+#   e2e_diff A B          number of differing pixels
+#   e2e_close             close the window like the frame's close button and wait; sets E2E_STATUS
+#   check COND MESSAGE    records a failure (the script exits 1 at the end if any check failed)
+
+if [ -z "${E2E_INSIDE_XVFB:-}" ]; then
+    export E2E_INSIDE_XVFB=1
+    exec xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" bash "$0" "$@"
+fi
+
+set -u
+export GSETTINGS_BACKEND=memory
+E2E_DIR=${VORNIX_SCRATCH:-$(mktemp -d)}
+VORNIX_TOOLS=${VORNIX_TOOLS:-$(dirname "${VORNIX_BIN:-.}")/tools}
+mkdir -p "$E2E_DIR"
+E2E_FAILURES=0
+E2E_CHECKS=0
+
+check() {
+    E2E_CHECKS=$((E2E_CHECKS + 1))
+    if eval "$1"; then
+        echo "ok: $2"
+    else
+        echo "FAILED: $2   [$1]"
+        E2E_FAILURES=$((E2E_FAILURES + 1))
+    fi
+}
+
+e2e_start() {
+    "$@" >"$E2E_DIR/stdout.log" 2>"$E2E_DIR/stderr.log" &
+    E2E_PID=$!
+    E2E_WID=""
+    for _ in $(seq 1 200); do
+        E2E_WID=$(xdotool search --onlyvisible --pid "$E2E_PID" 2>/dev/null | head -n 1)
+        [ -n "$E2E_WID" ] && break
+        kill -0 "$E2E_PID" 2>/dev/null || break
+        sleep 0.1
+    done
+    if [ -z "$E2E_WID" ]; then
+        echo "FAILED: no window appeared for: $*"
+        cat "$E2E_DIR/stderr.log"
+        exit 1
+    fi
+}
+
+e2e_shot() {
+    local file="$E2E_DIR/$1.png"
+    import -window "$E2E_WID" "$file"
+    echo "$file"
+}
+
+e2e_pixel() {
+    convert "$1" -format "%[fx:round(255*p{$2,$3}.r)] %[fx:round(255*p{$2,$3}.g)] %[fx:round(255*p{$2,$3}.b)]" info:
+}
+
+e2e_mean() {
+    convert "$1" -crop "$4x$5+$2+$3" +repage -format "%[fx:round(255*mean.r)] %[fx:round(255*mean.g)] %[fx:round(255*mean.b)]" info:
+}
+
+e2e_diff() {
+    compare -metric AE "$1" "$2" null: 2>&1 | cut -d' ' -f1
+}
+
+# Sum of the three channels of an "R G B" triple.
+e2e_sum() { echo "$1" | awk '{print $1 + $2 + $3}'; }
+
+e2e_close() {
+    "$VORNIX_TOOLS/send_close_request" "$E2E_WID"
+    E2E_STATUS=timeout
+    for _ in $(seq 1 100); do
+        if ! kill -0 "$E2E_PID" 2>/dev/null; then
+            wait "$E2E_PID"
+            E2E_STATUS=$?
+            return
+        fi
+        sleep 0.1
+    done
+    kill -9 "$E2E_PID" 2>/dev/null
+}
+
+e2e_finish() {
+    kill -9 "${E2E_PID:-0}" 2>/dev/null
+    echo "$((E2E_CHECKS - E2E_FAILURES)) passed, $E2E_FAILURES failed"
+    [ "$E2E_FAILURES" -eq 0 ]
+    exit $?
+}
