@@ -26,16 +26,14 @@ public:
     constexpr bool operator==(const SurfaceChannelOrder& other) const { return code_ == other.code_; }
 
 private:
-    using Row = int[5];
-    static constexpr const Row* table()
-    {
-        constexpr Row rows[] = {
-            {0, 1, 2, 3, 4},    {2, 1, 0, 3, 4},    {1, 2, 3, 0, 4},    {3, 2, 1, 0, 4},    {0, 1, 2, -1, 4},
-            {2, 1, 0, -1, 4},   {1, 2, 3, -1, 4},   {3, 2, 1, -1, 4},   {0, 1, 2, -1, 3},   {2, 1, 0, -1, 3},
-            {-1, -1, -1, -1, 0},
-        };
-        return rows;
-    }
+    // One row per code: R, G, B, A offsets and pixel size. A class-level table, so the accessors never point into
+    // a function's local storage.
+    static constexpr int rows_[11][5] = {
+        {0, 1, 2, 3, 4},    {2, 1, 0, 3, 4},    {1, 2, 3, 0, 4},    {3, 2, 1, 0, 4},    {0, 1, 2, -1, 4},
+        {2, 1, 0, -1, 4},   {1, 2, 3, -1, 4},   {3, 2, 1, -1, 4},   {0, 1, 2, -1, 3},   {2, 1, 0, -1, 3},
+        {-1, -1, -1, -1, 0},
+    };
+    static constexpr const int (*table())[5] { return rows_; }
     Code code_;
 };
 
