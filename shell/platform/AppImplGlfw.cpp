@@ -55,6 +55,7 @@ int AppImplGlfw::run()
     monitor_ = monitorOf(display_);
     if (!createWindow())
         return 1;
+    renderer_.getPlatform()->clientSize(width_, height_);
 
     app_.privateSetup();
     initialised_ = true;
