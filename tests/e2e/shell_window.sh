@@ -24,7 +24,15 @@ if [[ "${1:-}" != "--inside" ]]; then
 fi
 
 fail() { echo "FAIL: $*"; echo "--- probe output"; grep -v mouseMove "$out" || true; exit 1; }
-expect() { grep -qE -- "$1" "$out" || fail "missing line: $1"; }
+# Waits up to 10 s for a line (the machine may be busy), then fails.
+expect()
+{
+    for _ in $(seq 100); do
+        grep -qE -- "$1" "$out" && return 0
+        sleep 0.1
+    done
+    fail "missing line: $1"
+}
 geometry() { xdotool getwindowgeometry "$win" | tr -s ' \n' ' '; }
 
 "$VORNIX_SHELL_PROBE" >"$out" 2>"$VORNIX_SCRATCH/probe.err" &
@@ -37,6 +45,7 @@ sleep 0.5
 [[ "$(geometry)" == *"Position: 340,212"*"Geometry: 600x600"* ]] || fail "window geometry: $(geometry)"
 expect "^prepareSettings title=ShellProbe$"
 expect "^setup aa=[0-9] size=600x600$"
+expect "^resize 600x600$"
 [[ $(grep -c "^resize" "$out") -eq 1 ]] || fail "expected exactly one resize after setup"
 [[ "$(grep -E '^(setup|resize)' "$out" | head -1)" == setup* ]] || fail "resize came before setup"
 

@@ -15,7 +15,7 @@ constexpr double period = 1.0 / 30.0;
 // Runs `frames` frames that each take `work` seconds on a simulated clock, sleeping to each deadline when early.
 // Returns the sleep of every frame and how far the loop is behind (now - deadline) after each late frame.
 struct PacedRun {
-    std::vector<double> sleeps, behind, deadlines;
+    std::vector<double> sleeps, behind;
 };
 PacedRun simulate(double work, int frames)
 {
@@ -26,7 +26,6 @@ PacedRun simulate(double work, int frames)
     for (int k = 0; k < frames; ++k) {
         now += work;
         const double next = schedule.advance(now, period);
-        run.deadlines.push_back(next);
         if (next > now) {
             run.sleeps.push_back(next - now);
             now = next;
