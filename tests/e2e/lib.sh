@@ -16,7 +16,6 @@ fi
 set -u
 export GSETTINGS_BACKEND=memory
 E2E_DIR=${VORNIX_SCRATCH:-$(mktemp -d)}
-VORNIX_TOOLS=${VORNIX_TOOLS:-$(dirname "${VORNIX_BIN:-.}")/tools}
 mkdir -p "$E2E_DIR"
 E2E_FAILURES=0
 E2E_CHECKS=0
@@ -70,7 +69,7 @@ e2e_diff() {
 e2e_sum() { echo "$1" | awk '{print $1 + $2 + $3}'; }
 
 e2e_close() {
-    "$VORNIX_TOOLS/send_close_request" "$E2E_WID"
+    "$VORNIX_X_CLOSE" "$E2E_WID"
     E2E_STATUS=timeout
     for _ in $(seq 1 100); do
         if ! kill -0 "$E2E_PID" 2>/dev/null; then

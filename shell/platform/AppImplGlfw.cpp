@@ -1,0 +1,218 @@
+#include "shell/platform/AppImplGlfw.h"
+
+#include <epoxy/gl.h>
+// epoxy must come before GLFW.
+#include <GLFW/glfw3.h>
+
+#include <exception>
+
+#include "shell/Console.h"
+#include "shell/platform/GlfwLibrary.h"
+#include "shell/platform/GlfwRendererGl.h"
+
+namespace vornix::platform {
+
+namespace {
+
+// The GLFW monitor whose top-left corner is the display's.
+GLFWmonitor* monitorOf(const Display& display)
+{
+    int count = 0;
+    GLFWmonitor** monitors = glfwGetMonitors(&count);
+    for (int k = 0; k < count; ++k) {
+        int x = 0, y = 0;
+        glfwGetMonitorPos(monitors[k], &x, &y);
+        if (x == display.left && y == display.top)
+            return monitors[k];
+    }
+    return glfwGetPrimaryMonitor();
+}
+
+} // namespace
+
+AppImplGlfw::AppImplGlfw(AppBasic& app, const AppBasic::Settings& settings, RendererGl& renderer)
+    : app_(app), settings_(settings), renderer_(renderer), input_(*this), frameRate_(settings.frameRate),
+      fullScreen_(settings.fullScreen)
+{
+}
+
+AppImplGlfw::~AppImplGlfw() { destroyWindow(); }
+
+AppImplGlfw& AppImplGlfw::from(GLFWwindow* window)
+{
+    return *static_cast<AppImplGlfw*>(glfwGetWindowUserPointer(window));
+}
+
+int AppImplGlfw::run()
+{
+    try {
+        ensureGlfw();
+        display_ = settings_.display ? *settings_.display : Display::getMainDisplay();
+    } catch (const std::exception& e) {
+        console() << "Cannot open the window: " << e.what() << std::endl;
+        return 1;
+    }
+    monitor_ = monitorOf(display_);
+    if (!createWindow())
+        return 1;
+    renderer_.getPlatform()->clientSize(width_, height_);
+
+    app_.privateSetup();
+    initialised_ = true;
+    renderer_.getPlatform()->clientSize(width_, height_);
+    deliverResize();
+    glfwShowWindow(window_);
+    glfwFocusWindow(window_);
+
+    const auto clock = [this] { return app_.getElapsedSeconds(); };
+    const auto waitEvents = [](double timeout) { glfwWaitEventsTimeout(timeout); };
+    const auto quitRequested = [this] { return quit_; };
+    schedule_.start(clock());
+    while (!quit_) {
+        app_.privateUpdate();
+        renderer_.startDraw();
+        app_.draw();
+        renderer_.finishDraw();
+
+        const double now = clock();
+        if (frameRate_ > 0.0f) {
+            const double next = schedule_.advance(now, 1.0 / frameRate_);
+            if (next > now) {
+                FrameSchedule::sleepUntil(next, clock, waitEvents, quitRequested);
+                continue;
+            }
+        }
+        glfwPollEvents();   // late: drain the queue and go on at once
+    }
+
+    // The shutdown hook runs with the context still current, so what it releases is released in its context.
+    renderer_.startDraw();
+    app_.privateShutdown();
+    destroyWindow();
+    return 0;
+}
+
+bool AppImplGlfw::createWindow()
+{
+    WindowRequest request;
+    request.title = settings_.title;
+    request.resizable = settings_.resizable;
+    request.borderless = settings_.borderless;
+    request.alwaysOnTop = settings_.alwaysOnTop;
+    int x = 0, y = 0;
+    if (fullScreen_) {
+        request.width = display_.getWidth();
+        request.height = display_.getHeight();
+        request.fullScreenMonitor = monitor_;
+        x = display_.left;
+        y = display_.top;
+    } else {
+        request.width = settings_.windowSize.x;
+        request.height = settings_.windowSize.y;
+    }
+    if (settings_.windowPosSpecified) {
+        windowedX_ = settings_.windowPos.x;
+        windowedY_ = settings_.windowPos.y;
+    } else {
+        windowedX_ = (display_.getWidth() - settings_.windowSize.x) / 2 + display_.left;
+        windowedY_ = (display_.getHeight() - settings_.windowSize.y) / 2 + display_.top;
+    }
+    if (!fullScreen_) {
+        x = windowedX_;
+        y = windowedY_;
+    }
+
+    std::string error;
+    window_ = renderer_.getPlatform()->createWindow(request, renderer_.antiAliasingLevel, error);
+    if (!window_) {
+        console() << "No OpenGL context could be made: " << error << std::endl;
+        return false;
+    }
+    if (!fullScreen_)
+        glfwSetWindowPos(window_, x, y);
+    installCallbacks();
+    return true;
+}
+
+void AppImplGlfw::installCallbacks()
+{
+    glfwSetWindowUserPointer(window_, this);
+    // Caps Lock and Num Lock state come with every key, for the characters and the keypad.
+    glfwSetInputMode(window_, GLFW_LOCK_KEY_MODS, GLFW_TRUE);
+    glfwSetWindowCloseCallback(window_, [](GLFWwindow* w) { from(w).quit_ = true; });
+    glfwSetFramebufferSizeCallback(window_, [](GLFWwindow* w, int width, int height) { from(w).resized(width, height); });
+    glfwSetWindowPosCallback(window_, [](GLFWwindow* w, int x, int y) {
+        AppImplGlfw& self = from(w);
+        if (self.initialised_ && !self.switching_ && !self.fullScreen_) {
+            self.windowedX_ = x;
+            self.windowedY_ = y;
+        }
+    });
+    glfwSetKeyCallback(window_, [](GLFWwindow* w, int key, int scancode, int action, int mods) {
+        from(w).input_.key(key, scancode, action, mods);
+    });
+    glfwSetMouseButtonCallback(window_, [](GLFWwindow* w, int button, int action, int mods) {
+        from(w).input_.mouseButton(button, action, mods);
+    });
+    glfwSetCursorPosCallback(window_, [](GLFWwindow* w, double x, double y) { from(w).input_.cursorPos(x, y); });
+    glfwSetScrollCallback(window_, [](GLFWwindow* w, double dx, double dy) { from(w).input_.scroll(dx, dy); });
+    glfwSetWindowFocusCallback(window_, [](GLFWwindow* w, int focused) { from(w).input_.focus(focused == GLFW_TRUE); });
+    glfwSetDropCallback(window_, [](GLFWwindow* w, int count, const char** paths) {
+        from(w).input_.drop(std::vector<std::string>(paths, paths + count));
+    });
+}
+
+void AppImplGlfw::destroyWindow()
+{
+    if (!window_)
+        return;
+    glfwMakeContextCurrent(nullptr);
+    glfwDestroyWindow(window_);
+    renderer_.getPlatform()->forget();
+    window_ = nullptr;
+}
+
+void AppImplGlfw::resized(int width, int height)
+{
+    // Reports that repeat the size already delivered (e.g. the window system confirming a switch) are dropped.
+    if (!initialised_ || switching_ || (width == width_ && height == height_))
+        return;
+    width_ = width;
+    height_ = height;
+    deliverResize();
+}
+
+void AppImplGlfw::deliverResize()
+{
+    ResizeEvent event;
+    event.width = width_;
+    event.height = height_;
+    renderer_.startDraw();
+    app_.privateResize(event);
+}
+
+void AppImplGlfw::setFullScreen(bool fullScreen)
+{
+    if (fullScreen == fullScreen_ || !window_)
+        return;
+    switching_ = true;
+    if (fullScreen) {
+        glfwGetWindowPos(window_, &windowedX_, &windowedY_);
+        const GLFWvidmode* mode = glfwGetVideoMode(monitor_);
+        const int width = mode ? mode->width : display_.getWidth();
+        const int height = mode ? mode->height : display_.getHeight();
+        glfwSetWindowMonitor(window_, monitor_, 0, 0, width, height, mode ? mode->refreshRate : GLFW_DONT_CARE);
+    } else {
+        glfwSetWindowMonitor(window_, nullptr, windowedX_, windowedY_, settings_.windowSize.x, settings_.windowSize.y,
+                             GLFW_DONT_CARE);
+    }
+    fullScreen_ = fullScreen;
+    switching_ = false;
+    // The context belongs to the window and survives the switch, and with it every GL object.
+    glfwShowWindow(window_);
+    glfwFocusWindow(window_);
+    renderer_.getPlatform()->clientSize(width_, height_);
+    deliverResize();
+}
+
+} // namespace vornix::platform

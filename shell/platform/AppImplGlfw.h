@@ -1,0 +1,71 @@
+// AppImplGlfw: the single window of an AppBasic on GLFW. It opens the window with its GL context, runs setup and the
+// paced frame loop, turns window-system callbacks into the application's events, switches full screen and tears
+// everything down when the window closes.
+#pragma once
+
+#include <string>
+
+#include "shell/AppBasic.h"
+#include "shell/FrameSchedule.h"
+#include "shell/platform/InputTranslator.h"
+
+struct GLFWwindow;
+struct GLFWmonitor;
+
+namespace vornix::platform {
+
+class AppImplGlfw : private InputTarget {
+public:
+    AppImplGlfw(AppBasic& app, const AppBasic::Settings& settings, RendererGl& renderer);
+    ~AppImplGlfw() override;
+    AppImplGlfw(const AppImplGlfw&) = delete;
+    AppImplGlfw& operator=(const AppImplGlfw&) = delete;
+
+    // Opens the window and runs until it closes. Returns the exit status: 1 (after a console line) when no window
+    // with a GL context could be made.
+    int run();
+
+    void quit() { quit_ = true; }
+    int width() const { return width_; }
+    int height() const { return height_; }
+    bool isFullScreen() const { return fullScreen_; }
+    void setFullScreen(bool fullScreen);
+    float frameRate() const { return frameRate_; }
+
+private:
+    bool createWindow();
+    void installCallbacks();
+    void destroyWindow();
+    void resized(int width, int height);
+    void deliverResize();
+
+    // Input from the translator to the application, under the dispatch rule.
+    void mouseDown(const MouseEvent& event) override { app_.privateMouseDown(event); }
+    void mouseUp(const MouseEvent& event) override { app_.privateMouseUp(event); }
+    void mouseMove(const MouseEvent& event) override { app_.privateMouseMove(event); }
+    void mouseDrag(const MouseEvent& event) override { app_.privateMouseDrag(event); }
+    void mouseWheel(const MouseEvent& event) override { app_.privateMouseWheel(event); }
+    void keyDown(const KeyEvent& event) override { app_.privateKeyDown(event); }
+    void keyUp(const KeyEvent& event) override { app_.privateKeyUp(event); }
+    void fileDrop(const FileDropEvent& event) override { app_.privateFileDrop(event); }
+
+    static AppImplGlfw& from(GLFWwindow* window);
+
+    AppBasic& app_;
+    const AppBasic::Settings& settings_;
+    RendererGl& renderer_;
+    InputTranslator input_;
+    FrameSchedule schedule_;
+    GLFWwindow* window_ = nullptr;
+    GLFWmonitor* monitor_ = nullptr;
+    Display display_;
+    float frameRate_ = 60.0f;
+    bool fullScreen_ = false;
+    bool initialised_ = false;   // size and move reports are ignored until setup has run
+    bool switching_ = false;     // inside a full-screen switch: its one resize event comes at the end
+    bool quit_ = false;
+    int width_ = 0, height_ = 0;
+    int windowedX_ = 0, windowedY_ = 0;   // where the windowed client area goes when full screen ends
+};
+
+} // namespace vornix::platform
