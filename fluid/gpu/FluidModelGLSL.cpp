@@ -49,8 +49,12 @@ FluidModelGLSL::FluidModelGLSL(std::ostream& console, int n, float viscosity, fl
 void FluidModelGLSL::loadPrograms(const ProgramSource& source)
 {
     try {
-        for (int p = 0; p < ProgramCount; ++p)
-            programs_[p] = gl::GlslProg(source(VertexProgramId), source(FragmentProgramIds[p]));
+        for (int p = 0; p < ProgramCount; ++p) {
+            // Vertex text first, then the fragment text (not as two arguments: their order would be unspecified).
+            const std::string vertex = source(VertexProgramId);
+            const std::string fragment = source(FragmentProgramIds[p]);
+            programs_[p] = gl::GlslProg(vertex, fragment);
+        }
         programsLoaded_ = true;
     } catch (const gl::GlslProgCompileExc& e) {
         console_ << "Shader compile error: " << '\n' << e.what() << '\n';
