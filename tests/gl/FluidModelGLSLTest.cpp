@@ -170,7 +170,7 @@ TEST(FluidModelGLSL, ACompileErrorIsReportedAndTheModelStaysInert)
 
 TEST(FluidModelGLSL, AMissingProgramIsReportedAsUnableToLoad)
 {
-    auto missing = [](int id) { return id == 137 ? loadResource(9999, "GLSL")->getBuffer().asString() : resourceText(id); };
+    auto missing = [](int id) { return resourceText(id == 137 ? 9999 : id); };
     std::ostringstream console;
     FluidModelGLSL model(console, 10, 0.0f, 0.1f, 0.0f, missing);
     EXPECT_FALSE(model.programsLoaded());

@@ -92,7 +92,8 @@ TEST(GpuBuffers, ScratchCopyReproducesTheBufferAndClearZeroesIt)
     EXPECT_EQ(test::readField(model, F::Scratch).texels, pattern.texels);
 
     // Sampling the copy at each fragment's own coordinate gives the field back.
-    gl::GlslProg echo(passVertex, "uniform sampler2D x; void main() { gl_FragColor = texture2D(x, gl_TexCoord[0].st); }");
+    gl::GlslProg echo(passVertex,
+                      "uniform sampler2D x; void main() { gl_FragColor = texture2D(x, gl_TexCoord[0].st); }");
     echo.bind();
     echo.uniform("x", 0);
     model.buffer(F::Scratch).getTexture().bind(0);

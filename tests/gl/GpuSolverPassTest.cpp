@@ -167,9 +167,9 @@ TEST_F(GpuPass, AdvectionWithoutTimeStepWeightsTheFieldAroundTheFragment)
                 ij1[k] = ij0[k] + hf;
             }
             for (int ch = 0; ch < 4; ++ch) {
-                const double expected =
-                    (1 - st1[0]) * ((1 - st1[1]) * x.sample(ij0[0], ij0[1], ch) + st1[1] * x.sample(ij0[0], ij1[1], ch)) +
-                    st1[0] * ((1 - st1[1]) * x.sample(ij1[0], ij0[1], ch) + st1[1] * x.sample(ij1[0], ij1[1], ch));
+                const double lo = (1 - st1[1]) * x.sample(ij0[0], ij0[1], ch) + st1[1] * x.sample(ij0[0], ij1[1], ch);
+                const double hi = (1 - st1[1]) * x.sample(ij1[0], ij0[1], ch) + st1[1] * x.sample(ij1[0], ij1[1], ch);
+                const double expected = (1 - st1[0]) * lo + st1[0] * hi;
                 EXPECT_NEAR(out.at(i, j, ch), expected, blendTolerance) << i << "," << j << " ch " << ch;
             }
         }
