@@ -1,0 +1,84 @@
+// Test helpers for the GPU model: fill and read field buffers, and a CPU emulation of bilinear texture sampling
+// (clamp to edge) for expected values of passes that read between texel centres.
+#pragma once
+
+#include <epoxy/gl.h>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "fluid/gpu/FluidModelGLSL.h"
+
+namespace vornix::test {
+
+// An RGBA float image of g x g texels, row 0 first.
+struct Field4 {
+    int g = 0;
+    std::vector<float> texels;
+
+    explicit Field4(int size = 0) : g(size), texels(static_cast<std::size_t>(size * size * 4), 0.0f) {}
+    float& at(int i, int j, int c) { return texels[static_cast<std::size_t>(((j * g) + i) * 4 + c)]; }
+    float at(int i, int j, int c) const { return texels[static_cast<std::size_t>(((j * g) + i) * 4 + c)]; }
+
+    // Bilinear sample of channel c at texture coordinate (s, t), edges clamped.
+    double sample(double s, double t, int c) const
+    {
+        const double x = s * g - 0.5, y = t * g - 0.5;
+        const double fx = std::floor(x), fy = std::floor(y);
+        const double wx = x - fx, wy = y - fy;
+        auto texel = [&](double i, double j) {
+            const int ii = std::clamp(static_cast<int>(i), 0, g - 1);
+            const int jj = std::clamp(static_cast<int>(j), 0, g - 1);
+            return static_cast<double>(at(ii, jj, c));
+        };
+        return (1 - wx) * (1 - wy) * texel(fx, fy) + wx * (1 - wy) * texel(fx + 1, fy) +
+               (1 - wx) * wy * texel(fx, fy + 1) + wx * wy * texel(fx + 1, fy + 1);
+    }
+};
+
+inline Field4 readField(FluidModelGLSL& model, FluidModelGLSL::Field f)
+{
+    gl::Texture& t = model.buffer(f).getTexture();
+    Field4 out(t.getWidth());
+    glBindTexture(GL_TEXTURE_2D, t.getId());
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_FLOAT, out.texels.data());
+    glBindTexture(GL_TEXTURE_2D, 0);
+    return out;
+}
+
+inline void writeField(FluidModelGLSL& model, FluidModelGLSL::Field f, const Field4& data)
+{
+    gl::Texture& t = model.buffer(f).getTexture();
+    glBindTexture(GL_TEXTURE_2D, t.getId());
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, data.g, data.g, GL_RGBA, GL_FLOAT, data.texels.data());
+    glBindTexture(GL_TEXTURE_2D, 0);
+}
+
+// A field whose four channels differ (red = base, green = 2 base + 1, blue = -base, alpha = 0.25), with base a smooth
+// function of the cell plus a little irregularity.
+inline Field4 patternField(int g, float scale = 1.0f)
+{
+    Field4 f(g);
+    for (int j = 0; j < g; ++j)
+        for (int i = 0; i < g; ++i) {
+            const float base = scale * (0.3f * i - 0.2f * j + 0.05f * ((i * 7 + j * 3) % 5));
+            f.at(i, j, 0) = base;
+            f.at(i, j, 1) = 2.0f * base + 1.0f;
+            f.at(i, j, 2) = -base;
+            f.at(i, j, 3) = 0.25f;
+        }
+    return f;
+}
+
+inline bool allZero(const Field4& f)
+{
+    for (float x : f.texels)
+        if (x != 0.0f)
+            return false;
+    return true;
+}
+
+} // namespace vornix::test
