@@ -35,7 +35,10 @@ void PanelInputQueue::key(int index, bool down, unsigned modifiers)
     push({Type::Key, 0, 0, index, down, modifiers, true});
 }
 
-void PanelInputQueue::character(unsigned c) { push({Type::Character, 0, 0, static_cast<int>(c), false, 0, false}); }
+void PanelInputQueue::character(unsigned c, unsigned modifiers)
+{
+    push({Type::Character, 0, 0, static_cast<int>(c), false, modifiers, true});
+}
 
 void PanelInputQueue::apply(bool trickle)
 {

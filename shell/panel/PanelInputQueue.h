@@ -15,7 +15,7 @@ public:
     void mouseButton(int button, bool down, unsigned modifiers);   // 0 left, 1 right, 2 middle
     void wheel(int notches, unsigned modifiers);
     void key(int index, bool down, unsigned modifiers);            // index into the library's key array
-    void character(unsigned c);
+    void character(unsigned c, unsigned modifiers);
 
     // Writes queued input into the library's state: everything when `trickle` is false, else up to the first event
     // that would be a second change of the same kind in this frame.

@@ -88,6 +88,7 @@ struct PanelManager::Impl {
     bool captured = false;                 // a press landed on a panel; its drag and release are the panel's
     bool editing = false;                  // a value is being typed (as of the last frame)
     bool inFrame = false;
+    bool shownLastFrame = false;
     std::chrono::steady_clock::time_point lastFrame = std::chrono::steady_clock::now();
 
     std::vector<std::shared_ptr<PanelBar>> liveBars()
@@ -112,6 +113,13 @@ struct PanelManager::Impl {
             if (bar->covers(x, y))
                 return true;
         return false;
+    }
+    // With no panel on screen no frames are drawn: input goes straight into the library's state instead of
+    // waiting in the queue, so that showing a panel later does not replay old input.
+    void settleWhileHidden()
+    {
+        if (!anyVisible())
+            input.apply(false);
     }
     void tapKey(int index, unsigned modifiers)
     {
@@ -233,6 +241,7 @@ bool PanelManager::mouseDown(const MouseEvent& event)
     m.input.mousePosition(x, y, event.modifiers);
     m.input.mouseButton(button, true, event.modifiers);
     m.buttonsHeld |= 1u << button;
+    m.settleWhileHidden();
     if (!m.captured && !m.overPanel(x, y))
         return false;
     m.captured = true;
@@ -254,6 +263,7 @@ bool PanelManager::mouseUp(const MouseEvent& event)
         m.input.mouseButton(button, false, event.modifiers);
         m.buttonsHeld &= ~(1u << button);
     }
+    m.settleWhileHidden();
     const bool consumed = m.captured || m.overPanel(x, y);
     if (m.buttonsHeld == 0)
         m.captured = false;
@@ -266,6 +276,7 @@ bool PanelManager::mouseWheel(const MouseEvent& event)
     // The wheel event's own position is in screen coordinates; the pointer's last window position decides.
     if (const int notches = m.wheel.add(event.wheelIncrement); notches != 0)
         m.input.wheel(notches, event.modifiers);
+    m.settleWhileHidden();
     return m.captured || m.overPanel(m.lastX, m.lastY);
 }
 
@@ -276,6 +287,7 @@ bool PanelManager::mouseMotion(const MouseEvent& event)
     m.lastX = x;
     m.lastY = y;
     m.input.mousePosition(x, y, event.modifiers);
+    m.settleWhileHidden();
     return m.captured || m.overPanel(x, y);
 }
 
@@ -296,7 +308,8 @@ bool PanelManager::keyDown(const KeyEvent& event)
     else if (key > 0 && (event.modifiers & Modifier::Ctrl) && std::isalpha(key))
         m.tapKey(std::tolower(key), event.modifiers);
     else if (key >= 32 && key < 127 && !ctrlOrAlt)
-        m.input.character(static_cast<unsigned>(key));
+        m.input.character(static_cast<unsigned>(key), event.modifiers);
+    m.settleWhileHidden();
     return editing;
 }
 
@@ -314,15 +327,21 @@ void PanelManager::draw()
         return;
     const auto bars = m.liveBars();
     const bool anyVisible = std::any_of(bars.begin(), bars.end(), [](const auto& bar) { return bar->visible; });
+    ImGuiIO& io = ImGui::GetIO();
     if (!anyVisible) {
         m.input.apply(false);
         m.editing = false;
+        m.shownLastFrame = false;
         return;
     }
+    if (!m.shownLastFrame) {   // wheel turns and typing while no panel was shown are not for the panel
+        io.MouseWheel = 0.0f;
+        io.ClearInputCharacters();
+    }
+    m.shownLastFrame = true;
 
     m.inFrame = true;
     m.input.apply(true);
-    ImGuiIO& io = ImGui::GetIO();
     io.DisplaySize = ImVec2(m.width, m.height);
     const auto now = std::chrono::steady_clock::now();
     io.DeltaTime = std::max(std::chrono::duration<float>(now - m.lastFrame).count(), 1e-4f);
