@@ -1,0 +1,282 @@
+#include "shell/panel/PanelBar.h"
+
+#include <imgui.h>
+#include <imgui_internal.h>   // TempInputIsActive: tells a typed edit from a drag
+
+#include <algorithm>
+#include <cfloat>
+#include <climits>
+#include <cmath>
+#include <cstdio>
+
+namespace vornix {
+
+namespace {
+
+// How far outside its rectangle a panel's resize border reaches.
+constexpr float ResizeBorder = 4.0f;
+
+PanelRect itemRect()
+{
+    const ImVec2 min = ImGui::GetItemRectMin(), max = ImGui::GetItemRectMax();
+    return {min.x, min.y, max.x - min.x, max.y - min.y};
+}
+
+std::int32_t toInt32(double v)
+{
+    return static_cast<std::int32_t>(std::clamp(std::round(v), double(INT32_MIN), double(INT32_MAX)));
+}
+
+} // namespace
+
+double PanelEntry::minimum() const
+{
+    if (def.min)
+        return *def.min;
+    return kind == Kind::Int ? double(INT32_MIN) : -double(FLT_MAX);
+}
+
+double PanelEntry::maximum() const
+{
+    if (def.max)
+        return *def.max;
+    return kind == Kind::Int ? double(INT32_MAX) : double(FLT_MAX);
+}
+
+double PanelEntry::step() const
+{
+    if (kind == Kind::Int)
+        return def.step ? std::max(1.0, std::round(*def.step)) : 1.0;
+    if (def.step)
+        return *def.step;
+    return def.precision ? std::pow(10.0, -*def.precision) : 0.01;
+}
+
+void PanelEntry::stepBy(int steps) const
+{
+    if (kind == Kind::Float) {
+        auto* value = static_cast<float*>(variable);
+        *value = static_cast<float>(std::clamp(double(*value) + steps * step(), minimum(), maximum()));
+    } else if (kind == Kind::Int) {
+        auto* value = static_cast<std::int32_t*>(variable);
+        *value = toInt32(std::clamp(double(*value) + steps * step(), minimum(), maximum()));
+    }
+}
+
+PanelBar::PanelBar(std::string title_, int serial_)
+    : title(std::move(title_)), windowId("vornix panel " + std::to_string(serial_)), serial(serial_)
+{
+}
+
+bool PanelBar::covers(float x, float y) const
+{
+    if (!visible)
+        return false;
+    if (popupRect && popupRect->contains(x, y))
+        return true;
+    if (!rect)
+        return false;
+    const PanelRect grown{rect->x - ResizeBorder, rect->y - ResizeBorder, rect->width + 2 * ResizeBorder,
+                          rect->height + 2 * ResizeBorder};
+    return grown.contains(x, y);
+}
+
+bool PanelBar::runShortcut(const KeyEvent& event) const
+{
+    for (const PanelEntry& entry : entries) {
+        if (!entry.def.key || !entry.def.key->matches(event))
+            continue;
+        if (entry.kind == PanelEntry::Kind::Bool && !entry.readOnly) {
+            auto* value = static_cast<bool*>(entry.variable);
+            *value = !*value;
+            return true;
+        }
+        if (entry.kind == PanelEntry::Kind::Button) {
+            const PanelCallback callback = entry.callback;   // the callback may change the panel
+            if (callback)
+                (*callback)();
+            return true;
+        }
+    }
+    return false;
+}
+
+namespace {
+
+// Value column of a float or integer entry: a drag box (click and drag, double-click or Ctrl+click to type, the
+// wheel steps) and - / + step buttons. Every way of editing stays within the entry's range.
+void drawNumber(PanelEntry& entry, PanelFrameResult& result, bool& wheelUsed)
+{
+    const bool isFloat = entry.kind == PanelEntry::Kind::Float;
+    char format[16] = "%d";
+    if (isFloat)
+        std::snprintf(format, sizeof format, "%%.%df", entry.def.precision.value_or(3));
+    if (entry.readOnly) {
+        char text[64];
+        if (isFloat)
+            std::snprintf(text, sizeof text, format, double(*static_cast<float*>(entry.variable)));
+        else
+            std::snprintf(text, sizeof text, format, *static_cast<std::int32_t*>(entry.variable));
+        ImGui::TextDisabled("%s", text);
+        entry.valueRect = itemRect();
+        return;
+    }
+    const ImGuiStyle& style = ImGui::GetStyle();
+    const float button = ImGui::GetFrameHeight();
+    ImGui::SetNextItemWidth(std::max(ImGui::GetContentRegionAvail().x - 2 * (button + style.ItemInnerSpacing.x), 30.0f));
+    const float speed = static_cast<float>(entry.step());
+    const bool bounded = entry.def.min || entry.def.max;
+    if (isFloat) {
+        const float lo = bounded ? static_cast<float>(entry.minimum()) : 0.0f;
+        const float hi = bounded ? static_cast<float>(entry.maximum()) : 0.0f;
+        ImGui::DragFloat("##value", static_cast<float*>(entry.variable), speed, lo, hi, format,
+                         ImGuiSliderFlags_AlwaysClamp);
+    } else {
+        const int lo = bounded ? toInt32(entry.minimum()) : 0;
+        const int hi = bounded ? toInt32(entry.maximum()) : 0;
+        ImGui::DragInt("##value", static_cast<int*>(entry.variable), speed, lo, hi, format,
+                       ImGuiSliderFlags_AlwaysClamp);
+    }
+    if (ImGui::TempInputIsActive(ImGui::GetItemID()))
+        result.editing = true;
+    entry.valueRect = itemRect();
+    int steps = 0;
+    if (ImGui::IsItemHovered() && ImGui::GetIO().MouseWheel != 0.0f && !wheelUsed) {
+        steps += static_cast<int>(ImGui::GetIO().MouseWheel);
+        wheelUsed = true;
+    }
+    ImGui::PushButtonRepeat(true);
+    ImGui::SameLine(0, style.ItemInnerSpacing.x);
+    if (ImGui::Button("-", ImVec2(button, button)))
+        --steps;
+    ImGui::SameLine(0, style.ItemInnerSpacing.x);
+    if (ImGui::Button("+", ImVec2(button, button)))
+        ++steps;
+    ImGui::PopButtonRepeat();
+    if (steps != 0)
+        entry.stepBy(steps);
+}
+
+void drawEnum(PanelEntry& entry, PanelBar& bar, bool& wheelUsed)
+{
+    auto* value = static_cast<std::int32_t*>(entry.variable);
+    const int count = static_cast<int>(entry.items.size());
+    const std::string preview = *value >= 0 && *value < count ? entry.items[*value] : std::to_string(*value);
+    if (entry.readOnly) {
+        ImGui::TextDisabled("%s", preview.c_str());
+        entry.valueRect = itemRect();
+        return;
+    }
+    ImGui::SetNextItemWidth(-FLT_MIN);
+    const bool open = ImGui::BeginCombo("##value", preview.c_str());
+    entry.valueRect = itemRect();
+    const bool hovered = ImGui::IsItemHovered();
+    if (open) {
+        const ImVec2 pos = ImGui::GetWindowPos(), size = ImGui::GetWindowSize();
+        bar.popupRect = PanelRect{pos.x, pos.y, size.x, size.y};
+        for (int i = 0; i < count; ++i) {
+            const bool selected = i == *value;
+            if (ImGui::Selectable(entry.items[i].c_str(), selected))
+                *value = i;
+            if (selected)
+                ImGui::SetItemDefaultFocus();
+        }
+        ImGui::EndCombo();
+    } else if (hovered && ImGui::GetIO().MouseWheel != 0.0f && !wheelUsed && count > 0) {
+        // Wheel up picks the item above, as in the list.
+        const int next = *value - static_cast<int>(ImGui::GetIO().MouseWheel);
+        *value = std::clamp(next, 0, count - 1);
+        wheelUsed = true;
+    }
+}
+
+void drawTooltip(const PanelEntry& entry)
+{
+    if (entry.def.help.empty() && !entry.def.key)
+        return;
+    ImGui::BeginTooltip();
+    ImGui::PushTextWrapPos(ImGui::GetFontSize() * 20.0f);
+    if (!entry.def.help.empty())
+        ImGui::TextUnformatted(entry.def.help.c_str());
+    if (entry.def.key)
+        ImGui::TextDisabled("Shortcut: %s", entry.def.keyText.c_str());
+    ImGui::PopTextWrapPos();
+    ImGui::EndTooltip();
+}
+
+} // namespace
+
+void PanelBar::draw(PanelFrameResult& result)
+{
+    const float r = color[0] / 255.0f, g = color[1] / 255.0f, b = color[2] / 255.0f, a = alpha / 255.0f;
+    const float offset = 16.0f + 24.0f * static_cast<float>(serial % 8);
+    ImGui::SetNextWindowPos(ImVec2(offset, offset), ImGuiCond_FirstUseEver);
+    ImGui::SetNextWindowSize(ImVec2(float(size.width), float(size.height)), ImGuiCond_FirstUseEver);
+    ImGui::SetNextWindowSizeConstraints(ImVec2(120, 60), ImVec2(FLT_MAX, FLT_MAX));
+    ImGui::PushStyleColor(ImGuiCol_WindowBg, ImVec4(r, g, b, a));
+    ImGui::PushStyleColor(ImGuiCol_TitleBg, ImVec4(r * 0.6f, g * 0.6f, b * 0.6f, std::max(a, 0.85f)));
+    ImGui::PushStyleColor(ImGuiCol_TitleBgActive, ImVec4(r * 0.8f, g * 0.8f, b * 0.9f, std::max(a, 0.95f)));
+    const std::string name = title + "###" + windowId;
+    // The wheel over a value steps it; elsewhere in the panel it scrolls (done below, so it can tell the two apart).
+    ImGui::Begin(name.c_str(), nullptr,
+                 ImGuiWindowFlags_NoCollapse | ImGuiWindowFlags_NoScrollWithMouse | ImGuiWindowFlags_NoSavedSettings);
+    ImGui::PopStyleColor(3);
+    const ImVec2 pos = ImGui::GetWindowPos(), extent = ImGui::GetWindowSize();
+    rect = PanelRect{pos.x, pos.y, extent.x, extent.y};
+    popupRect.reset();
+
+    // Labels on the left, values on the right: the label column is as wide as the widest label, up to 55 %.
+    const ImGuiStyle& style = ImGui::GetStyle();
+    float labelWidth = 0.0f;
+    for (const PanelEntry& entry : entries)
+        if (entry.kind != PanelEntry::Kind::Button && entry.kind != PanelEntry::Kind::Separator)
+            labelWidth = std::max(labelWidth, ImGui::CalcTextSize(entry.label.c_str()).x);
+    const float content = ImGui::GetContentRegionAvail().x;
+    labelWidth = std::min(labelWidth + 2 * style.ItemSpacing.x, content * 0.55f);
+
+    bool wheelUsed = false;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        PanelEntry& entry = entries[i];
+        ImGui::PushID(static_cast<int>(i));
+        const ImVec2 rowStart = ImGui::GetCursorScreenPos();
+        switch (entry.kind) {
+        case PanelEntry::Kind::Separator:
+            ImGui::Separator();
+            entry.valueRect = itemRect();
+            break;
+        case PanelEntry::Kind::Button:
+            if (ImGui::Button(entry.label.c_str(), ImVec2(-FLT_MIN, 0)) && entry.callback)
+                result.pressed.push_back(entry.callback);
+            entry.valueRect = itemRect();
+            break;
+        default: {
+            ImGui::AlignTextToFramePadding();
+            const ImVec2 textPos = ImGui::GetCursorScreenPos();
+            ImGui::PushClipRect(textPos, ImVec2(textPos.x + labelWidth - style.ItemSpacing.x, textPos.y + 1000), true);
+            ImGui::TextUnformatted(entry.label.c_str());
+            ImGui::PopClipRect();
+            ImGui::SameLine(style.WindowPadding.x + labelWidth);
+            ImGui::BeginDisabled(entry.readOnly && entry.kind == PanelEntry::Kind::Bool);
+            if (entry.kind == PanelEntry::Kind::Bool) {
+                ImGui::Checkbox("##value", static_cast<bool*>(entry.variable));
+                entry.valueRect = itemRect();
+            } else if (entry.kind == PanelEntry::Kind::Enum) {
+                drawEnum(entry, *this, wheelUsed);
+            } else {
+                drawNumber(entry, result, wheelUsed);
+            }
+            ImGui::EndDisabled();
+        }
+        }
+        const ImVec2 rowEnd(rowStart.x + content, ImGui::GetItemRectMax().y);
+        if (ImGui::IsWindowHovered() && ImGui::IsMouseHoveringRect(rowStart, rowEnd) && !ImGui::IsAnyItemActive())
+            drawTooltip(entry);
+        ImGui::PopID();
+    }
+    const ImGuiIO& io = ImGui::GetIO();
+    if (!wheelUsed && io.MouseWheel != 0.0f && ImGui::IsWindowHovered())
+        ImGui::SetScrollY(ImGui::GetScrollY() - io.MouseWheel * 3.0f * ImGui::GetFrameHeightWithSpacing());
+    ImGui::End();
+}
+
+} // namespace vornix

@@ -1,0 +1,76 @@
+// ParamPanel: one floating panel of named entries that edit the application's variables in place (bool, float,
+// 32-bit integer, enumerations stored as the item's 0-based position), plus buttons and separators. Each entry takes
+// a definition string ("key=r help='...' precision=2 min=0 max=100 step=1"); a part the panel does not understand
+// is reported once on the console and ignored.
+//
+// Input: the panel manager (PanelManager.h) must be installed into the application's event callback lists once;
+// from then on it sees mouse and key events ahead of the application. Pointer events over a visible panel are the
+// panel's. Shortcut keys act even while the panel is hidden: the application's own keys do the same things, and
+// a key the panel acts on never reaches the application, so a press acts exactly once.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vornix {
+
+class PanelBar;
+class PanelManager;
+
+struct PanelSize {
+    int width = 0, height = 0;
+};
+
+// Components 0..1.
+struct PanelColor {
+    float r = 0.0f, g = 0.0f, b = 0.0f, a = 1.0f;
+};
+
+// A rectangle in window pixels (origin top-left, y down).
+struct PanelRect {
+    float x = 0.0f, y = 0.0f, width = 0.0f, height = 0.0f;
+    bool contains(float px, float py) const { return px >= x && py >= y && px < x + width && py < y + height; }
+    float centerX() const { return x + width / 2; }
+    float centerY() const { return y + height / 2; }
+};
+
+// The panel's own definition string: "`title` size='w h' color='r g b' alpha=a", each colour component times 255
+// truncated toward zero.
+std::string panelBarDefinition(const std::string& title, PanelSize size, PanelColor color);
+
+class ParamPanel {
+public:
+    // Creates the panel (visible) and, with the first panel, the panel manager.
+    ParamPanel(const std::string& title, PanelSize size, PanelColor color);
+
+    void addParam(const std::string& label, bool* variable, const std::string& definition = "", bool readOnly = false);
+    void addParam(const std::string& label, float* variable, const std::string& definition = "", bool readOnly = false);
+    void addParam(const std::string& label, std::int32_t* variable, const std::string& definition = "",
+                  bool readOnly = false);
+    void addEnumParam(const std::string& label, const std::vector<std::string>& items, std::int32_t* variable,
+                      const std::string& definition = "", bool readOnly = false);
+    // The panel keeps the callback for its own lifetime. An empty callback is reported and the button does nothing.
+    void addButton(const std::string& label, std::function<void()> callback, const std::string& definition = "");
+    void addSeparator(const std::string& name = "", const std::string& definition = "");
+
+    bool isVisible() const;
+    void show(bool visible = true);
+    void hide();
+
+    // Where the panel, and the value of the first entry with this label, were drawn in the last frame.
+    std::optional<PanelRect> rect() const;
+    std::optional<PanelRect> entryRect(const std::string& label) const;
+
+private:
+    std::shared_ptr<PanelManager> manager_;
+    std::shared_ptr<PanelBar> bar_;
+};
+
+// Draws every visible panel once, over whatever is in the current framebuffer. Needs the GL context current.
+void drawPanels();
+
+} // namespace vornix
