@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <string>
 #include <vector>
 
 #include "fluid/FluidModelCPU.h"
@@ -128,12 +129,21 @@ void colorDensityField(const float* density, std::uint32_t n, const std::vector<
 
 void DensityRenderer::loadDrawProgram()
 {
+    loadDrawProgram([] { return loadResource(128, "GLSL"); }, [] { return loadResource(131, "GLSL"); });
+}
+
+void DensityRenderer::loadDrawProgram(const SourceLoader& vertex, const SourceLoader& fragment)
+{
     drawProgram.reset();
     try {
-        drawProgram = gl::GlslProg(loadResource(128, "GLSL"), loadResource(131, "GLSL"));
+        drawProgram = gl::GlslProg(vertex(), fragment());
     } catch (const gl::GlslProgCompileExc& e) {
+        // The compiler's log ends in a line break of its own; the message is one console line.
+        std::string message = e.what();
+        while (!message.empty() && (message.back() == '\n' || message.back() == '\r'))
+            message.pop_back();
         console() << "Shader compile error: " << std::endl;
-        console() << e.what() << std::endl;
+        console() << message << std::endl;
     } catch (...) {
         console() << "Unable to load shader" << std::endl;
     }

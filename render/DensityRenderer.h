@@ -9,9 +9,11 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 #include "fluid/FluidModel.h"
 #include "render/GradientTable.h"
+#include "shell/DataSource.h"
 #include "shell/Geometry.h"
 #include "shell/Surface.h"
 #include "shell/gl/GlslProg.h"
@@ -44,6 +46,9 @@ public:
     // "Shader compile error: " and the compiler's message to the console, any other failure "Unable to load
     // shader"; drawProgram then stays empty and the GPU density draw shows black.
     void loadDrawProgram();
+    // The same with other sources of the two program texts (tests give broken or missing ones).
+    using SourceLoader = std::function<DataSourceRef()>;
+    void loadDrawProgram(const SourceLoader& vertex, const SourceLoader& fragment);
 
     // After every change of the grid size: the gradient bar height, and OnePixel (GPU) or the surface (CPU).
     void updateGridDependents(std::uint32_t n, int engine);
