@@ -1,0 +1,242 @@
+#include "render/DensityRenderer.h"
+
+#include <epoxy/gl.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "fluid/FluidModelCPU.h"
+#include "shell/Console.h"
+#include "shell/Resources.h"
+#include "shell/gl/GlException.h"
+
+namespace vornix {
+
+namespace {
+
+// nz^LightingPower for nz = 1 - m * 2^-24, m = 0 .. PowTableSize - 1: these are exactly the floats just below 1.
+// Below that range the power is < 2^-13, so the lighting term w < 0.07 and cannot change a byte.
+constexpr int PowTableSize = 4096;
+constexpr float PowTableFloor = 1.0f - static_cast<float>(PowTableSize - 1) * 0x1p-24f;
+
+const std::array<float, PowTableSize>& powTable()
+{
+    static const std::array<float, PowTableSize> table = [] {
+        std::array<float, PowTableSize> t{};
+        for (int m = 0; m < PowTableSize; ++m)
+            t[static_cast<std::size_t>(m)] = std::pow(1.0f - static_cast<float>(m) * 0x1p-24f, LightingPower);
+        return t;
+    }();
+    return table;
+}
+
+// nz^LightingPower in single precision, as std::pow gives it, without calling it for every pixel.
+inline float lightingPower(float nz)
+{
+    if (nz >= 1.0f)
+        return std::pow(nz, LightingPower);   // 1 exactly for nz = 1
+    if (nz < PowTableFloor)
+        return 0.0f;
+    const auto m = static_cast<std::size_t>((1.0f - nz) * 0x1p24f);
+    return powTable()[m];
+}
+
+// Gradient index of a density: trunc(d x 2048) limited to 0..2047; a NaN density counts as 0.
+inline int colourIndex(float d)
+{
+    const float x = d * static_cast<float>(GradientColorCount);
+    if (!(x > 0.0f))
+        return 0;
+    if (x >= static_cast<float>(GradientColorCount - 1))
+        return GradientColorCount - 1;
+    return static_cast<int>(x);
+}
+
+template <typename Density>
+void colourPixels(const Density& density, std::uint32_t n, const std::uint8_t* colours, bool lighting,
+                  std::uint32_t barRows, Surface8u& surface)
+{
+    const SurfaceChannelOrder& order = surface.getChannelOrder();
+    const int ro = order.getRedOffset(), go = order.getGreenOffset(), bo = order.getBlueOffset();
+    const int inc = order.getPixelInc();
+    const float barDivisor = static_cast<float>(n) * 0x1p-11f;
+    const int rows = static_cast<int>(n);
+    for (int y = 0; y < rows; ++y) {
+        std::uint8_t* p = surface.getRow(y);
+        const bool barRow = static_cast<std::uint32_t>(y) + 1 <= barRows;
+        for (int x = 0; x < rows; ++x, p += inc) {
+            std::uint8_t rgb[3];
+            if (barRow) {
+                const int k = std::min(static_cast<int>(static_cast<float>(x) / barDivisor), GradientColorCount - 1);
+                std::copy_n(colours + 3 * k, 3, rgb);
+            } else {
+                const float d = density(x + 1, y + 1);
+                const int k = colourIndex(d);
+                std::copy_n(colours + 3 * k, 3, rgb);
+                if (lighting && d > 0.0f) {
+                    const float dx = d - density(x + 2, y + 1);
+                    const float dy = d - density(x + 1, y + 2);
+                    const float s = 1.0f + dx * dx + dy * dy;
+                    const float nz = 1.0f / std::sqrt(s);
+                    const float w = lightingPower(nz) * static_cast<float>(k) * 512.0f / 2048.0f;
+                    if (w > 0.0f)
+                        for (std::uint8_t& c : rgb)
+                            c = static_cast<std::uint8_t>(std::min(255.0f, std::trunc(static_cast<float>(c) + w)));
+                }
+            }
+            p[ro] = rgb[0];
+            p[go] = rgb[1];
+            p[bo] = rgb[2];
+        }
+    }
+}
+
+// Draws a 4-vertex triangle strip from client-side arrays of (x, y) pairs.
+void drawStrip(const GLfloat* vertices, const GLfloat* texCoords)
+{
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glVertexPointer(2, GL_FLOAT, 0, vertices);
+    if (texCoords) {
+        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+        glTexCoordPointer(2, GL_FLOAT, 0, texCoords);
+    }
+    glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
+    glDisableClientState(GL_VERTEX_ARRAY);
+    if (texCoords)
+        glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+}
+
+} // namespace
+
+std::uint32_t gradientBarRowsFor(std::uint32_t n)
+{
+    return static_cast<std::uint32_t>(std::max(1.0f, static_cast<float>(n) * 0.05f));
+}
+
+void colorDensityField(const float* density, std::uint32_t n, const std::vector<std::uint8_t>& gradientColors,
+                       bool lighting, std::uint32_t barRows, Surface8u& surface)
+{
+    const std::size_t stride = n + 2;
+    const auto at = [density, stride](int i, int j) {
+        return density[static_cast<std::size_t>(i) + stride * static_cast<std::size_t>(j)];
+    };
+    colourPixels(at, n, gradientColors.data(), lighting, barRows, surface);
+}
+
+void DensityRenderer::loadDrawProgram()
+{
+    loadDrawProgram([] { return loadResource(128, "GLSL"); }, [] { return loadResource(131, "GLSL"); });
+}
+
+void DensityRenderer::loadDrawProgram(const SourceLoader& vertex, const SourceLoader& fragment)
+{
+    drawProgram.reset();
+    try {
+        drawProgram = gl::GlslProg(vertex(), fragment());
+    } catch (const gl::GlslProgCompileExc& e) {
+        // The compiler's log ends in a line break of its own; the message is one console line.
+        std::string message = e.what();
+        while (!message.empty() && (message.back() == '\n' || message.back() == '\r'))
+            message.pop_back();
+        console() << "Shader compile error: " << std::endl;
+        console() << message << std::endl;
+    } catch (...) {
+        console() << "Unable to load shader" << std::endl;
+    }
+}
+
+void DensityRenderer::updateGridDependents(std::uint32_t n, int engine)
+{
+    gradientBarRows = gradientBarRowsFor(n);
+    if (engine == 1) {
+        // A one-cell grid has no neighbour to step to; a zero step leaves it flat instead of sampling at infinity.
+        OnePixel = n > 1 ? static_cast<float>(1.0L / static_cast<long double>(n - 1)) : 0.0f;
+    } else {
+        densitySurface = Surface8u(static_cast<int>(n), static_cast<int>(n), false, SurfaceChannelOrder::RGB);
+    }
+}
+
+void DensityRenderer::colorDensitySurface(const FluidModel& model, const RenderFlags& flags,
+                                          const GradientTable& gradient)
+{
+    const std::uint32_t n = model.N;
+    if (!densitySurface || densitySurface.getWidth() != static_cast<int>(n) ||
+        densitySurface.getHeight() != static_cast<int>(n))
+        densitySurface = Surface8u(static_cast<int>(n), static_cast<int>(n), false, SurfaceChannelOrder::RGB);
+    if (gradient.gradientColors.size() < static_cast<std::size_t>(GradientColorCount) * 3)
+        return;   // no scheme chosen yet: nothing to colour with
+    const std::uint32_t barRows = flags.showGradientBar ? gradientBarRows : 0;
+    if (const auto* cpu = dynamic_cast<const FluidModelCPU*>(&model)) {
+        colorDensityField(cpu->densityField(), n, gradient.gradientColors, flags.show3DLighting, barRows,
+                          densitySurface);
+    } else {
+        const auto at = [&model](int i, int j) { return model.getDensity(i, j); };
+        colourPixels(at, n, gradient.gradientColors.data(), flags.show3DLighting, barRows, densitySurface);
+    }
+}
+
+void DensityRenderer::drawCpuDensity(const FluidModel& model, const RenderFlags& flags, const GradientTable& gradient,
+                                     float width, float height)
+{
+    colorDensitySurface(model, flags, gradient);
+    densityTexture = gl::Texture(densitySurface);
+    gl::draw(densityTexture, Rectf{0.0f, 0.0f, width, height});
+}
+
+void DensityRenderer::drawGpuDensity(const gl::Texture& density, const Rectf& interior, std::uint32_t n,
+                                     const RenderFlags& flags, const GradientTable& gradient, float width,
+                                     float height) const
+{
+    const GLfloat vertices[8] = {width, 0.0f, 0.0f, 0.0f, width, height, 0.0f, height};
+    const GLfloat texCoords[8] = {interior.x2, interior.y1, interior.x1, interior.y1,
+                                  interior.x2, interior.y2, interior.x1, interior.y2};
+    if (drawProgram && density && gradient.gradientTexture) {
+        drawProgram.bind();
+        drawProgram.uniform("Density", 0);
+        drawProgram.uniform("GradientColors", 1);
+        drawProgram.uniform("LightingFactor", LightingFactor);
+        drawProgram.uniform("LightingPower", LightingPower);
+        drawProgram.uniform("OnePixel", OnePixel);
+        drawProgram.uniform("Show3DLighting", flags.show3DLighting ? 1 : 0);
+        density.bind(0);
+        gradient.gradientTexture.bind(1);
+        drawStrip(vertices, texCoords);
+        density.unbind(0);
+        gl::GlslProg::unbind();
+    } else {
+        // Without the program there is nothing to colour with: show black rather than whatever lay beneath.
+        GLfloat saved[4];
+        glGetFloatv(GL_CURRENT_COLOR, saved);
+        const GLboolean textured = glIsEnabled(GL_TEXTURE_2D);
+        glDisable(GL_TEXTURE_2D);
+        glColor4f(0.0f, 0.0f, 0.0f, 1.0f);
+        drawStrip(vertices, nullptr);
+        glColor4fv(saved);
+        if (textured)
+            glEnable(GL_TEXTURE_2D);
+    }
+    if (flags.showGradientBar && gradient.gradientTexture)
+        drawGradientBar(gradient.gradientTexture, n, width, height);
+}
+
+void DensityRenderer::drawGradientBar(const gl::Texture& gradientTexture, std::uint32_t n, float width,
+                                      float height) const
+{
+    if (n == 0)
+        return;
+    const double barHeight =
+        std::trunc(static_cast<double>(height) * static_cast<double>(gradientBarRows) / static_cast<double>(n));
+    gl::draw(gradientTexture, Rectf{0.0f, 0.0f, width, static_cast<float>(barHeight)});
+}
+
+void DensityRenderer::drawHelpPicture(const gl::Texture& help, float width, float height)
+{
+    if (help)
+        gl::draw(help, Rectf{0.0f, 0.0f, width, height});
+}
+
+} // namespace vornix

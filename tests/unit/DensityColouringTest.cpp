@@ -1,0 +1,176 @@
+// The CPU colouring of a density field: index rule at both ends, the lighting term on plateaus and slopes, the
+// gradient bar rows, and the grid-size dependents.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "fluid/FluidModelCPU.h"
+#include "render/DensityRenderer.h"
+
+using namespace vornix;
+
+namespace {
+
+// A hand-made field of (n + 2)^2 cells in IX order.
+struct Field {
+    explicit Field(std::uint32_t n) : n(n), cells((n + 2) * (n + 2), 0.0f) {}
+    float& at(int i, int j) { return cells[static_cast<std::size_t>(i) + (n + 2) * static_cast<std::size_t>(j)]; }
+    std::uint32_t n;
+    std::vector<float> cells;
+};
+
+std::array<int, 3> pixel(const Surface8u& s, int x, int y)
+{
+    const std::uint8_t* p = s.getPixel(x, y);
+    return {p[0], p[1], p[2]};
+}
+
+std::array<int, 3> entry(const GradientTable& t, int k)
+{
+    return {t.gradientColors[3 * k], t.gradientColors[3 * k + 1], t.gradientColors[3 * k + 2]};
+}
+
+GradientTable tables(int scheme)
+{
+    GradientTable t;
+    t.buildTables(scheme);
+    return t;
+}
+
+TEST(DensityColouring, IndexRuleMapsTheRangeOntoTheGradient)
+{
+    const GradientTable t = tables(0);   // Spectrum: red .. blue
+    Field f(6);
+    const float values[6] = {0.0f, -3.0f, 1.0f, 7.5f, 0.5f, std::numeric_limits<float>::quiet_NaN()};
+    for (int x = 0; x < 6; ++x)
+        for (int j = 1; j <= 6; ++j)
+            f.at(x + 1, j) = values[x];
+    Surface8u s(6, 6, false, SurfaceChannelOrder::RGB);
+    colorDensityField(f.cells.data(), 6, t.gradientColors, false, 0, s);
+    EXPECT_EQ(pixel(s, 0, 3), entry(t, 0));      // 0
+    EXPECT_EQ(pixel(s, 1, 3), entry(t, 0));      // negative
+    EXPECT_EQ(pixel(s, 2, 3), entry(t, 2047));   // 1
+    EXPECT_EQ(pixel(s, 3, 3), entry(t, 2047));   // above 1
+    EXPECT_EQ(pixel(s, 4, 3), entry(t, 1024));   // trunc(0.5 x 2048)
+    EXPECT_EQ(pixel(s, 5, 3), entry(t, 0));      // NaN counts as 0
+}
+
+TEST(DensityColouring, LightingWhitensFlatPlateausFromHalfDensityOnly)
+{
+    const GradientTable t = tables(3);   // Blackbody
+    const std::uint32_t n = 20;
+    for (float d : {0.5f, 0.8f, 0.25f}) {
+        Field f(n);
+        for (auto& c : f.cells)
+            c = d;   // boundary ring included: the plateau is flat at every pixel
+        Surface8u lit(n, n, false, SurfaceChannelOrder::RGB), plain(n, n, false, SurfaceChannelOrder::RGB);
+        colorDensityField(f.cells.data(), n, t.gradientColors, true, 0, lit);
+        colorDensityField(f.cells.data(), n, t.gradientColors, false, 0, plain);
+        const int k = static_cast<int>(d * 2048.0f);
+        EXPECT_EQ(pixel(plain, 7, 7), entry(t, k));
+        if (d >= 0.5f) {
+            EXPECT_EQ(pixel(lit, 7, 7), (std::array<int, 3>{255, 255, 255})) << d;
+        } else {
+            // w = k x 512 / 2048 = 128 byte units on a flat plateau at 0.25.
+            const auto base = entry(t, k);
+            for (int c = 0; c < 3; ++c)
+                EXPECT_EQ(pixel(lit, 7, 7)[c], std::min(255, base[c] + 128)) << d;
+        }
+    }
+}
+
+TEST(DensityColouring, LightingSparesSlopesAndEmptyCells)
+{
+    const GradientTable t = tables(1);   // Black2White
+    const std::uint32_t n = 10;
+    Field f(n);
+    for (int j = 0; j <= 11; ++j)
+        for (int i = 0; i <= 11; ++i)
+            f.at(i, j) = 0.05f * static_cast<float>(i);   // a steady ramp to the right
+    Surface8u lit(n, n, false, SurfaceChannelOrder::RGB), plain(n, n, false, SurfaceChannelOrder::RGB);
+    colorDensityField(f.cells.data(), n, t.gradientColors, true, 0, lit);
+    colorDensityField(f.cells.data(), n, t.gradientColors, false, 0, plain);
+    // Slope 0.05 per cell: nz^100000 is about e^-125, nothing is added.
+    for (int x = 0; x < 10; ++x)
+        EXPECT_EQ(pixel(lit, x, 4), pixel(plain, x, 4)) << x;
+
+    // A tiny slope of one float step keeps almost all of the term: nz = 1 - 2^-24 gives 0.994 of w.
+    Field g(n);
+    for (auto& c : g.cells)
+        c = 0.5f;
+    g.at(3, 3) = 0.5f - 0x1p-12f;   // dx at pixel (1, 2) is 2^-12: s = 1 + 2^-24 rounds to 1 + 2^-23
+    Surface8u nearlyFlat(n, n, false, SurfaceChannelOrder::RGB);
+    colorDensityField(g.cells.data(), n, t.gradientColors, true, 0, nearlyFlat);
+    const float s = 1.0f + 0x1p-24f;
+    const float w = std::pow(1.0f / std::sqrt(s), 100000.0f) * 1024.0f * 512.0f / 2048.0f;
+    const int expected = std::min(255, static_cast<int>(std::trunc(static_cast<float>(entry(t, 1024)[0]) + w)));
+    EXPECT_EQ(pixel(nearlyFlat, 1, 2)[0], expected);
+}
+
+TEST(DensityColouring, GradientBarRowsFollowTheGridSize)
+{
+    EXPECT_EQ(gradientBarRowsFor(10), 1u);
+    EXPECT_EQ(gradientBarRowsFor(20), 1u);
+    EXPECT_EQ(gradientBarRowsFor(39), 1u);
+    EXPECT_EQ(gradientBarRowsFor(40), 2u);
+    EXPECT_EQ(gradientBarRowsFor(100), 5u);
+    EXPECT_EQ(gradientBarRowsFor(1000), 50u);
+}
+
+TEST(DensityColouring, BarRowsShowTheWholeGradientWithoutLighting)
+{
+    const GradientTable t = tables(0);
+    for (std::uint32_t n : {10u, 40u, 100u}) {
+        Field f(n);
+        for (auto& c : f.cells)
+            c = 0.9f;   // a lit plateau under the bar: the bar must not be brightened
+        Surface8u s(static_cast<int>(n), static_cast<int>(n), false, SurfaceChannelOrder::RGB);
+        const std::uint32_t rows = gradientBarRowsFor(n);
+        colorDensityField(f.cells.data(), n, t.gradientColors, true, rows, s);
+        const float q = static_cast<float>(n) / 2048.0f;
+        for (std::uint32_t y = 0; y < rows; ++y) {
+            EXPECT_EQ(pixel(s, 0, static_cast<int>(y)), entry(t, 0)) << n;
+            const int last = static_cast<int>(static_cast<float>(n - 1) / q);
+            EXPECT_EQ(last, static_cast<int>((n - 1) * 2048 / n));
+            EXPECT_EQ(pixel(s, static_cast<int>(n) - 1, static_cast<int>(y)), entry(t, last)) << n;
+        }
+        EXPECT_EQ(pixel(s, 0, static_cast<int>(rows)), (std::array<int, 3>{255, 255, 255})) << n;
+    }
+}
+
+TEST(DensityColouring, RendererColoursTheModelAndKeepsItsSurfaceInStep)
+{
+    GradientTable t = tables(1);
+    FluidModelCPU model(12, 0.0f, 0.1f, 0.0f);
+    model.addDensity(6, 6, 20.0f, 0.0f);   // full amount on cell (6, 6) only
+    model.step();                            // dens(6, 6) = 2: beyond the top of the gradient
+    DensityRenderer r;
+    r.updateGridDependents(12, 0);
+    ASSERT_EQ(r.densitySurface.getWidth(), 12);
+    EXPECT_FALSE(r.densitySurface.hasAlpha());
+    r.colorDensitySurface(model, RenderFlags{false, false, 0}, t);
+    EXPECT_EQ(pixel(r.densitySurface, 5, 5), (std::array<int, 3>{255, 255, 255}));
+    EXPECT_EQ(pixel(r.densitySurface, 0, 0), (std::array<int, 3>{0, 0, 0}));
+
+    // A grid change the renderer was not told about must not read or write out of bounds.
+    model.setN(30);
+    r.colorDensitySurface(model, RenderFlags{true, true, 0}, t);
+    EXPECT_EQ(r.densitySurface.getWidth(), 30);
+}
+
+TEST(DensityColouring, GridDependentsByEngine)
+{
+    DensityRenderer r;
+    r.updateGridDependents(100, 1);
+    EXPECT_EQ(r.gradientBarRows, 5u);
+    EXPECT_EQ(r.OnePixel, static_cast<float>(1.0L / 99.0L));
+    EXPECT_FALSE(r.densitySurface);   // the GPU engine needs no surface
+    r.updateGridDependents(1, 1);
+    EXPECT_EQ(r.OnePixel, 0.0f);
+    r.updateGridDependents(40, 0);
+    EXPECT_EQ(r.gradientBarRows, 2u);
+    EXPECT_EQ(r.densitySurface.getHeight(), 40);
+}
+
+} // namespace
