@@ -275,7 +275,8 @@ TEST(HelpPicture, DecodesTo1196By1200ColourPixels)
     EXPECT_EQ(help->getDataType(), ImageIo::UINT8);
     EXPECT_EQ(help->getChannelOrder(), ImageIo::RGB);
     // Three colour components in the frame header, baseline (SOF0): walk the marker segments up to the scan.
-    const Buffer& bytes = loadResource(138, "IMG")->getBuffer();
+    const DataSourceRef resource = loadResource(138, "IMG");
+    const Buffer& bytes = resource->getBuffer();
     const std::uint8_t* d = bytes.getData();
     bool sawBaselineFrame = false;
     for (std::size_t i = 2; i + 9 < bytes.getDataSize() && d[i] == 0xFF && d[i + 1] != 0xDA;
