@@ -1,0 +1,29 @@
+// File name extensions: '/' separates folders, and only the last component can carry an extension.
+#include <gtest/gtest.h>
+
+#include "shell/Path.h"
+
+using vornix::pathExtension;
+using vornix::replaceExtension;
+
+TEST(Path, ExtensionIsTakenFromTheLastComponentOnly)
+{
+    EXPECT_EQ(pathExtension("/home/me/picture.png"), "png");
+    EXPECT_EQ(pathExtension("picture.tar.JPG"), "JPG");   // case kept; the registrar lowers it
+    EXPECT_EQ(pathExtension("/home/me/my.pictures/fluid"), "");
+    EXPECT_EQ(pathExtension("/a.b/c.d/e"), "");
+    EXPECT_EQ(pathExtension("/a.b/c.d/e.jpe"), "jpe");
+    EXPECT_EQ(pathExtension("noext"), "");
+    EXPECT_EQ(pathExtension("trailing."), "");
+    EXPECT_EQ(pathExtension(""), "");
+}
+
+TEST(Path, ReplaceExtensionLeavesFolderDotsAlone)
+{
+    EXPECT_EQ(replaceExtension("/x/pic.png", "jpg"), "/x/pic.jpg");
+    EXPECT_EQ(replaceExtension("/x.y/pic", "png"), "/x.y/pic.png");
+    EXPECT_EQ(replaceExtension("/x.y/pic.jpeg", ""), "/x.y/pic");
+    EXPECT_EQ(vornix::parentPath("/x.y/pic.png"), "/x.y");
+    EXPECT_EQ(vornix::parentPath("/pic.png"), "/");
+    EXPECT_EQ(vornix::parentPath("pic.png"), "");
+}
