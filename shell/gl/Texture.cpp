@@ -1,6 +1,9 @@
 #include "shell/gl/Texture.h"
 
+#include <vector>
+
 #include "shell/gl/GlException.h"
+#include "shell/image/ImageIoException.h"
 
 namespace vornix::gl {
 
@@ -21,6 +24,37 @@ void formatFor(const SurfaceChannelOrder& order, GLenum& dataFormat, GLenum& dat
     case SurfaceChannelOrder::RGB: dataFormat = GL_RGB; return;
     case SurfaceChannelOrder::BGR: dataFormat = GL_BGR; return;
     default: throw TextureDataExc("Invalid channel order");
+    }
+}
+
+// Receives the rows of an image source in a packed layout GL can upload directly.
+class UploadTarget : public ImageTarget {
+public:
+    explicit UploadTarget(const ImageSource& source)
+    {
+        const bool alpha = source.hasAlpha();
+        const bool grey = source.getColorModel() == ImageIo::CM_GRAY;
+        setSize(source.getWidth(), source.getHeight());
+        setColorModel(source.getColorModel());
+        setDataType(source.getDataType());
+        setChannelOrder(grey ? (alpha ? ImageIo::YA : ImageIo::Y) : (alpha ? ImageIo::RGBA : ImageIo::RGB));
+        pixels.resize(getRowBytes() * static_cast<std::size_t>(getHeight()));
+    }
+    void* getRowPointer(std::int32_t row) override { return pixels.data() + getRowBytes() * static_cast<std::size_t>(row); }
+    std::vector<unsigned char> pixels;
+};
+
+GLint automaticInternalFormat(bool grey, bool alpha, ImageIo::DataType type)
+{
+    switch (type) {
+    case ImageIo::UINT8:
+        return grey ? (alpha ? GL_LUMINANCE8_ALPHA8 : GL_LUMINANCE8) : (alpha ? GL_RGBA8 : GL_RGB8);
+    case ImageIo::UINT16:
+        return grey ? (alpha ? GL_LUMINANCE16_ALPHA16 : GL_LUMINANCE16) : (alpha ? GL_RGBA16 : GL_RGB16);
+    default:
+        if (floatTexturesAvailable())
+            return grey ? (alpha ? GL_LUMINANCE_ALPHA32F_ARB : GL_LUMINANCE32F_ARB) : (alpha ? GL_RGBA32F : GL_RGB32F);
+        return grey ? (alpha ? GL_LUMINANCE_ALPHA : GL_LUMINANCE) : (alpha ? GL_RGBA : GL_RGB);
     }
 }
 
@@ -61,6 +95,24 @@ Texture::Texture(const Surface8u& image, const TextureFormat& format)
     glPixelStorei(GL_UNPACK_ROW_LENGTH, image.getWidth());
     upload(image.getWidth(), image.getHeight(), dataFormat, dataType, image.getData());
     glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+}
+
+Texture::Texture(const ImageSource& image, const TextureFormat& format)
+{
+    const bool grey = image.getColorModel() == ImageIo::CM_GRAY;
+    if (!grey && image.getColorModel() != ImageIo::CM_RGB)
+        throw ImageIoExceptionIllegalColorModel();
+    UploadTarget target(image);
+    image.load(target);
+    const bool alpha = image.hasAlpha();
+    const GLenum dataFormat = grey ? (alpha ? GL_LUMINANCE_ALPHA : GL_LUMINANCE) : (alpha ? GL_RGBA : GL_RGB);
+    const GLenum dataType = image.getDataType() == ImageIo::UINT8    ? GL_UNSIGNED_BYTE
+                            : image.getDataType() == ImageIo::UINT16 ? GL_UNSIGNED_SHORT
+                                                                     : GL_FLOAT;
+    create(format);
+    obj_->internalFormat = format.internalFormat != -1 ? format.internalFormat
+                                                       : automaticInternalFormat(grey, alpha, image.getDataType());
+    upload(image.getWidth(), image.getHeight(), dataFormat, dataType, target.pixels.data());
 }
 
 Texture::Texture(GLenum target, GLuint textureId, int width, int height, bool doNotDispose)

@@ -7,6 +7,7 @@
 
 #include "shell/Geometry.h"
 #include "shell/Surface.h"
+#include "shell/image/ImageIo.h"
 
 namespace vornix::gl {
 
@@ -30,6 +31,14 @@ public:
     explicit Texture(const Surface32f& image, const TextureFormat& format = TextureFormat());
     // From an 8-bit image; the channel order selects the data format. Throws TextureDataExc for orders GL lacks.
     explicit Texture(const Surface8u& image, const TextureFormat& format = TextureFormat());
+    // From a decoded image: rows copied into a grey, grey+alpha, RGB or RGBA buffer of the source's data type;
+    // the internal format follows the colour model, data type and alpha. Other colour models raise
+    // ImageIoExceptionIllegalColorModel.
+    explicit Texture(const ImageSource& image, const TextureFormat& format = TextureFormat());
+    explicit Texture(const ImageSourceRef& image, const TextureFormat& format = TextureFormat())
+        : Texture(*image, format)
+    {
+    }
     // Wraps a GL name owned elsewhere; it is not deleted with the handle.
     Texture(GLenum target, GLuint textureId, int width, int height, bool doNotDispose);
 

@@ -207,3 +207,34 @@ TEST(GlDraw, TextureDrawFillsTheRectangleAndRestoresState)
 }
 
 } // namespace
+
+#include "shell/Resources.h"
+#include "shell/image/ImageIo.h"
+#include "shell/image/ImageSourceSurface.h"
+
+namespace {
+
+TEST(GlTexture, TheDecodedHelpPictureBecomesAnRgbTexture)
+{
+    const auto image = vornix::loadImage(vornix::loadResource(138, "IMG"));
+    gl::Texture help(image);
+    EXPECT_EQ(help.getWidth(), 1196);
+    EXPECT_EQ(help.getHeight(), 1200);
+    EXPECT_EQ(internalFormatOf(help), GL_RGB8);
+}
+
+TEST(GlTexture, ImageSourcesKeepTheirRowsTopFirst)
+{
+    Surface8u picture(2, 2, false);
+    picture.getPixel(0, 0)[0] = 255;   // top-left red
+    picture.getPixel(1, 1)[2] = 255;   // bottom-right blue
+    gl::Texture t(std::make_shared<ImageSourceSurface>(picture));
+    std::vector<unsigned char> rgb(12);
+    glBindTexture(GL_TEXTURE_2D, t.getId());
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+    EXPECT_EQ(rgb[0], 255);   // texture row 0 is the image's first row
+    EXPECT_EQ(rgb[11], 255);
+}
+
+} // namespace
