@@ -1,19 +1,11 @@
-// The program's entry. For now: build a CPU model, drop some dye, step it and report the total density.
-#include <cstdio>
+// The program's entry: one vornixApp on a GL renderer that asks for 16-sample antialiasing.
+#include <memory>
 
-#include "fluid/FluidModelCPU.h"
+#include "app/vornixApp.h"
+#include "shell/RendererGl.h"
 
-int main()
+int main(int argc, char** argv)
 {
-    vornix::FluidModelCPU model(200, 0.00001f, 0.1f, 0.00002f);
-    model.addDensity(100, 100, 0.5f, 20.0f);
-    model.addVelocity(100, 100, 5.0f, 2.0f, 10.0f);
-    for (int k = 0; k < 10; ++k)
-        model.step();
-    double total = 0.0;
-    for (unsigned j = 1; j <= model.N; ++j)
-        for (unsigned i = 1; i <= model.N; ++i)
-            total += model.getDensity(static_cast<int>(i), static_cast<int>(j));
-    std::printf("total density after 10 steps: %.6f\n", total);
-    return 0;
+    return vornix::AppBasic::launch<vornix::vornixApp>("vornixApp", std::make_shared<vornix::RendererGl>(5), argc,
+                                                       argv);
 }

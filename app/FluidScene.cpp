@@ -1,0 +1,137 @@
+#include "app/FluidScene.h"
+
+#include <epoxy/gl.h>
+
+#include "fluid/FluidModelCPU.h"
+#include "fluid/gpu/FluidModelGLSL.h"
+#include "shell/App.h"
+#include "shell/Font.h"
+
+namespace vornix {
+
+FluidScene::FluidScene(App& app) : application(app)
+{
+    colorSchemeNames = gradient.gradient.schemeNames();
+    // The live set starts from the record's defaults: nothing named yet, lighting on, GPU engine.
+    current = Preset();
+    presets = builtInPresets();
+    for (const auto& preset : presets)
+        presetNames.push_back(preset.name);
+    presetIndex = 0;
+    renderer.loadDrawProgram();
+    application.fpsSampleInterval = 0.5;
+    try {
+        framerate.emplace();
+    } catch (const FontLoadExc& e) {
+        App::console() << "The framerate line is not available: " << e.what() << std::endl;
+    }
+    applyPreset();
+}
+
+FluidScene::~FluidScene() = default;
+
+void FluidScene::applyPreset()
+{
+    current = selectedPreset();
+    setColorScheme(current.colorScheme);
+    setEngine(current.engine, -1, -1, -1.0f, -1);
+}
+
+void FluidScene::setEngine(int engine, int n, int viscosity, float deltaTime, int diffusion)
+{
+    const Preset& p = selectedPreset();
+    if (n < 0)
+        n = p.quality;
+    if (viscosity < 0)
+        viscosity = p.viscosity;
+    if (deltaTime < 0.0f)
+        deltaTime = p.deltaTime;
+    if (diffusion < 0)
+        diffusion = p.diffusion;
+    // The new model is made before the old one goes, so a model that cannot be made (an exception out of its
+    // constructor) leaves the scene with the model it had instead of none.
+    std::unique_ptr<FluidModel> next;
+    if (engine == EngineCPU)
+        next = std::make_unique<FluidModelCPU>(n, toModelRate(viscosity), deltaTime, toModelRate(diffusion));
+    else
+        next = std::make_unique<FluidModelGLSL>(App::console(), n, toModelRate(viscosity), deltaTime,
+                                                toModelRate(diffusion));
+    current.engine = engine;
+    model = std::move(next);
+    setQuality(current.quality);
+}
+
+void FluidScene::setQuality(int n)
+{
+    if (n < 1)
+        n = selectedPreset().quality;
+    current.paused = false;
+    model->setN(n);
+    current.quality = static_cast<int>(model->N);
+    renderer.updateGridDependents(model->N, current.engine);
+}
+
+void FluidScene::setBasics(int viscosity, float deltaTime, int diffusion)
+{
+    const Preset& p = selectedPreset();
+    if (viscosity < 0)
+        viscosity = p.viscosity;
+    if (deltaTime < 0.0f)
+        deltaTime = p.deltaTime;
+    if (diffusion < 0)
+        diffusion = p.diffusion;
+    current.deltaTime = deltaTime;
+    current.viscosity = viscosity;
+    current.diffusion = diffusion;
+    model->Viscosity = toModelRate(viscosity);
+    model->Diffusion = toModelRate(diffusion);
+    model->DT = deltaTime;
+}
+
+void FluidScene::defaultBrushes()
+{
+    const Preset& p = selectedPreset();
+    const float densityPerCell = p.brushSizeDensity / static_cast<float>(p.quality);
+    const float velocityPerCell = p.brushSizeVelocity / static_cast<float>(p.quality);
+    current.brushSizeDensity = densityPerCell * static_cast<float>(current.quality);
+    current.brushSizeVelocity = velocityPerCell * static_cast<float>(current.quality);
+}
+
+void FluidScene::advance(bool force)
+{
+    if (!current.paused || force)
+        model->step();
+    if (framerate)
+        framerate->refresh(current.showFramerate, application.getElapsedSeconds(), application.averageFps);
+}
+
+void FluidScene::setColorScheme(int index)
+{
+    current.colorScheme = index;
+    gradient.setColorScheme(index);
+}
+
+RenderFlags FluidScene::renderFlags() const
+{
+    RenderFlags flags;
+    flags.show3DLighting = current.show3DLighting;
+    flags.showGradientBar = current.showGradientBar;
+    flags.engine = current.engine;
+    return flags;
+}
+
+void FluidScene::drawScene()
+{
+    const float width = static_cast<float>(application.getWindowWidth());
+    const float height = static_cast<float>(application.getWindowHeight());
+    if (current.engine == EngineCPU) {
+        renderer.drawCpuDensity(*model, renderFlags(), gradient, width, height);
+    } else if (auto* gpu = dynamic_cast<FluidModelGLSL*>(model.get())) {
+        renderer.drawGpuDensity(gpu->getDensityTexture(), gpu->getDensityArea(), gpu->N, renderFlags(), gradient,
+                                width, height);
+    }
+    if (current.showFramerate && framerate)
+        framerate->draw();
+}
+
+} // namespace vornix

@@ -1,0 +1,66 @@
+// FluidScene: the simulation as the application sees it. It owns the one fluid model, the live parameter set
+// `current`, the preset table, the colour gradient with its tables and texture, and the drawing resources, and offers
+// the operations that create and reconfigure the model. A negative argument to these operations stands for the
+// value of the selected preset (presets[presetIndex]), not of `current`.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/Preset.h"
+#include "fluid/FluidModel.h"
+#include "render/DensityRenderer.h"
+#include "render/FramerateLine.h"
+#include "render/GradientTable.h"
+
+namespace vornix {
+
+class App;
+
+class FluidScene {
+public:
+    // Builds everything and applies the first preset ("Fancy": Blackbody, GPU engine, N = 200). Needs the GL
+    // context current. Shader and font failures are reported on the console and the scene runs on without them.
+    explicit FluidScene(App& application);
+    ~FluidScene();
+    FluidScene(const FluidScene&) = delete;
+    FluidScene& operator=(const FluidScene&) = delete;
+
+    // presets[presetIndex] becomes the live set; the gradient and the model are rebuilt from it (the fluid is lost).
+    void applyPreset();
+    // Replaces the model by a new, empty one of the given engine (0 CPU, 1 GPU) and parameters.
+    void setEngine(int engine, int n, int viscosity, float deltaTime, int diffusion);
+    // Changes the grid size (the fluid is lost if it differs) and resumes a paused simulation.
+    void setQuality(int n);
+    // Changes viscosity, time step and diffusion without touching the fluid.
+    void setBasics(int viscosity, float deltaTime, int diffusion);
+    // Both brush radii in the selected preset's proportion to the grid.
+    void defaultBrushes();
+    // One step unless paused (or when forced), then the framerate text refresh.
+    void advance(bool force);
+    // current.colorScheme := index, and the gradient tables and texture for it.
+    void setColorScheme(int index);
+    // The fluid picture for the current engine, the gradient bar and the framerate line.
+    void drawScene();
+
+    FluidModel& getModel() { return *model; }
+
+    App& application;
+    std::unique_ptr<FluidModel> model;
+    Preset current;
+    int presetIndex = 0;
+    std::vector<Preset> presets;
+    std::vector<std::string> presetNames;
+    std::vector<std::string> colorSchemeNames;
+    GradientTable gradient;
+    DensityRenderer renderer;
+    std::optional<FramerateLine> framerate;   // empty when no font could be loaded
+
+private:
+    const Preset& selectedPreset() const { return presets.at(static_cast<std::size_t>(presetIndex)); }
+    RenderFlags renderFlags() const;
+};
+
+} // namespace vornix

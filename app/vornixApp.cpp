@@ -1,0 +1,323 @@
+#include "app/vornixApp.h"
+
+#include <epoxy/gl.h>
+
+#include "app/BrushInput.h"
+#include "shell/Path.h"
+#include "shell/RendererGl.h"
+#include "shell/Resources.h"
+#include "shell/SaveFileDialog.h"
+#include "shell/image/ImageIo.h"
+#include "shell/image/ImageIoException.h"
+#include "shell/panel/PanelManager.h"
+
+namespace vornix {
+
+// =====================================================================================================================
+// Settings, setup, shutdown
+// =====================================================================================================================
+
+vornixApp::vornixApp() = default;
+vornixApp::~vornixApp() = default;
+
+void vornixApp::prepareSettings(Settings* settings)
+{
+    settings->setTitle("vornix - Quillon's interactive fluidum");
+    settings->setFrameRate(30.0f);
+    settings->setWindowSize(600, 600);
+}
+
+void vornixApp::mirrorCurrent()
+{
+    const Preset& c = scene->current;
+    colorScheme.setBoth(c.colorScheme);
+    viscosity.setBoth(c.viscosity);
+    diffusion.setBoth(c.diffusion);
+    deltaTime.setBoth(c.deltaTime);
+    quality.setBoth(c.quality);
+    engine.setBoth(c.engine);
+}
+
+void vornixApp::setup()
+{
+    scene = std::make_unique<FluidScene>(*this);
+    presetIndex.setBoth(scene->presetIndex);
+    mirrorCurrent();
+
+    scene->current.showFramerate = false;
+    scene->current.showGradientBar = false;
+    scene->current.showHelp = true;
+    lastMouseX = lastMouseY = 0;
+
+    // Without the help picture the program runs on and shows the fluid in its place.
+    try {
+        helpTexture = gl::Texture(loadImage(loadResource(138, "IMG")));
+    } catch (const std::exception& e) {
+        console() << "The help picture is not available: " << e.what() << std::endl;
+    }
+
+    panel = std::make_unique<ParamPanel>("Simulation Parameters", PanelSize{280, 480}, PanelColor{0.3f, 0.3f, 0.3f, 0.4f});
+    PanelManager::instance()->install(getCallbacks(), getWindowWidth(), getWindowHeight());
+    addPanelEntries();
+    showMenu = showMenuApplied = false;
+    panel->hide();
+}
+
+void vornixApp::addPanelEntries()
+{
+    Preset& c = scene->current;
+    ParamPanel& p = *panel;
+    p.addEnumParam("vornix Preset", scene->presetNames, &presetIndex.value, "");
+    p.addSeparator("", "");
+    p.addButton("Full Screen", [this] { toggleFullScreen(); }, "key=ESC");
+    p.addButton("Reset Fluid", [this] { resetFluid(); }, "key=r help='Clear only the density map, velocities stay.'");
+    p.addEnumParam("Color Scheme", scene->colorSchemeNames, &colorScheme.value, "");
+    p.addSeparator("", "");
+    p.addParam("Simulation Paused", &c.paused, "key=space help='Pause simulation'");
+    p.addButton("Single Step", [this] { singleStep(); },
+                "key=right help='Simulate one more step while being in PAUSED mode.'");
+    p.addButton("Save Picture", [this] { savePicture(); }, "key=s help='Save the currently visible picture as a PNG'");
+    p.addSeparator("", "");
+    p.addParam("Brushsize Velocity", &c.brushSizeVelocity, "precision=0 min=1.0 max=100 step=1");
+    p.addParam("Brushsize Density", &c.brushSizeDensity, "precision=0 min=1.0 max=100 step=1");
+    p.addButton("Default Brushes", [this] { scene->defaultBrushes(); }, "");
+    p.addParam("Velocity Precision", &c.velocityPrecision, "min=0 max=100 step=1");
+    p.addSeparator("", "");
+    p.addParam("Viscosity", &viscosity.value, "min=0 max=10000 step=5");
+    p.addParam("Diffusion", &diffusion.value, "min=0 max=5000 step=5");
+    p.addParam("Delta Time", &deltaTime.value, "precision=2 min=0.01 max=1.00 step=0.01");
+    p.addButton("Default Basics", [this] { defaultBasics(); }, "");
+    p.addSeparator("", "");
+    p.addParam("Quality", &quality.value, "min=10 max=1000 step=10");
+    p.addButton("Default Quality", [this] { defaultQuality(); }, "");
+    p.addEnumParam("Render Engine", {"CPU", "GPU"}, &engine.value, "");
+    p.addSeparator("", "");
+    p.addParam("Show Help", &c.showHelp, "key=h help='Toggle help graphics.'");
+    p.addParam("Show Menu Window", &showMenu, "key=m help='Toggle the simulation parameters menu window.'");
+    p.addParam("Show Framerate", &c.showFramerate, "key=f help='Toggle framerate display'");
+    p.addParam("Show Gradient Bar", &c.showGradientBar, "key=g help='Toggle gradient bar'");
+    p.addParam("Show 3D Lighting", &c.show3DLighting, "key=l help='Toggle Orvando''s 3D lighting'");
+}
+
+void vornixApp::shutdown()
+{
+    // Still with the GL context current: the model, textures and programs are released with it.
+    scene.reset();
+    helpTexture.reset();
+}
+
+// =====================================================================================================================
+// Frame
+// =====================================================================================================================
+
+void vornixApp::update()
+{
+    scene->advance(false);
+    applyPanelChanges();
+}
+
+void vornixApp::setWindowMatrices()
+{
+    const int w = getWindowWidth(), h = getWindowHeight();
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(0, w, h, 0, -1, 1);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glViewport(0, 0, w, h);
+}
+
+void vornixApp::draw()
+{
+    setWindowMatrices();
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    if (scene->current.showHelp && helpTexture)
+        DensityRenderer::drawHelpPicture(helpTexture, static_cast<float>(getWindowWidth()),
+                                         static_cast<float>(getWindowHeight()));
+    else
+        scene->drawScene();
+    if (showMenu)
+        drawPanels();
+}
+
+void vornixApp::applyPanelChanges()
+{
+    if (presetIndex.changed()) {
+        presetIndex.applied = presetIndex.value;
+        scene->presetIndex = presetIndex.value;
+        scene->applyPreset();
+        mirrorCurrent();
+    }
+    if (quality.changed()) {
+        quality.applied = quality.value;
+        scene->setQuality(quality.value);
+        scene->defaultBrushes();
+    }
+    if (viscosity.changed()) {
+        viscosity.applied = viscosity.value;
+        scene->setBasics(viscosity.value, deltaTime.value, diffusion.value);
+    }
+    if (diffusion.changed()) {
+        diffusion.applied = diffusion.value;
+        scene->setBasics(viscosity.value, deltaTime.value, diffusion.value);
+    }
+    if (deltaTime.changed()) {
+        deltaTime.applied = deltaTime.value;
+        scene->setBasics(viscosity.value, deltaTime.value, diffusion.value);
+    }
+    if (showMenu != showMenuApplied) {
+        showMenuApplied = showMenu;
+        panel->show(showMenu);
+    }
+    if (engine.changed()) {
+        engine.applied = engine.value;
+        scene->setEngine(engine.value, quality.value, viscosity.value, deltaTime.value, diffusion.value);
+    }
+    if (colorScheme.changed()) {
+        colorScheme.applied = colorScheme.value;
+        scene->setColorScheme(colorScheme.value);
+    }
+}
+
+// =====================================================================================================================
+// Commands
+// =====================================================================================================================
+
+void vornixApp::toggleFullScreen() { setFullScreen(!isFullScreen()); }
+
+void vornixApp::resetFluid()
+{
+    scene->model->reset();
+    scene->current.paused = false;
+}
+
+void vornixApp::singleStep()
+{
+    if (!scene->current.paused)
+        return;
+    scene->advance(true);
+    draw();
+}
+
+void vornixApp::toggleMenu()
+{
+    const bool show = !panel->isVisible();
+    panel->show(show);
+    showMenu = showMenuApplied = show;
+}
+
+void vornixApp::defaultBasics()
+{
+    scene->setBasics(-1, -1.0f, -1);
+    viscosity.setBoth(scene->current.viscosity);
+    diffusion.setBoth(scene->current.diffusion);
+    deltaTime.setBoth(scene->current.deltaTime);
+}
+
+void vornixApp::defaultQuality()
+{
+    scene->setQuality(-1);
+    scene->defaultBrushes();
+    quality.setBoth(scene->current.quality);
+}
+
+// =====================================================================================================================
+// Mouse and keys
+// =====================================================================================================================
+
+void vornixApp::mouseDown(MouseEvent event)
+{
+    scene->current.showHelp = false;
+    lastMouseX = event.x;
+    lastMouseY = event.y;
+    if (event.isRightDown())
+        mouseDrag(event);
+}
+
+void vornixApp::mouseDrag(MouseEvent event)
+{
+    const int dx = event.x - lastMouseX;
+    const int dy = event.y - lastMouseY;
+    Preset& c = scene->current;
+    if (c.paused)
+        return;
+    Cell cell;
+    if (cellUnderPixel(event.x, event.y, getWindowWidth(), getWindowHeight(), c.quality, cell)) {
+        if (event.isRightDown())
+            scene->model->addDensity(cell.i, cell.j, 0.5f, c.brushSizeDensity);
+        if (event.isLeftDown()) {
+            const Force f = dampedForce(dx, dy, c.velocityPrecision);
+            scene->model->addVelocity(cell.i, cell.j, f.x, f.y, c.brushSizeVelocity);
+        }
+    }
+    lastMouseX = event.x;
+    lastMouseY = event.y;
+}
+
+void vornixApp::keyDown(KeyEvent event)
+{
+    Preset& c = scene->current;
+    switch (event.character) {
+    case 'f': c.showFramerate = !c.showFramerate; break;
+    case 'g': c.showGradientBar = !c.showGradientBar; break;
+    case 'h': c.showHelp = !c.showHelp; break;
+    case 'l': c.show3DLighting = !c.show3DLighting; break;
+    case 'm': toggleMenu(); break;
+    case 'r': resetFluid(); break;
+    case 's': savePicture(); break;
+    default:
+        if (event.character >= '1' && event.character <= '8') {
+            scene->setColorScheme(event.character - '1');
+            colorScheme.setBoth(scene->current.colorScheme);
+        }
+        break;
+    }
+    switch (event.code) {
+    case KeyCode::Escape: toggleFullScreen(); break;
+    case KeyCode::Space: c.paused = !c.paused; break;
+    case KeyCode::Right: singleStep(); break;
+    default: break;
+    }
+}
+
+// =====================================================================================================================
+// Saving the picture
+// =====================================================================================================================
+
+std::string pictureSavePath(const std::string& chosen)
+{
+    const std::string extension = toLowerAscii(pathExtension(chosen));
+    if (extension == "png" || extension == "jpg")
+        return chosen;
+    return replaceExtension(chosen, "png");
+}
+
+std::optional<std::string> vornixApp::askSavePath() { return getSaveFilePath("", {"png", "jpg"}); }
+
+void vornixApp::savePicture()
+{
+    const bool panelWasVisible = panel && panel->isVisible();
+    if (panelWasVisible)
+        panel->hide();
+    // Draw the current frame once more (without the panel) so the back buffer surely holds it.
+    draw();
+    Surface8u picture;
+    if (const auto& renderer = getRenderer())
+        picture = renderer->copyWindowSurface();
+
+    const std::optional<std::string> chosen = askSavePath();
+    if (chosen && !chosen->empty()) {
+        const std::string path = pictureSavePath(*chosen);
+        try {
+            if (!picture)
+                throw ImageIoExceptionFailedLoad();
+            writeImage(path, picture, ImageTarget::Options().quality(0.9f));
+        } catch (const std::exception& e) {
+            console() << "Could not save the picture to " << path << ": " << e.what() << std::endl;
+        }
+    }
+    if (panelWasVisible)
+        panel->show();
+}
+
+} // namespace vornix

@@ -1,0 +1,73 @@
+// vornixApp: the program's application object. It owns the parameter panel, the scene (model, parameters, drawing)
+// and the help picture, and turns frames, mouse strokes, keys and panel edits into scene operations.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "app/FluidScene.h"
+#include "shell/AppBasic.h"
+#include "shell/gl/Texture.h"
+#include "shell/panel/ParamPanel.h"
+
+namespace vornix {
+
+// A panel value and the copy last applied to the scene; applyPanelChanges acts when they differ.
+template <class T> struct Mirror {
+    T value{};
+    T applied{};
+    void setBoth(T v) { value = applied = v; }
+    bool changed() const { return value != applied; }
+};
+
+class vornixApp : public AppBasic {
+public:
+    vornixApp();
+    ~vornixApp() override;
+
+    void prepareSettings(Settings* settings) override;
+    void setup() override;
+    void update() override;
+    void draw() override;
+    void mouseDown(MouseEvent event) override;
+    void mouseDrag(MouseEvent event) override;
+    void keyDown(KeyEvent event) override;
+    void shutdown() override;
+
+    // Compares the mirrored panel values with their applied copies in a fixed order and performs the changes.
+    void applyPanelChanges();
+    // Saves the visible picture (without the panel) at a path chosen in the save dialog.
+    void savePicture();
+
+    // The panel's commands, shared with the keys.
+    void toggleFullScreen();
+    void resetFluid();
+    void singleStep();
+    void toggleMenu();
+    void defaultBasics();
+    void defaultQuality();
+
+    std::unique_ptr<ParamPanel> panel;
+    int lastMouseX = 0, lastMouseY = 0;
+    std::unique_ptr<FluidScene> scene;
+    gl::Texture helpTexture;
+    bool showMenu = false;
+    bool showMenuApplied = false;
+    Mirror<std::int32_t> presetIndex, viscosity, diffusion;
+    Mirror<float> deltaTime;
+    Mirror<std::int32_t> quality, colorScheme, engine;
+
+protected:
+    // The path the save dialog returns: a chosen path, empty when cancelled, nothing when no dialog could be shown.
+    virtual std::optional<std::string> askSavePath();
+
+private:
+    void addPanelEntries();
+    void setWindowMatrices();
+    void mirrorCurrent();
+};
+
+// The save path's extension rule: anything but .png or .jpg (compared in lower case) becomes .png.
+std::string pictureSavePath(const std::string& chosen);
+
+} // namespace vornix
