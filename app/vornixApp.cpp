@@ -294,6 +294,12 @@ std::string pictureSavePath(const std::string& chosen)
 
 std::optional<std::string> vornixApp::askSavePath() { return getSaveFilePath("", {"png", "jpg"}); }
 
+Surface8u vornixApp::captureWindow()
+{
+    const auto& renderer = getRenderer();
+    return renderer ? renderer->copyWindowSurface() : Surface8u();
+}
+
 void vornixApp::savePicture()
 {
     const bool panelWasVisible = panel && panel->isVisible();
@@ -301,9 +307,7 @@ void vornixApp::savePicture()
         panel->hide();
     // Draw the current frame once more (without the panel) so the back buffer surely holds it.
     draw();
-    Surface8u picture;
-    if (const auto& renderer = getRenderer())
-        picture = renderer->copyWindowSurface();
+    const Surface8u picture = captureWindow();
 
     const std::optional<std::string> chosen = askSavePath();
     if (chosen && !chosen->empty()) {

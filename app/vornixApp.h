@@ -60,6 +60,8 @@ public:
 protected:
     // The path the save dialog returns: a chosen path, empty when cancelled, nothing when no dialog could be shown.
     virtual std::optional<std::string> askSavePath();
+    // The window's picture, rows top to bottom.
+    virtual Surface8u captureWindow();
 
 private:
     void addPanelEntries();
