@@ -2,7 +2,9 @@
 
 #include <epoxy/gl.h>
 
+#include <cstring>
 #include <stdexcept>
+#include <vector>
 #include <utility>
 
 #include "shell/Resources.h"
@@ -31,6 +33,35 @@ float oneNStepFor(std::uint32_t gridSize) { return 1.0f / static_cast<float>(gri
 
 std::string resourceText(int id) { return loadResource(id, "GLSL")->getBuffer().asString(); }
 
+constexpr std::array<const char*, 12> UniformNames{"OneNStep", "OneMinusOneNStep", "N", "dt", "DT0", "a",
+                                                   "c",        "b",                "x_center", "y_center", "s", "r"};
+
+struct SamplerUnit {
+    const char* name;
+    int unit;
+};
+// The sampler uniforms of each program and the texture unit each reads, in the order of FluidModelGLSL::Program.
+const std::array<std::vector<SamplerUnit>, 8> ProgramSamplers{{
+    {{"x", 0}},
+    {{"x", 0}, {"s", 1}},
+    {{"x", 0}, {"x0", 1}},
+    {{"d0", 0}, {"u", 1}, {"v", 2}},
+    {{"u", 0}, {"v", 1}},
+    {{"u0", 0}, {"p", 2}},
+    {{"v0", 1}, {"p", 2}},
+    {{"field0", 0}},
+}};
+
+// Red-only float textures that show red in all four channels need texture_rg and texture swizzles.
+bool singleChannelFieldsAvailable()
+{
+    const int version = epoxy_gl_version();
+    const bool rg = version >= 30 || epoxy_has_gl_extension("GL_ARB_texture_rg");
+    const bool swizzle = version >= 33 || epoxy_has_gl_extension("GL_ARB_texture_swizzle") ||
+                         epoxy_has_gl_extension("GL_EXT_texture_swizzle");
+    return rg && swizzle;
+}
+
 } // namespace
 
 FluidModelGLSL::FluidModelGLSL(std::ostream& console, int n, float viscosity, float dt, float diffusion)
@@ -40,10 +71,27 @@ FluidModelGLSL::FluidModelGLSL(std::ostream& console, int n, float viscosity, fl
 
 FluidModelGLSL::FluidModelGLSL(std::ostream& console, int n, float viscosity, float dt, float diffusion,
                                const ProgramSource& source)
-    : FluidModel(checkedN(n), viscosity, dt, diffusion), console_(console), OneNStep(oneNStepFor(GridSize))
+    : FluidModel(checkedN(n), viscosity, dt, diffusion), console_(console), OneNStep(oneNStepFor(GridSize)),
+      singleChannel_(singleChannelFieldsAvailable())
 {
-    allocateBuffers();
+    glGenBuffers(1, &quadBuffer_);
+    try {
+        allocateBuffers();
+    } catch (...) {
+        glDeleteBuffers(1, &quadBuffer_);
+        throw;
+    }
     loadPrograms(source);
+}
+
+FluidModelGLSL::~FluidModelGLSL()
+{
+    // The buffers go first (last field back to the first), then the programs, then the quad.
+    for (int f = FieldCount - 1; f >= 0; --f)
+        buffers_[f] = {};
+    for (int p = ProgramCount - 1; p >= 0; --p)
+        programs_[p].reset();
+    glDeleteBuffers(1, &quadBuffer_);
 }
 
 void FluidModelGLSL::loadPrograms(const ProgramSource& source)
@@ -54,6 +102,7 @@ void FluidModelGLSL::loadPrograms(const ProgramSource& source)
             const std::string vertex = source(VertexProgramId);
             const std::string fragment = source(FragmentProgramIds[p]);
             programs_[p] = gl::GlslProg(vertex, fragment);
+            prepareProgram(static_cast<Program>(p));
         }
         programsLoaded_ = true;
     } catch (const gl::GlslProgCompileExc& e) {
@@ -64,36 +113,208 @@ void FluidModelGLSL::loadPrograms(const ProgramSource& source)
     console_.flush();
 }
 
+void FluidModelGLSL::prepareProgram(Program p)
+{
+    // Locations are looked up here once, and the samplers get their fixed units, so no pass queries or sets them.
+    const GLuint handle = programs_[p].getHandle();
+    ProgramState& state = programState_[p];
+    for (int u = 0; u < UniformCount; ++u) {
+        state.location[u] = glGetUniformLocation(handle, UniformNames[u]);
+        state.isSet[u] = false;
+    }
+    glUseProgram(handle);
+    for (const SamplerUnit& sampler : ProgramSamplers[p])
+        glUniform1i(glGetUniformLocation(handle, sampler.name), sampler.unit);
+    glUseProgram(0);
+    // `s` is a sampler in frag_addsource: never set it as a float there.
+    if (p == AddSource)
+        state.location[SU] = -1;
+}
+
 // ---- Buffers ----------------------------------------------------------------------------------------------------
 
 void FluidModelGLSL::allocateBuffers()
 {
-    // All seven are made before any is replaced, so a rejected size leaves the old buffers in place.
-    std::array<GPUBuffer, FieldCount> fresh;
-    for (auto& b : fresh)
-        b = makeGPUBuffer(static_cast<int>(GridSize));
+    // All buffers are made before any is replaced, so a rejected size leaves the old buffers in place.
+    const int g = static_cast<int>(GridSize);
+    const GLint format = singleChannel_ ? GL_R32F : GL_RGBA32F;
+    std::array<std::array<GPUBuffer, 2>, FieldCount> fresh;
+    for (auto& pair : fresh)
+        for (auto& b : pair)
+            b = makeGPUBuffer(g, format);
     buffers_ = std::move(fresh);
-    densityTexture_ = buffers_[Dens].getTexture();
+    for (int f = 0; f < FieldCount; ++f) {
+        front_[f] = 0;
+        for (int k = 0; k < 2; ++k) {
+            framebufferIds_[f][k] = buffers_[f][k].getId();
+            textureIds_[f][k] = buffers_[f][k].getTexture().getId();
+        }
+    }
+    if (singleChannel_) {
+        // The renderer reads the density's red channel; the other three show the same value, as four equal
+        // channels would.
+        const GLint red[4] = {GL_RED, GL_RED, GL_RED, GL_RED};
+        for (GLuint id : textureIds_[Dens]) {
+            glBindTexture(GL_TEXTURE_2D, id);
+            glTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_RGBA, red);
+        }
+        glBindTexture(GL_TEXTURE_2D, 0);
+    }
+    densityTexture_ = buffers_[Dens][0].getTexture();
+    quad_ = BufferQuad::covering(densityTexture_);
+    glBindBuffer(GL_ARRAY_BUFFER, quadBuffer_);
+    glBufferData(GL_ARRAY_BUFFER, sizeof(quad_.vertices) + sizeof(quad_.texCoords), nullptr, GL_STATIC_DRAW);
+    glBufferSubData(GL_ARRAY_BUFFER, 0, sizeof(quad_.vertices), quad_.vertices.data());
+    glBufferSubData(GL_ARRAY_BUFFER, sizeof(quad_.vertices), sizeof(quad_.texCoords), quad_.texCoords.data());
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
     reset();
-    quad_ = BufferQuad::covering(buffers_[U].getTexture());
 }
 
 void FluidModelGLSL::clearBuffer(Field f)
 {
-    clearGPUBuffer(buffers_[f]);
+    Batch batch(*this);
+    if (!clearColourSet_) {
+        glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+        clearColourSet_ = true;
+    }
+    glBindFramebuffer(GL_FRAMEBUFFER, framebufferIds_[f][front_[f]]);
+    glClear(GL_COLOR_BUFFER_BIT);
     ++counts_.clears;
 }
 
-void FluidModelGLSL::copyToScratch(Field f)
+void FluidModelGLSL::drawInto(Field target, int which)
 {
-    blitGPUBuffer(buffers_[f], buffers_[Scratch]);
-    ++counts_.scratchCopies;
+    glBindFramebuffer(GL_FRAMEBUFFER, framebufferIds_[target][which]);
+    glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
+    ++counts_.quadPasses;
 }
 
 void FluidModelGLSL::drawQuad(Field target)
 {
-    drawQuadInto(buffers_[target], quad_);
-    ++counts_.quadPasses;
+    Batch batch(*this);
+    drawInto(target, front_[target]);
+}
+
+void FluidModelGLSL::drawInPlace(Field target)
+{
+    drawInto(target, 1 - front_[target]);
+    front_[target] = 1 - front_[target];
+}
+
+void FluidModelGLSL::putDensityHome()
+{
+    // The renderer may keep the density texture across steps, so the density must end where it started. The step's
+    // passes rewrite it an even number of times, so this copy only runs after single passes driven from outside.
+    if (front_[Dens] == 0)
+        return;
+    Batch batch(*this);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, framebufferIds_[Dens][1]);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, framebufferIds_[Dens][0]);
+    const GLint g = static_cast<GLint>(GridSize);
+    glBlitFramebuffer(0, 0, g, g, 0, 0, g, g, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    front_[Dens] = 0;
+    ++counts_.scratchCopies;
+}
+
+// ---- Draw state ---------------------------------------------------------------------------------------------------
+
+FluidModelGLSL::Batch::Batch(FluidModelGLSL& model) : model_(model)
+{
+    if (model_.batchDepth_++ == 0)
+        model_.beginBatch();
+}
+
+FluidModelGLSL::Batch::~Batch()
+{
+    if (--model_.batchDepth_ == 0)
+        model_.endBatch();
+}
+
+void FluidModelGLSL::beginBatch()
+{
+    // Every buffer has the same size: one projection, one viewport and one quad serve all passes.
+    const double g = static_cast<double>(GridSize);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(0.0, g, 0.0, g, -1.0, 1.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glViewport(0, 0, static_cast<GLsizei>(GridSize), static_cast<GLsizei>(GridSize));
+    glBindBuffer(GL_ARRAY_BUFFER, quadBuffer_);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glVertexPointer(2, GL_FLOAT, 0, nullptr);
+    glTexCoordPointer(2, GL_FLOAT, 0, reinterpret_cast<const void*>(sizeof(quad_.vertices)));
+    boundProgram_ = 0;
+    boundTextures_ = {};
+    activeUnit_ = 0;
+    clearColourSet_ = false;
+    // What other code left bound is unknown: bind explicitly from here on.
+    for (int unit = 2; unit >= 0; --unit) {
+        glActiveTexture(static_cast<GLenum>(GL_TEXTURE0 + unit));
+        glBindTexture(GL_TEXTURE_2D, 0);
+    }
+}
+
+void FluidModelGLSL::endBatch()
+{
+    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    glDisableClientState(GL_VERTEX_ARRAY);
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    for (int unit = 2; unit >= 0; --unit) {
+        glActiveTexture(static_cast<GLenum>(GL_TEXTURE0 + unit));
+        glBindTexture(GL_TEXTURE_2D, 0);
+    }
+    glUseProgram(0);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+}
+
+void FluidModelGLSL::useProgram(Program p)
+{
+    const GLuint handle = programs_[p].getHandle();
+    if (boundProgram_ != handle) {
+        glUseProgram(handle);
+        boundProgram_ = handle;
+    }
+}
+
+void FluidModelGLSL::setUniform(Program p, Uniform u, float value)
+{
+    ProgramState& state = programState_[p];
+    if (state.location[u] < 0)
+        return;
+    std::uint32_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    if (state.isSet[u] && state.lastBits[u] == bits)
+        return;
+    glUniform1f(state.location[u], value);
+    state.lastBits[u] = bits;
+    state.isSet[u] = true;
+}
+
+void FluidModelGLSL::setUniform(Program p, Uniform u, int value)
+{
+    ProgramState& state = programState_[p];
+    if (state.location[u] < 0)
+        return;
+    const auto bits = static_cast<std::uint32_t>(value);
+    if (state.isSet[u] && state.lastBits[u] == bits)
+        return;
+    glUniform1i(state.location[u], value);
+    state.lastBits[u] = bits;
+    state.isSet[u] = true;
+}
+
+void FluidModelGLSL::bindTexture(GLuint texture, int unit)
+{
+    if (boundTextures_[unit] == texture)
+        return;
+    if (activeUnit_ != unit) {
+        glActiveTexture(static_cast<GLenum>(GL_TEXTURE0 + unit));
+        activeUnit_ = unit;
+    }
+    glBindTexture(GL_TEXTURE_2D, texture);
+    boundTextures_[unit] = texture;
 }
 
 // ---- Model operations -------------------------------------------------------------------------------------------
@@ -106,6 +327,7 @@ void FluidModelGLSL::reset()
 
 void FluidModelGLSL::clearVelocity()
 {
+    Batch batch(*this);
     clearBuffer(U);
     clearBuffer(V);
     clearBuffer(UPrev);
@@ -114,6 +336,7 @@ void FluidModelGLSL::clearVelocity()
 
 void FluidModelGLSL::clearDensity()
 {
+    Batch batch(*this);
     clearBuffer(Dens);
     clearBuffer(DensPrev);
 }
@@ -129,6 +352,7 @@ void FluidModelGLSL::addVelocity(int x, int y, float forceX, float forceY, float
 {
     if (!programsLoaded_)
         return;
+    Batch batch(*this);
     addForceArea(UPrev, x, y, forceX, radius);
     addForceArea(VPrev, x, y, forceY, radius);
 }
@@ -137,6 +361,7 @@ void FluidModelGLSL::step()
 {
     if (!programsLoaded_)
         return;
+    Batch batch(*this);
     velStep();
     densStep();
     clearBuffer(UPrev);
@@ -148,6 +373,7 @@ void FluidModelGLSL::velStep()
 {
     if (!programsLoaded_)
         return;
+    Batch batch(*this);
     addSource(U, UPrev);
     addSource(V, VPrev);
     diffuse(UPrev, U, 1, Viscosity);
@@ -163,9 +389,11 @@ void FluidModelGLSL::densStep()
 {
     if (!programsLoaded_)
         return;
+    Batch batch(*this);
     addSource(Dens, DensPrev);
     diffuse(DensPrev, Dens, 0, Diffusion);
     advect(Dens, DensPrev, 0, U, V);
+    putDensityHome();
 }
 
 void FluidModelGLSL::setN(int newN)
@@ -195,71 +423,51 @@ Rectf FluidModelGLSL::getDensityArea() const
 }
 
 // ---- Passes -----------------------------------------------------------------------------------------------------
-
-const gl::GlslProg& FluidModelGLSL::beginPass(Program p)
-{
-    const gl::GlslProg& prog = programs_[p];
-    prog.bind();
-    return prog;
-}
-
-void FluidModelGLSL::bindField(Field f, int unit) { buffers_[f].getTexture().bind(static_cast<GLuint>(unit)); }
-
-void FluidModelGLSL::endPass()
-{
-    buffers_[Scratch].getTexture().unbind(0);
-    gl::GlslProg::unbind();
-}
+// Each pass binds its program, the uniforms whose values changed and its field textures, and draws; a pass that
+// rewrites a field it reads draws into the field's spare buffer.
 
 void FluidModelGLSL::setBnd(Field x, int b)
 {
     if (!hasProgram(SetBnd))
         return;
-    copyToScratch(x);
-    const auto& prog = beginPass(SetBnd);
-    prog.uniform("x", 0);
-    prog.uniform("b", b);
-    prog.uniform("OneNStep", OneNStep);
-    bindField(Scratch, 0);
-    drawQuad(x);
-    endPass();
+    Batch batch(*this);
+    useProgram(SetBnd);
+    setUniform(SetBnd, BU, b);
+    setUniform(SetBnd, OneNStepU, OneNStep);
+    bindTexture(current(x), 0);
+    drawInPlace(x);
 }
 
 void FluidModelGLSL::addSource(Field x, Field s)
 {
     if (!hasProgram(AddSource))
         return;
-    copyToScratch(x);
-    const auto& prog = beginPass(AddSource);
-    prog.uniform("x", 0);
-    prog.uniform("s", 1);
-    prog.uniform("dt", DT);
-    bindField(Scratch, 0);
-    bindField(s, 1);
-    drawQuad(x);
-    endPass();
+    Batch batch(*this);
+    useProgram(AddSource);
+    setUniform(AddSource, DtU, DT);
+    bindTexture(current(x), 0);
+    bindTexture(current(s), 1);
+    drawInPlace(x);
 }
 
 void FluidModelGLSL::linSolveIteration(Field x, Field x0, float a, float c)
 {
     if (!hasProgram(LinSolve))
         return;
-    copyToScratch(x);
-    const auto& prog = beginPass(LinSolve);
-    prog.uniform("x", 0);
-    prog.uniform("x0", 1);
-    prog.uniform("a", a);
-    prog.uniform("c", c);
-    prog.uniform("OneNStep", OneNStep);
-    prog.uniform("OneMinusOneNStep", 1.0f - OneNStep);
-    bindField(Scratch, 0);
-    bindField(x0, 1);
-    drawQuad(x);
-    endPass();
+    Batch batch(*this);
+    useProgram(LinSolve);
+    setUniform(LinSolve, AU, a);
+    setUniform(LinSolve, CU, c);
+    setUniform(LinSolve, OneNStepU, OneNStep);
+    setUniform(LinSolve, OneMinusOneNStepU, 1.0f - OneNStep);
+    bindTexture(current(x), 0);
+    bindTexture(current(x0), 1);
+    drawInPlace(x);
 }
 
 void FluidModelGLSL::linSolve(Field x, Field x0, int b, float a, float c)
 {
+    Batch batch(*this);
     for (int k = 0; k < LinSolveIterations; ++k) {
         linSolveIteration(x, x0, a, c);
         setBnd(x, b);
@@ -277,23 +485,21 @@ void FluidModelGLSL::advectPass(Field d, Field d0, Field u, Field v, float dt0)
 {
     if (!hasProgram(AddVect))
         return;
-    // No scratch copy: the target is never one of the fields read.
-    const auto& prog = beginPass(AddVect);
-    prog.uniform("d0", 0);
-    prog.uniform("u", 1);
-    prog.uniform("v", 2);
-    prog.uniform("OneNStep", OneNStep);
-    prog.uniform("OneMinusOneNStep", 1.0f - OneNStep);
-    prog.uniform("DT0", dt0);
-    bindField(d0, 0);
-    bindField(u, 1);
-    bindField(v, 2);
-    drawQuad(d);
-    endPass();
+    Batch batch(*this);
+    useProgram(AddVect);
+    setUniform(AddVect, OneNStepU, OneNStep);
+    setUniform(AddVect, OneMinusOneNStepU, 1.0f - OneNStep);
+    setUniform(AddVect, DT0U, dt0);
+    bindTexture(current(d0), 0);
+    bindTexture(current(u), 1);
+    bindTexture(current(v), 2);
+    // The target is never one of the fields read: draw straight into it.
+    drawInto(d, front_[d]);
 }
 
 void FluidModelGLSL::advect(Field d, Field d0, int b, Field u, Field v)
 {
+    Batch batch(*this);
     advectPass(d, d0, u, v, (1.0f - OneNStep) * DT);
     setBnd(d, b);
 }
@@ -302,51 +508,44 @@ void FluidModelGLSL::divergencePass(Field u, Field v, Field div)
 {
     if (!hasProgram(Project1))
         return;
-    const auto& prog = beginPass(Project1);
-    prog.uniform("u", 0);
-    prog.uniform("v", 1);
-    prog.uniform("OneNStep", OneNStep);
-    prog.uniform("N", static_cast<float>(N));
-    bindField(u, 0);
-    bindField(v, 1);
-    drawQuad(div);
-    endPass();
+    Batch batch(*this);
+    useProgram(Project1);
+    setUniform(Project1, OneNStepU, OneNStep);
+    setUniform(Project1, NU, static_cast<float>(N));
+    bindTexture(current(u), 0);
+    bindTexture(current(v), 1);
+    drawInto(div, front_[div]);
 }
 
 void FluidModelGLSL::subtractGradientU(Field u, Field p)
 {
     if (!hasProgram(Project2))
         return;
-    copyToScratch(u);
-    const auto& prog = beginPass(Project2);
-    prog.uniform("u0", 0);
-    prog.uniform("p", 2);
-    prog.uniform("OneNStep", OneNStep);
-    prog.uniform("N", static_cast<float>(N));
-    bindField(Scratch, 0);
-    bindField(p, 2);
-    drawQuad(u);
-    endPass();
+    Batch batch(*this);
+    useProgram(Project2);
+    setUniform(Project2, OneNStepU, OneNStep);
+    setUniform(Project2, NU, static_cast<float>(N));
+    bindTexture(current(u), 0);
+    bindTexture(current(p), 2);
+    drawInPlace(u);
 }
 
 void FluidModelGLSL::subtractGradientV(Field v, Field p)
 {
     if (!hasProgram(Project3))
         return;
-    copyToScratch(v);
-    const auto& prog = beginPass(Project3);
-    prog.uniform("v0", 1);
-    prog.uniform("p", 2);
-    prog.uniform("OneNStep", OneNStep);
-    prog.uniform("N", static_cast<float>(N));
-    bindField(Scratch, 1);
-    bindField(p, 2);
-    drawQuad(v);
-    endPass();
+    Batch batch(*this);
+    useProgram(Project3);
+    setUniform(Project3, OneNStepU, OneNStep);
+    setUniform(Project3, NU, static_cast<float>(N));
+    bindTexture(current(v), 1);
+    bindTexture(current(p), 2);
+    drawInPlace(v);
 }
 
 void FluidModelGLSL::project(Field u, Field v, Field p, Field div)
 {
+    Batch batch(*this);
     clearBuffer(p);
     divergencePass(u, v, div);
     setBnd(div, 0);
@@ -362,16 +561,14 @@ void FluidModelGLSL::addForceAreaPass(Field f, float xCenter, float yCenter, flo
 {
     if (!hasProgram(AddForceAreaCircular))
         return;
-    copyToScratch(f);
-    const auto& prog = beginPass(AddForceAreaCircular);
-    prog.uniform("field0", 0);
-    prog.uniform("x_center", xCenter);
-    prog.uniform("y_center", yCenter);
-    prog.uniform("s", value);
-    prog.uniform("r", r);
-    bindField(Scratch, 0);
-    drawQuad(f);
-    endPass();
+    Batch batch(*this);
+    useProgram(AddForceAreaCircular);
+    setUniform(AddForceAreaCircular, XCenterU, xCenter);
+    setUniform(AddForceAreaCircular, YCenterU, yCenter);
+    setUniform(AddForceAreaCircular, SU, value);
+    setUniform(AddForceAreaCircular, RU, r);
+    bindTexture(current(f), 0);
+    drawInPlace(f);
 }
 
 void FluidModelGLSL::addForceArea(Field f, int x, int y, float value, float radius)

@@ -4,10 +4,10 @@
 
 namespace vornix {
 
-GPUBuffer makeGPUBuffer(int gridSize)
+GPUBuffer makeGPUBuffer(int gridSize, GLint internalFormat)
 {
     gl::FboFormat format;
-    format.colorInternalFormat = GL_RGBA32F;
+    format.colorInternalFormat = internalFormat;
     format.depthBuffer = false;
     // The remaining defaults are what a field needs: one GL_TEXTURE_2D colour buffer, no samples, no mipmaps,
     // linear filtering and clamp to edge, so that reads between texel centres blend and reads outside 0..1 take the

@@ -1,8 +1,10 @@
-// GPUBuffer: one fluid field in video memory, a framebuffer with a single RGBA32F colour texture covering the whole
+// GPUBuffer: one fluid field in video memory, a framebuffer with a single float colour texture covering the whole
 // grid (boundary ring included). Cell (i, j) is texel column i, row j; texture row 0 is cell row 0.
 #pragma once
 
 #include <array>
+
+#include <epoxy/gl.h>
 
 #include "shell/gl/Fbo.h"
 #include "shell/gl/Texture.h"
@@ -12,9 +14,10 @@ namespace vornix {
 // Copies share one framebuffer; it is deleted with its last handle.
 using GPUBuffer = gl::Fbo;
 
-// A gridSize x gridSize field buffer: RGBA32F, no depth, no multisampling, no mipmaps, linear filtering, clamped to
-// the edge. Throws gl::FboExceptionInvalidSpecification when the driver rejects it.
-GPUBuffer makeGPUBuffer(int gridSize);
+// A gridSize x gridSize field buffer: RGBA32F (or the given float format, e.g. GL_R32F for a single channel), no
+// depth, no multisampling, no mipmaps, linear filtering, clamped to the edge. Throws
+// gl::FboExceptionInvalidSpecification when the driver rejects it.
+GPUBuffer makeGPUBuffer(int gridSize, GLint internalFormat = GL_RGBA32F);
 
 // The quad that covers a whole buffer: four vertices in triangle-strip order as (x, y) pairs in texels, and the
 // matching full-area texture coordinates (0..1, not flipped).

