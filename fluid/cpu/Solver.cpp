@@ -164,7 +164,7 @@ void Solver::linSolve(const Grid& g, float* x, const float* x0, int b, float a, 
     const std::uint32_t stripRows = static_cast<std::uint32_t>(kernels_->lanes * StripVectors);
     const std::uint32_t strips = (g.n + stripRows - 1) / stripRows;
     const StripSweep base{x, x0, g.n, g.size, 1, b, a, c, nullptr};
-    if (threads_ == 1 || !pool_ || strips < MinStripsForThreads) {
+    if (threads_ == 1 || !pool_ || strips < MinStripsForThreads || g.cells < MinCellsForThreads) {
         StripSweep strip = base;
         strip.work = work(0);
         for (int s = 0; s < Sweeps; ++s) {
