@@ -55,6 +55,45 @@ template <int W> struct Strip {
         return __builtin_shufflevector(next, above, (1 + static_cast<int>(K))...);
     }
 
+    // One butterfly stage of a W x W transpose: rows i and i + D swap their off-diagonal D-blocks.
+    template <int D, unsigned long... K> static void swapBlocks(F& lo, F& hi, std::integer_sequence<unsigned long, K...>)
+    {
+        const F l = lo, h = hi;
+        lo = __builtin_shufflevector(l, h, ((K & D) ? W + static_cast<int>(K) - D : static_cast<int>(K))...);
+        hi = __builtin_shufflevector(l, h, ((K & D) ? W + static_cast<int>(K) : static_cast<int>(K) + D)...);
+    }
+    template <int D> static void transposeStage(F* m)
+    {
+        if constexpr (D >= 1) {
+            for (int i = 0; i < W; ++i)
+                if ((i & D) == 0)
+                    swapBlocks<D>(m[i], m[i + D], std::make_integer_sequence<unsigned long, W>());
+            transposeStage<D / 2>(m);
+        }
+    }
+    static void transpose(F* m) { transposeStage<W / 2>(m); }
+
+    // Skews W rows (row k at rows[k]) into W consecutive slots starting with slot tau0: slot tau0 + p gets, in lane k,
+    // column tau0 + p - k of row k.
+    static void skewIn(const float* const* rows, int tau0, float* slots)
+    {
+        F m[W];
+        for (int k = 0; k < W; ++k)
+            m[k] = load(rows[k] + tau0 - k);
+        transpose(m);
+        for (int p = 0; p < W; ++p)
+            store(slots + p * W, m[p]);
+    }
+    static void skewOut(float* const* rows, int tau0, const float* slots)
+    {
+        F m[W];
+        for (int p = 0; p < W; ++p)
+            m[p] = load(slots + p * W);
+        transpose(m);
+        for (int k = 0; k < W; ++k)
+            store(rows[k] + tau0 - k, m[k]);
+    }
+
     // Work layout: V + 2 skewed row groups of x (group -1 carries the row below the strip in its last lane, group V
     // the row above in its first lane), then V skewed groups of x0. Skewed slot q of a group holds, in lane k, the
     // cell of column q - W - k of that lane's row.
@@ -72,8 +111,23 @@ template <int W> struct Strip {
         const int j0 = static_cast<int>(s.firstRow);
         const Layout lay{s.work, n + 3 * W};
 
-        // Skew in: the rows of the strip with both walls, the row below (already swept) and the row above.
+        // Skew in: the rows of the strip with both walls, the row below (already swept) and the row above. Whole
+        // W x W blocks go through a register transpose; the ragged ends of the skew are copied one by one.
         for (int g = -1; g <= V; ++g) {
+            const bool full = g >= 0 && g < V;
+            int blockEnd = W - 1;   // slots [W - 1, blockEnd) are filled by blocks
+            if (full && j0 + g * W + W - 1 <= n + 1 && W > 1) {
+                const float* rows[W];
+                const float* rows0[W];
+                for (int k = 0; k < W; ++k) {
+                    rows[k] = s.x + (j0 + g * W + k) * G;
+                    rows0[k] = s.x0 + (j0 + g * W + k) * G;
+                }
+                for (; blockEnd + W - 1 <= n + 1; blockEnd += W) {
+                    skewIn(rows, blockEnd, lay.xs(g, blockEnd + W));
+                    skewIn(rows0, blockEnd, lay.x0s(g, blockEnd + W));
+                }
+            }
             for (int k = 0; k < W; ++k) {
                 if ((g == -1 && k != W - 1) || (g == V && k != 0))
                     continue;
@@ -82,12 +136,16 @@ template <int W> struct Strip {
                     continue;
                 const float* row = s.x + r * G;
                 float* dst = lay.xs(g, k + W) + k;
-                for (int c = 0; c <= n + 1; ++c)
+                const bool source = full && r >= 1 && r <= n;
+                const float* row0 = s.x0 + r * G;
+                float* dst0 = lay.x0s(g, k + W) + k;
+                for (int c = 0; c <= n + 1; ++c) {
+                    if (blockEnd > W - 1 && c + k >= W - 1 && c + k < blockEnd) {
+                        c = blockEnd - k - 1;
+                        continue;
+                    }
                     dst[c * W] = row[c];
-                if (g >= 0 && g < V && r >= 1 && r <= n) {
-                    const float* row0 = s.x0 + r * G;
-                    float* dst0 = lay.x0s(g, k + W) + k;
-                    for (int c = 1; c <= n; ++c)
+                    if (source)
                         dst0[c * W] = row0[c];
                 }
             }
@@ -135,14 +193,27 @@ template <int W> struct Strip {
         // Skew out, with the walls that depend on these rows.
         const bool negX = s.b == Horizontal, negY = s.b == Vertical;
         for (int g = 0; g < V; ++g) {
+            int blockEnd = W;   // slots [W, blockEnd) are written back by blocks
+            if (j0 + g * W + W - 1 <= n && W > 1) {
+                float* rows[W];
+                for (int k = 0; k < W; ++k)
+                    rows[k] = s.x + (j0 + g * W + k) * G;
+                for (; blockEnd + W - 1 <= n; blockEnd += W)
+                    skewOut(rows, blockEnd, lay.xs(g, blockEnd + W));
+            }
             for (int k = 0; k < W; ++k) {
                 const int r = j0 + g * W + k;
                 if (r < 1 || r > n)
                     continue;
                 float* row = s.x + r * G;
                 const float* src = lay.xs(g, k + W) + k;
-                for (int col = 1; col <= n; ++col)
+                for (int col = 1; col <= n; ++col) {
+                    if (blockEnd > W && col + k >= W && col + k < blockEnd) {
+                        col = blockEnd - k - 1;
+                        continue;
+                    }
                     row[col] = src[col * W];
+                }
                 row[0] = negX ? -row[1] : row[1];
                 row[n + 1] = negX ? -row[n] : row[n];
             }
