@@ -1,5 +1,7 @@
 // FluidModelCPU::step against the literal transcription, side by side, at the grid sizes the panel offers.
 // Each step is preceded by the same brush strokes so that the solver works on a live field.
+// Engine runs: /N/threads/path, path 0 = scalar, 1 = sse2, 2 = avx2, 3 = avx512 (paths the processor lacks are
+// skipped).
 #include <benchmark/benchmark.h>
 
 #include "fluid/FluidModelCPU.h"
@@ -17,14 +19,21 @@ template <class Model> void strokes(Model& m, int n, int frame)
 void BM_EngineStep(benchmark::State& state)
 {
     const int n = static_cast<int>(state.range(0));
+    const auto path = static_cast<vornix::cpu::SimdPath>(state.range(2));
+    if (!vornix::cpu::simdPathSupported(path)) {
+        state.SkipWithError("path not supported here");
+        return;
+    }
     vornix::FluidModelCPU model(n, 0.00001f, 0.1f, 0.00002f);
+    model.setSimdPath(path);
+    model.setThreadCount(static_cast<unsigned>(state.range(1)));
     int frame = 0;
     for (auto _ : state) {
         strokes(model, n, frame++);
         model.step();
         benchmark::DoNotOptimize(model.getDensity(n / 2, n / 2));
     }
-    state.counters["N"] = n;
+    state.SetLabel(std::string(vornix::cpu::simdPathName(path)) + ", " + std::to_string(state.range(1)) + " thr");
 }
 
 void BM_LiteralStep(benchmark::State& state)
@@ -37,11 +46,21 @@ void BM_LiteralStep(benchmark::State& state)
         model.step();
         benchmark::DoNotOptimize(model.dens[n]);
     }
-    state.counters["N"] = n;
+}
+
+void engineArgs(benchmark::internal::Benchmark* b)
+{
+    for (int n : {64, 200, 500, 1000})
+        for (int threads : {1, 2})
+            b->Args({n, threads, static_cast<int>(vornix::cpu::bestSimdPath())});
+    // The narrower paths, one thread, for comparison.
+    for (int n : {200, 1000})
+        for (int path : {0, 1, 2})
+            b->Args({n, 1, path});
 }
 
 } // namespace
 
 BENCHMARK(BM_LiteralStep)->Arg(64)->Arg(200)->Arg(500)->Arg(1000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_EngineStep)->Arg(64)->Arg(200)->Arg(500)->Arg(1000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EngineStep)->Apply(engineArgs)->Unit(benchmark::kMillisecond);
 BENCHMARK_MAIN();

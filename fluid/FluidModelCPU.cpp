@@ -25,7 +25,7 @@ void fillZero(FieldArray& f) { std::fill_n(f.data(), f.size(), 0.0f); }
 } // namespace
 
 FluidModelCPU::FluidModelCPU(int n, float viscosity, float dt, float diffusion)
-    : FluidModel(checkedN(n), viscosity, dt, diffusion)
+    : FluidModel(checkedN(n), viscosity, dt, diffusion), solver(static_cast<std::uint32_t>(n))
 {
     cells = GridSize * GridSize;
     u = FieldArray(cells);
@@ -83,23 +83,23 @@ void FluidModelCPU::step()
 void FluidModelCPU::velStep()
 {
     const cpu::Grid g = cpu::makeGrid(N);
-    cpu::addSource(g, u.data(), uPrev.data(), DT);
-    cpu::addSource(g, v.data(), vPrev.data(), DT);
-    cpu::diffuse(g, uPrev.data(), u.data(), cpu::Horizontal, Viscosity, DT);
-    cpu::diffuse(g, vPrev.data(), v.data(), cpu::Vertical, Viscosity, DT);
-    cpu::project(g, uPrev.data(), vPrev.data(), u.data(), v.data());
-    cpu::advect(g, u.data(), uPrev.data(), cpu::Horizontal, uPrev.data(), vPrev.data(), DT);
-    cpu::advect(g, v.data(), vPrev.data(), cpu::Vertical, uPrev.data(), vPrev.data(), DT);
-    cpu::project(g, u.data(), v.data(), uPrev.data(), vPrev.data());
+    solver.addSource(g, u.data(), uPrev.data(), DT);
+    solver.addSource(g, v.data(), vPrev.data(), DT);
+    solver.diffuse(g, uPrev.data(), u.data(), cpu::Horizontal, Viscosity, DT);
+    solver.diffuse(g, vPrev.data(), v.data(), cpu::Vertical, Viscosity, DT);
+    solver.project(g, uPrev.data(), vPrev.data(), u.data(), v.data());
+    solver.advect(g, u.data(), uPrev.data(), cpu::Horizontal, uPrev.data(), vPrev.data(), DT);
+    solver.advect(g, v.data(), vPrev.data(), cpu::Vertical, uPrev.data(), vPrev.data(), DT);
+    solver.project(g, u.data(), v.data(), uPrev.data(), vPrev.data());
 }
 
 // Sources into density, diffuse into densPrev, advect back into dens along the velocity velStep just made.
 void FluidModelCPU::densStep()
 {
     const cpu::Grid g = cpu::makeGrid(N);
-    cpu::addSource(g, dens.data(), densPrev.data(), DT);
-    cpu::diffuse(g, densPrev.data(), dens.data(), cpu::Scalar, Diffusion, DT);
-    cpu::advect(g, dens.data(), densPrev.data(), cpu::Scalar, u.data(), v.data(), DT);
+    solver.addSource(g, dens.data(), densPrev.data(), DT);
+    solver.diffuse(g, densPrev.data(), dens.data(), cpu::Scalar, Diffusion, DT);
+    solver.advect(g, dens.data(), densPrev.data(), cpu::Scalar, u.data(), v.data(), DT);
 }
 
 void FluidModelCPU::setN(int newN)
@@ -111,6 +111,7 @@ void FluidModelCPU::setN(int newN)
     const std::uint32_t count = size * size;
     // Allocate everything first: if any allocation throws, nothing of the model has changed yet.
     FieldArray nu(count), nv(count), nuPrev(count), nvPrev(count), ndens(count), ndensPrev(count);
+    solver.resize(n);
     u = std::move(nu);
     v = std::move(nv);
     uPrev = std::move(nuPrev);

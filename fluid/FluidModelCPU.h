@@ -1,11 +1,14 @@
 // FluidModelCPU: the fluid model over six float arrays in main memory, stepped with Gauss-Seidel relaxation.
-// It is the reference for what one step computes; the kernels live in fluid/cpu/SolverKernels.
+// It is the reference for what one step computes. The straightforward kernels live in fluid/cpu/SolverKernels; the
+// step runs the fast ones in fluid/cpu/Solver, which give the same bits with vector instructions and two threads.
 #pragma once
 
 #include <cstdint>
 
 #include "fluid/FluidModel.h"
 #include "fluid/cpu/FieldArray.h"
+#include "fluid/cpu/SimdPath.h"
+#include "fluid/cpu/Solver.h"
 
 namespace vornix {
 
@@ -39,6 +42,13 @@ public:
     const float* densPrevField() const { return densPrev.data(); }
     std::uint32_t cellCount() const { return cells; }
 
+    // How the step runs (results are the same bits either way); for tests and benchmarks. setSimdPath throws
+    // std::invalid_argument for a path this processor lacks; setThreadCount throws it for 0.
+    void setSimdPath(cpu::SimdPath path) { solver.setSimdPath(path); }
+    cpu::SimdPath simdPath() const { return solver.simdPath(); }
+    void setThreadCount(unsigned threads) { solver.setThreadCount(threads); }
+    unsigned threadCount() const { return solver.threadCount(); }
+
 private:
     std::uint32_t ix(int i, int j) const
     {
@@ -47,6 +57,7 @@ private:
 
     FieldArray u, v, uPrev, vPrev, dens, densPrev;
     std::uint32_t cells = 0;
+    cpu::Solver solver;
 };
 
 } // namespace vornix

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <limits>
 #include <stdexcept>
+#include <string>
 #include <vector>
 
 #include "fluid/FluidModelCPU.h"
@@ -50,27 +51,59 @@ struct OracleCase {
     int steps;
 };
 
-class OracleIdentity : public ::testing::TestWithParam<OracleCase> {};
-
-TEST_P(OracleIdentity, EveryFieldMatchesTheLiteralStepBitForBit)
+ReferenceFluid runOracle(const OracleCase& c)
 {
-    const OracleCase c = GetParam();
-    FluidModelCPU model(c.n, c.viscosity, c.dt, c.diffusion);
     ReferenceFluid oracle(c.n, c.viscosity, c.dt, c.diffusion);
     for (int frame = 0; frame < c.steps; ++frame) {
-        stroke(model, c.n, frame);
         stroke(oracle, c.n, frame);
-        model.step();
         oracle.step();
     }
-    const auto cells = model.cellCount();
-    EXPECT_TRUE(sameBits(copyField(model.densityField(), cells), oracle.dens));
-    EXPECT_TRUE(sameBits(copyField(model.uField(), cells), oracle.u));
-    EXPECT_TRUE(sameBits(copyField(model.vField(), cells), oracle.v));
     // The result must not be trivially zero, or the comparison proves nothing.
     float total = 0;
     for (float d : oracle.dens) total += std::fabs(d);
     EXPECT_GT(total, 0.0f);
+    return oracle;
+}
+
+// Runs the model with the same strokes as the oracle and compares every field after the last step.
+void expectSameAsOracle(const OracleCase& c, const ReferenceFluid& oracle, vornix::cpu::SimdPath path,
+                        unsigned threads)
+{
+    FluidModelCPU model(c.n, c.viscosity, c.dt, c.diffusion);
+    model.setSimdPath(path);
+    model.setThreadCount(threads);
+    for (int frame = 0; frame < c.steps; ++frame) {
+        stroke(model, c.n, frame);
+        model.step();
+    }
+    const auto cells = model.cellCount();
+    SCOPED_TRACE(std::string("N = ") + std::to_string(c.n) + ", path " + vornix::cpu::simdPathName(path) + ", " +
+                 std::to_string(threads) + " thread(s)");
+    EXPECT_TRUE(sameBits(copyField(model.densityField(), cells), oracle.dens));
+    EXPECT_TRUE(sameBits(copyField(model.uField(), cells), oracle.u));
+    EXPECT_TRUE(sameBits(copyField(model.vField(), cells), oracle.v));
+}
+
+std::vector<vornix::cpu::SimdPath> runnablePaths()
+{
+    std::vector<vornix::cpu::SimdPath> paths;
+    for (auto p : {vornix::cpu::SimdPath::Scalar, vornix::cpu::SimdPath::Sse2, vornix::cpu::SimdPath::Avx2,
+                   vornix::cpu::SimdPath::Avx512})
+        if (vornix::cpu::simdPathSupported(p))
+            paths.push_back(p);
+    return paths;
+}
+
+class OracleIdentity : public ::testing::TestWithParam<OracleCase> {};
+
+// Every vector path this processor can run, with one and two threads: the strip widths differ per path (2, 8, 16
+// and 32 rows), so together the sizes below put the top strip's edge at every offset.
+TEST_P(OracleIdentity, EveryFieldMatchesTheLiteralStepBitForBit)
+{
+    const ReferenceFluid oracle = runOracle(GetParam());
+    for (auto path : runnablePaths())
+        for (unsigned threads : {1u, 2u})
+            expectSameAsOracle(GetParam(), oracle, path, threads);
 }
 
 INSTANTIATE_TEST_SUITE_P(Grids, OracleIdentity,
@@ -81,7 +114,33 @@ INSTANTIATE_TEST_SUITE_P(Grids, OracleIdentity,
                                            OracleCase{16, 0.00001f, 0.1f, 0.00002f, 25},
                                            OracleCase{17, 0.0f, 1.0f, 0.0005f, 25},
                                            OracleCase{33, 0.001f, 0.2f, 0.0f, 20},
-                                           OracleCase{200, 0.00001f, 0.1f, 0.00002f, 6}));
+                                           OracleCase{97, 0.0001f, 0.1f, 0.0001f, 8},
+                                           OracleCase{131, 0.0f, 0.1f, 0.00002f, 4}));
+
+// One large grid on the default path (the widest, two threads), where the thread pipeline has many strips.
+TEST(OracleIdentityLarge, DefaultEngineMatchesAtN300)
+{
+    const OracleCase c{300, 0.00001f, 0.1f, 0.00002f, 3};
+    expectSameAsOracle(c, runOracle(c), vornix::cpu::bestSimdPath(), vornix::cpu::Solver::defaultThreadCount());
+}
+
+TEST(FluidModelCPU, EngineSettingsAreValidated)
+{
+    FluidModelCPU m(8, 0, 0.1f, 0);
+    EXPECT_EQ(m.simdPath(), vornix::cpu::bestSimdPath());
+    EXPECT_GE(m.threadCount(), 1u);
+    EXPECT_THROW(m.setThreadCount(0), std::invalid_argument);
+    for (auto p : {vornix::cpu::SimdPath::Avx2, vornix::cpu::SimdPath::Avx512})
+        if (!vornix::cpu::simdPathSupported(p)) {
+            EXPECT_THROW(m.setSimdPath(p), std::invalid_argument);
+        }
+    m.setThreadCount(3);
+    EXPECT_EQ(m.threadCount(), 3u);
+    m.setN(40);   // scratch follows the grid for every thread
+    m.addDensity(20, 20, 1.0f, 5.0f);
+    m.step();
+    EXPECT_GT(m.getDensity(20, 20), 0.0f);
+}
 
 TEST(FluidModelCPU, NewModelIsAllZeroAndStaysZeroWhenStepped)
 {

@@ -1,0 +1,66 @@
+// Solver: the fast CPU stages of one fluid step, with the same results as the straightforward loops in
+// SolverKernels, run with the widest vector path the processor offers and spread over a small thread pool.
+//
+// Owns its per-thread scratch (a few skewed strips of rows) and the pool; both are made outside the step
+// (construction, resize, setThreadCount), so stepping allocates nothing. Used from one thread at a time.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "fluid/cpu/FieldArray.h"
+#include "fluid/cpu/KernelSet.h"
+#include "fluid/cpu/SimdPath.h"
+#include "fluid/cpu/SolverKernels.h"
+#include "fluid/cpu/WorkerPool.h"
+
+namespace vornix::cpu {
+
+class Solver {
+public:
+    // Scratch for grids of n interior cells, the best vector path, defaultThreadCount() threads.
+    explicit Solver(std::uint32_t n);
+    ~Solver();
+
+    // Makes the scratch fit grids of n interior cells. Strong guarantee: throws std::bad_alloc with nothing changed.
+    void resize(std::uint32_t n);
+
+    // Throws std::invalid_argument for a path this processor cannot run.
+    void setSimdPath(SimdPath path);
+    SimdPath simdPath() const { return path_; }
+
+    // 1 or more; the helper threads are made here.
+    void setThreadCount(unsigned threads);
+    unsigned threadCount() const { return threads_; }
+    // Two threads when the process may run on two or more processors, otherwise one.
+    static unsigned defaultThreadCount();
+
+    void addSource(const Grid& g, float* x, const float* s, float dt);
+    void linSolve(const Grid& g, float* x, const float* x0, int b, float a, float c);
+    void diffuse(const Grid& g, float* x, const float* x0, int b, float rate, float dt);
+    void advect(const Grid& g, float* d, const float* d0, int b, const float* u, const float* v, float dt);
+    void project(const Grid& g, float* u, float* v, float* p, float* div);
+
+private:
+    static constexpr int Sweeps = 20;
+
+    struct SweepJob;
+    struct RowJob;
+    static void runSweepTask(void* job, std::uint32_t index, unsigned thread);
+    static void runRowTask(void* job, std::uint32_t index, unsigned thread);
+    void runRows(const RowJob& job, std::uint32_t rows);
+    float* work(unsigned thread) { return scratch_[thread].data(); }
+
+    SimdPath path_;
+    const KernelSet* kernels_;
+    unsigned threads_ = 1;
+    std::uint32_t n_ = 0;
+    std::vector<FieldArray> scratch_;                 // one per thread
+    std::unique_ptr<WorkerPool> pool_;
+    std::array<std::atomic<std::uint32_t>, Sweeps> progress_{};   // strips finished per sweep, in order
+};
+
+} // namespace vornix::cpu

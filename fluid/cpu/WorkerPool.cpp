@@ -1,0 +1,106 @@
+#include "fluid/cpu/WorkerPool.h"
+
+namespace vornix::cpu {
+
+namespace {
+
+// About 20 to 50 microseconds of polling before a thread goes to sleep: long enough to bridge the gaps between the
+// stages of one step, short enough not to steal a loaded machine's time.
+constexpr int SpinRounds = 4000;
+
+inline void relax()
+{
+#if defined(__x86_64__) || defined(__i386__)
+    __builtin_ia32_pause();
+#endif
+}
+
+} // namespace
+
+WorkerPool::WorkerPool(unsigned helpers)
+{
+    threads_.reserve(helpers);
+    for (unsigned t = 0; t < helpers; ++t)
+        threads_.emplace_back([this, t] { helperLoop(t + 1); });
+}
+
+WorkerPool::~WorkerPool()
+{
+    stop_.store(true, std::memory_order_release);
+    wake_.fetch_add(1, std::memory_order_release);
+    wake_.notify_all();
+    for (auto& t : threads_)
+        t.join();
+}
+
+void WorkerPool::waitWhileEqual(const std::atomic<std::uint32_t>& value, std::uint32_t old)
+{
+    for (int i = 0; i < SpinRounds; ++i) {
+        if (value.load(std::memory_order_acquire) != old)
+            return;
+        relax();
+    }
+    while (value.load(std::memory_order_acquire) == old)
+        value.wait(old, std::memory_order_acquire);
+}
+
+void WorkerPool::run(TaskFn task, void* context, std::uint32_t count)
+{
+    if (count == 0)
+        return;
+    const std::uint64_t generation = (ticket_.load(std::memory_order_relaxed) >> 32) + 1;
+    task_.store(task, std::memory_order_relaxed);
+    context_.store(context, std::memory_order_relaxed);
+    count_.store(count, std::memory_order_relaxed);
+    finished_.store(0, std::memory_order_relaxed);
+    ticket_.store(generation << 32, std::memory_order_release);
+    if (!threads_.empty()) {
+        wake_.fetch_add(1, std::memory_order_release);
+        wake_.notify_all();
+    }
+    work(generation, 0);
+    for (;;) {
+        const std::uint32_t done = finished_.load(std::memory_order_acquire);
+        if (done == count)
+            break;
+        waitWhileEqual(finished_, done);
+    }
+    // Close the job before its description is overwritten by the next: a helper that read this generation's ticket
+    // late can then never claim a task of the next job under this job's ticket.
+    ticket_.store(generation << 32 | Closed, std::memory_order_release);
+}
+
+void WorkerPool::work(std::uint64_t generation, unsigned thread)
+{
+    for (;;) {
+        std::uint64_t t = ticket_.load(std::memory_order_acquire);
+        if (t >> 32 != generation)
+            return;
+        const std::uint32_t index = static_cast<std::uint32_t>(t);
+        const std::uint32_t count = count_.load(std::memory_order_relaxed);
+        const TaskFn task = task_.load(std::memory_order_relaxed);
+        void* const context = context_.load(std::memory_order_relaxed);
+        if (index >= count)
+            return;
+        if (!ticket_.compare_exchange_weak(t, t + 1, std::memory_order_acq_rel, std::memory_order_relaxed))
+            continue;
+        task(context, index, thread);
+        if (finished_.fetch_add(1, std::memory_order_acq_rel) + 1 == count && thread != 0)
+            finished_.notify_all();
+    }
+}
+
+void WorkerPool::helperLoop(unsigned thread)
+{
+    // Start from the constructor's value, so that a job or a shutdown announced before this thread ran is not missed.
+    std::uint32_t seen = 0;
+    for (;;) {
+        waitWhileEqual(wake_, seen);
+        seen = wake_.load(std::memory_order_acquire);
+        if (stop_.load(std::memory_order_acquire))
+            return;
+        work(ticket_.load(std::memory_order_acquire) >> 32, thread);
+    }
+}
+
+} // namespace vornix::cpu
