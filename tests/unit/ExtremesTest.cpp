@@ -60,17 +60,21 @@ TEST(Extremes, CpuFieldsStayFiniteForEveryPresetAtTheParameterLimits)
                 wildFrame(m, s, precision);
             expectAllFinite(m, p.name + " N=10 precision=" + std::to_string(precision));
         }
-        // The largest grid is slow under the sanitizers: a few steps there.
-        FluidModelCPU large(1000, toModelRate(10000), 1.0f, toModelRate(5000));
-        for (int s = 0; s < 3; ++s)
-            wildFrame(large, s, p.velocityPrecision);
-        expectAllFinite(large, p.name + " N=1000");
         // The preset's own parameters at N = 10, run long.
         FluidModelCPU own(10, toModelRate(p.viscosity), p.deltaTime, toModelRate(p.diffusion));
         for (int s = 0; s < 500; ++s)
             wildFrame(own, s, p.velocityPrecision);
         expectAllFinite(own, p.name + " own parameters");
     }
+}
+
+TEST(Extremes, CpuFieldsStayFiniteOnTheLargestGrid)
+{
+    // The largest grid is slow (under the sanitizers most of all): two steps with the undamped jumps.
+    FluidModelCPU large(1000, toModelRate(10000), 1.0f, toModelRate(5000));
+    for (int s = 0; s < 2; ++s)
+        wildFrame(large, s, 0);
+    expectAllFinite(large, "N=1000");
 }
 
 TEST(Extremes, ZeroViscosityAndDiffusionAtTheLargestStepStayFinite)
