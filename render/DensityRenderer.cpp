@@ -38,11 +38,14 @@ inline float lightingPower(float nz)
 {
     if (nz >= 1.0f)
         return std::pow(nz, LightingPower);   // 1 exactly for nz = 1
-    if (nz < PowTableFloor)
+    if (!(nz >= PowTableFloor))               // also a NaN: never an unchecked conversion to a table index
         return 0.0f;
     const auto m = static_cast<std::size_t>((1.0f - nz) * 0x1p24f);
     return powTable()[m];
 }
+
+// A density that is not finite (a brush or a parameter drove the solver out of range) is drawn as no density.
+inline float finiteDensity(float d) { return std::isfinite(d) ? d : 0.0f; }
 
 // Gradient index of a density: trunc(d x 2048) limited to 0..2047; a NaN density counts as 0.
 inline int colourIndex(float d)
@@ -73,12 +76,12 @@ void colourPixels(const Density& density, std::uint32_t n, const std::uint8_t* c
                 const int k = std::min(static_cast<int>(static_cast<float>(x) / barDivisor), GradientColorCount - 1);
                 std::copy_n(colours + 3 * k, 3, rgb);
             } else {
-                const float d = density(x + 1, y + 1);
+                const float d = finiteDensity(density(x + 1, y + 1));
                 const int k = colourIndex(d);
                 std::copy_n(colours + 3 * k, 3, rgb);
                 if (lighting && d > 0.0f) {
-                    const float dx = d - density(x + 2, y + 1);
-                    const float dy = d - density(x + 1, y + 2);
+                    const float dx = d - finiteDensity(density(x + 2, y + 1));
+                    const float dy = d - finiteDensity(density(x + 1, y + 2));
                     const float s = 1.0f + dx * dx + dy * dy;
                     const float nz = 1.0f / std::sqrt(s);
                     const float w = lightingPower(nz) * static_cast<float>(k) * 512.0f / 2048.0f;
