@@ -39,15 +39,9 @@ void FluidScene::applyPreset()
 
 void FluidScene::setEngine(int engine, int n, int viscosity, float deltaTime, int diffusion)
 {
-    const Preset& p = selectedPreset();
     if (n < 0)
-        n = p.quality;
-    if (viscosity < 0)
-        viscosity = p.viscosity;
-    if (deltaTime < 0.0f)
-        deltaTime = p.deltaTime;
-    if (diffusion < 0)
-        diffusion = p.diffusion;
+        n = selectedPreset().quality;
+    presetForNegatives(viscosity, deltaTime, diffusion);
     // The new model is made before the old one goes, so a model that cannot be made (an exception out of its
     // constructor) leaves the scene with the model it had instead of none.
     std::unique_ptr<FluidModel> next;
@@ -59,6 +53,17 @@ void FluidScene::setEngine(int engine, int n, int viscosity, float deltaTime, in
     current.engine = engine;
     model = std::move(next);
     setQuality(current.quality);
+}
+
+void FluidScene::presetForNegatives(int& viscosity, float& deltaTime, int& diffusion) const
+{
+    const Preset& p = selectedPreset();
+    if (viscosity < 0)
+        viscosity = p.viscosity;
+    if (deltaTime < 0.0f)
+        deltaTime = p.deltaTime;
+    if (diffusion < 0)
+        diffusion = p.diffusion;
 }
 
 void FluidScene::setQuality(int n)
@@ -73,13 +78,7 @@ void FluidScene::setQuality(int n)
 
 void FluidScene::setBasics(int viscosity, float deltaTime, int diffusion)
 {
-    const Preset& p = selectedPreset();
-    if (viscosity < 0)
-        viscosity = p.viscosity;
-    if (deltaTime < 0.0f)
-        deltaTime = p.deltaTime;
-    if (diffusion < 0)
-        diffusion = p.diffusion;
+    presetForNegatives(viscosity, deltaTime, diffusion);
     current.deltaTime = deltaTime;
     current.viscosity = viscosity;
     current.diffusion = diffusion;

@@ -61,6 +61,8 @@ public:
 private:
     const Preset& selectedPreset() const { return presets.at(static_cast<std::size_t>(presetIndex)); }
     RenderFlags renderFlags() const;
+    // Replaces each negative value by the selected preset's.
+    void presetForNegatives(int& viscosity, float& deltaTime, int& diffusion) const;
 };
 
 } // namespace vornix
