@@ -15,7 +15,8 @@
 
 if [ -z "${E2E_INSIDE_XVFB:-}" ]; then
     export E2E_INSIDE_XVFB=1
-    exec xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" bash "$0" "$@"
+    # A random first display number: other test runs on the machine start their own servers at the same time.
+    exec xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 1280x1024x24 -nolisten tcp" bash "$0" "$@"
 fi
 
 set -u

@@ -5,7 +5,7 @@
 #   app_dismiss_help      a left click beside the panel's place; waits until the (empty, black) fluid shows
 #   app_toggle_panel      'm'; waits until the panel is shown or gone (judged over an empty, black fluid)
 #   app_pick COMBO ITEM   opens the drop-down list at panel row y=COMBO and clicks its item at y=ITEM
-#   app_use_cpu           shows the panel, picks "CPU" in "Render Engine", hides the panel again
+#   app_use_cpu           shows the panel, picks "CPU" in "Render Engine", hides the panel again (over an empty fluid)
 #   app_shot_until NAME SECS CMD...   takes screenshot NAME until CMD (given the file) succeeds
 : "${VORNIX_BIN:?}" "${VORNIX_SOURCE:?}" "${VORNIX_X_CLOSE:?}"
 
@@ -57,19 +57,36 @@ app_toggle_panel() {
 app_crop_mean() { e2e_mean "$1" $((APP_COMBO_X - 40)) $(($2 - 6)) 100 12; }
 app_region_differs() { [ "$(app_crop_mean "$3" "$1")" != "$2" ]; }   # ITEM_Y BEFORE FILE
 
+# The list is closed when the item's place shows neither the open list (as it looked without the pointer) nor the
+# blue of a hovered item.
+app_list_closed() {
+    local m
+    m=$(app_crop_mean "$3" "$1")
+    [ "$m" != "$2" ] || return 1
+    set -- $m
+    [ $(($3 - $1)) -lt 40 ]
+}
+
 app_pick() {
-    local combo=$1 item=$2 before
+    local combo=$1 item=$2 before open
     before=$(app_crop_mean "$(e2e_shot pick-before)" "$item")
     e2e_click "$APP_COMBO_X" "$combo"
     # The list opens with the next frame, which may be slow: wait until the item's place changes.
     app_shot_until pick-open 20 app_region_differs "$item" "$before" || return 1
+    open=$(app_crop_mean "$E2E_DIR/pick-open.png" "$item")
     e2e_click "$APP_COMBO_X" "$item"
     sleep 0.3
     xdotool mousemove --window "$E2E_WID" 590 590   # away from the panel: no tooltips in later pictures
+    # Wait for the choice to be taken before anything else happens: hiding the panel before the library has seen
+    # the button's release would lose the click.
+    app_shot_until pick-closed 20 app_list_closed "$item" "$open"
 }
 
+# Fails unless the entry's value changed (from "GPU" to "CPU").
 app_use_cpu() {
     app_toggle_panel shown || return 1
     app_pick "$APP_ENGINE_Y" 463 || return 1
+    [ "$(e2e_mean "$E2E_DIR/pick-before.png" 155 432 60 16)" != "$(e2e_mean "$E2E_DIR/pick-closed.png" 155 432 60 16)" ] ||
+        return 1
     app_toggle_panel hidden
 }
