@@ -16,11 +16,20 @@
 if [ -z "${E2E_INSIDE_XVFB:-}" ]; then
     export E2E_INSIDE_XVFB=1
     # A random first display number: other test runs on the machine start their own servers at the same time.
-    exec xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 1280x1024x24 -nolisten tcp" bash "$0" "$@"
+    # The server's own messages go to xvfb.log in the scratch folder.
+    mkdir -p "${VORNIX_SCRATCH:-/tmp}"
+    exec xvfb-run -a -n $((100 + RANDOM % 800)) -e "${VORNIX_SCRATCH:-/tmp}/xvfb.log" \
+        -s "-screen 0 1280x1024x24 -nolisten tcp" bash "$0" "$@"
 fi
 
 set -u
 export GSETTINGS_BACKEND=memory
+# The server may still be coming up (or may have failed): wait a little, then say so plainly.
+for _ in $(seq 1 20); do
+    xdotool getdisplaygeometry >/dev/null 2>&1 && break
+    sleep 0.25
+done
+xdotool getdisplaygeometry >/dev/null 2>&1 || echo "warning: display $DISPLAY does not answer"
 E2E_DIR=${VORNIX_SCRATCH:-$(mktemp -d)}
 mkdir -p "$E2E_DIR"
 E2E_FAILURES=0
@@ -47,8 +56,9 @@ e2e_start() {
         sleep 0.1
     done
     if [ -z "$E2E_WID" ]; then
-        echo "FAILED: no window appeared for: $*"
+        echo "FAILED: no window appeared for: $* (display $DISPLAY)"
         cat "$E2E_DIR/stderr.log"
+        [ -f "$E2E_DIR/xvfb.log" ] && tail -n 20 "$E2E_DIR/xvfb.log"
         exit 1
     fi
 }
@@ -81,6 +91,7 @@ e2e_close() {
         if ! kill -0 "$E2E_PID" 2>/dev/null; then
             wait "$E2E_PID"
             E2E_STATUS=$?
+            E2E_PID=""   # reaped: the number may belong to another process now
             return
         fi
         sleep 0.1
@@ -152,7 +163,7 @@ e2e_dialog_cancel() {
 }
 
 e2e_finish() {
-    kill -9 "${E2E_PID:-0}" 2>/dev/null
+    [ -n "${E2E_PID:-}" ] && kill -9 "$E2E_PID" 2>/dev/null
     echo "$((E2E_CHECKS - E2E_FAILURES)) passed, $E2E_FAILURES failed"
     [ "$E2E_FAILURES" -eq 0 ]
     exit $?
