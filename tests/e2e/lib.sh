@@ -7,14 +7,29 @@
 #   e2e_diff A B          number of differing pixels
 #   e2e_close             close the window like the frame's close button and wait; sets E2E_STATUS
 #   check COND MESSAGE    records a failure (the script exits 1 at the end if any check failed)
+#   e2e_wait SECS CMD...  re-runs CMD until it succeeds; status 1 after SECS seconds
+#   e2e_key KEY           presses and releases KEY in the focused window, held long enough for a slow frame
+#   e2e_click X Y [BTN]   moves to window pixel (X, Y) and clicks (button 1 by default)
+#   e2e_drag BTN X0 Y0 X1 Y1 [STEPS]   presses BTN at (X0, Y0), moves in STEPS steps to (X1, Y1), releases
+#   e2e_dialog_save PATH  answers the open save dialog with PATH; e2e_dialog_cancel cancels it
 
 if [ -z "${E2E_INSIDE_XVFB:-}" ]; then
     export E2E_INSIDE_XVFB=1
-    exec xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" bash "$0" "$@"
+    # A random first display number: other test runs on the machine start their own servers at the same time.
+    # The server's own messages go to xvfb.log in the scratch folder.
+    mkdir -p "${VORNIX_SCRATCH:-/tmp}"
+    exec xvfb-run -a -n $((100 + RANDOM % 800)) -e "${VORNIX_SCRATCH:-/tmp}/xvfb.log" \
+        -s "-screen 0 1280x1024x24 -nolisten tcp" bash "$0" "$@"
 fi
 
 set -u
 export GSETTINGS_BACKEND=memory
+# The server may still be coming up (or may have failed): wait a little, then say so plainly.
+for _ in $(seq 1 20); do
+    xdotool getdisplaygeometry >/dev/null 2>&1 && break
+    sleep 0.25
+done
+xdotool getdisplaygeometry >/dev/null 2>&1 || echo "warning: display $DISPLAY does not answer"
 E2E_DIR=${VORNIX_SCRATCH:-$(mktemp -d)}
 mkdir -p "$E2E_DIR"
 E2E_FAILURES=0
@@ -41,8 +56,9 @@ e2e_start() {
         sleep 0.1
     done
     if [ -z "$E2E_WID" ]; then
-        echo "FAILED: no window appeared for: $*"
+        echo "FAILED: no window appeared for: $* (display $DISPLAY)"
         cat "$E2E_DIR/stderr.log"
+        [ -f "$E2E_DIR/xvfb.log" ] && tail -n 20 "$E2E_DIR/xvfb.log"
         exit 1
     fi
 }
@@ -75,6 +91,7 @@ e2e_close() {
         if ! kill -0 "$E2E_PID" 2>/dev/null; then
             wait "$E2E_PID"
             E2E_STATUS=$?
+            E2E_PID=""   # reaped: the number may belong to another process now
             return
         fi
         sleep 0.1
@@ -82,8 +99,71 @@ e2e_close() {
     kill -9 "$E2E_PID" 2>/dev/null
 }
 
+e2e_wait() {
+    local deadline=$((SECONDS + $1))
+    shift
+    until "$@"; do
+        [ "$SECONDS" -ge "$deadline" ] && return 1
+        sleep 0.2
+    done
+}
+
+e2e_key() {
+    xdotool keydown "$1"
+    sleep 0.1
+    xdotool keyup "$1"
+}
+
+e2e_click() {
+    xdotool mousemove --window "$E2E_WID" "$1" "$2"
+    sleep 0.2
+    xdotool click "${3:-1}"
+}
+
+e2e_drag() {
+    local button=$1 x0=$2 y0=$3 x1=$4 y1=$5 steps=${6:-20} k
+    xdotool mousemove --window "$E2E_WID" "$x0" "$y0"
+    sleep 0.2
+    xdotool mousedown "$button"
+    for k in $(seq 1 "$steps"); do
+        xdotool mousemove --window "$E2E_WID" $((x0 + (x1 - x0) * k / steps)) $((y0 + (y1 - y0) * k / steps))
+        sleep 0.03
+    done
+    xdotool mouseup "$button"
+}
+
+# The save dialog (zenity) opened by the program: wait for its window, focus it (there is no window manager to do
+# so), answer it, wait until it is gone and give the focus back to the program's window.
+e2e_dialog_window() {
+    E2E_DIALOG=$(timeout 30 xdotool search --sync --name "^Save Picture$" | head -n 1)
+    [ -n "$E2E_DIALOG" ] || { echo "no save dialog appeared"; return 1; }
+    xdotool windowfocus --sync "$E2E_DIALOG"
+    sleep 0.3
+}
+
+e2e_dialog_gone() { ! xdotool search --name "^Save Picture$" >/dev/null 2>&1; }
+
+e2e_dialog_done() {
+    e2e_wait 20 e2e_dialog_gone || { echo "the save dialog did not close"; return 1; }
+    xdotool windowfocus --sync "$E2E_WID"
+}
+
+e2e_dialog_save() {
+    e2e_dialog_window || return 1
+    xdotool type --delay 15 "$1"
+    sleep 0.3
+    xdotool key Return
+    e2e_dialog_done
+}
+
+e2e_dialog_cancel() {
+    e2e_dialog_window || return 1
+    xdotool key Escape
+    e2e_dialog_done
+}
+
 e2e_finish() {
-    kill -9 "${E2E_PID:-0}" 2>/dev/null
+    [ -n "${E2E_PID:-}" ] && kill -9 "$E2E_PID" 2>/dev/null
     echo "$((E2E_CHECKS - E2E_FAILURES)) passed, $E2E_FAILURES failed"
     [ "$E2E_FAILURES" -eq 0 ]
     exit $?

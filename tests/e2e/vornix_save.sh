@@ -1,0 +1,60 @@
+#!/usr/bin/env bash
+# Saving pictures through the real save dialog (zenity, answered with xdotool): with the panel shown, 's' writes a
+# 600 x 600 PNG of the fluid without the panel, then a JPEG; a cancelled dialog writes nothing; a name without an
+# extension is saved as .png. The fluid is paused, so the saved files can be compared with the window.
+source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/lib_app.sh"
+
+out="$E2E_DIR/saved"
+rm -rf "$out"
+mkdir -p "$out"   # the dialog only accepts folders that exist
+
+app_start
+app_dismiss_help
+check 'app_use_cpu' "the panel's \"Render Engine\" switches to CPU"
+region() { e2e_sum "$(e2e_mean "$1" "$2" "$3" "$4" "$5")"; }
+e2e_drag 3 350 300 550 300
+dye() { [ "$(region "$1" 440 290 20 20)" -ge 60 ]; }
+check 'app_shot_until dye 20 dye' "a right drag drops dye to save"
+e2e_key space
+app_toggle_panel shown
+sleep 0.5
+e2e_shot with-panel >/dev/null
+
+# PNG, with the panel shown: the file holds the fluid only, and the panel is back afterwards.
+e2e_key s
+e2e_dialog_save "$out/fluid.png"
+check '[ "$(identify -format "%m %wx%h" "$out/fluid.png" 2>&1)" = "PNG 600x600" ]' "'s' saved fluid.png, a 600 x 600 PNG"
+check 'app_panel_hidden "$out/fluid.png"' "the saved picture has no panel where the window shows it (title bar $(app_title_sum "$out/fluid.png"))"
+check 'dye "$out/fluid.png"' "the saved picture shows the dye where it was painted"
+check 'app_shot_until after-save 10 app_panel_shown' "the panel is shown again after saving"
+check '[ "$(e2e_diff "$E2E_DIR/after-save.png" "$E2E_DIR/with-panel.png")" = 0 ]' "the window looks as before the save"
+app_toggle_panel hidden
+sleep 0.5
+e2e_shot no-panel >/dev/null
+check '[ "$(e2e_diff "$out/fluid.png" "$E2E_DIR/no-panel.png")" = 0 ]' "the PNG equals the window without the panel, pixel for pixel"
+
+# JPEG (panel hidden now): close to the window picture.
+e2e_key s
+e2e_dialog_save "$out/fluid.jpg"
+check '[ "$(identify -format "%m %wx%h" "$out/fluid.jpg" 2>&1)" = "JPEG 600x600" ]' "'s' saved fluid.jpg, a 600 x 600 JPEG"
+check '[ "$(app_rmse "$out/fluid.jpg" "$E2E_DIR/no-panel.png")" -le 2 ]' "the JPEG shows the same picture (RMSE $(app_rmse "$out/fluid.jpg" "$E2E_DIR/no-panel.png")%)"
+
+# A cancelled dialog writes nothing; the program goes on (the panel still answers 'm').
+e2e_key s
+e2e_dialog_cancel
+sleep 0.5
+check '[ "$(ls "$out" | tr "\n" " ")" = "fluid.jpg fluid.png " ]' "a cancelled dialog writes no file ($(ls "$out" | tr "\n" " "))"
+
+# A name without an extension gets .png.
+e2e_key s
+e2e_dialog_save "$out/plain"
+check '[ -f "$out/plain.png" ] && [ ! -e "$out/plain" ]' "a name without an extension is saved as plain.png"
+check '[ "$(identify -format "%m %wx%h" "$out/plain.png" 2>&1)" = "PNG 600x600" ]' "plain.png is a 600 x 600 PNG"
+
+app_toggle_panel shown
+check 'app_panel_shown "$E2E_DIR/panel-shown.png"' "the program still answers keys after the dialogs"
+
+e2e_close
+check '[ "$E2E_STATUS" = 0 ]' "closing the window ends the program with status 0 (status $E2E_STATUS)"
+e2e_finish
