@@ -343,6 +343,25 @@ void PanelManager::draw()
     }
     m.shownLastFrame = true;
 
+    runFrame(true);
+}
+
+void PanelManager::settle()
+{
+    Impl& m = *impl_;
+    if (m.inFrame || !m.shownLastFrame)
+        return;
+    // The library takes at most one change per button or key per frame; a few frames without drawing hand it the
+    // rest (a press and its release need two).
+    for (int k = 0; k < 8 && m.input.size() > 0; ++k)
+        runFrame(false);
+}
+
+void PanelManager::runFrame(bool render)
+{
+    Impl& m = *impl_;
+    const auto bars = m.liveBars();
+    ImGuiIO& io = ImGui::GetIO();
     m.inFrame = true;
     m.input.apply(true);
     io.DisplaySize = ImVec2(m.width, m.height);
@@ -356,8 +375,21 @@ void PanelManager::draw()
     for (const auto& bar : bars)
         if (bar->visible)
             bar->draw(result);
-    ImGui::Render();
+    if (render) {
+        ImGui::Render();
+        renderDrawData();
+    } else {
+        ImGui::EndFrame();
+    }
 
+    m.editing = result.editing;
+    m.inFrame = false;
+    for (const PanelCallback& callback : result.pressed)
+        (*callback)();
+}
+
+void PanelManager::renderDrawData()
+{
     // The library draws with the fixed-function pipeline and client-side arrays: no program and no buffer objects
     // may be bound while it does.
     GLint program = 0, arrayBuffer = 0, elementBuffer = 0, activeTexture = 0;
@@ -374,11 +406,6 @@ void PanelManager::draw()
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLuint>(elementBuffer));
     glBindBuffer(GL_ARRAY_BUFFER, static_cast<GLuint>(arrayBuffer));
     glUseProgram(static_cast<GLuint>(program));
-
-    m.editing = result.editing;
-    m.inFrame = false;
-    for (const PanelCallback& callback : result.pressed)
-        (*callback)();
 }
 
 } // namespace vornix

@@ -39,6 +39,9 @@ public:
 
     // Draws every visible panel (see drawPanels).
     void draw();
+    // Lets the visible panels take the input queued since the last frame, without drawing; called before a panel
+    // is hidden, so that a click that arrived just before is not lost.
+    void settle();
 
     // Wheel position the panel has seen: the sum of all wheel increments, truncated toward zero.
     int wheelPosition() const;
@@ -47,6 +50,8 @@ public:
 
 private:
     PanelManager();
+    void runFrame(bool render);
+    void renderDrawData();
     bool mouseDown(const MouseEvent& event);
     bool mouseUp(const MouseEvent& event);
     bool mouseWheel(const MouseEvent& event);

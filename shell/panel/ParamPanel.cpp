@@ -135,8 +135,14 @@ void ParamPanel::addSeparator(const std::string& name, const std::string& defini
 }
 
 bool ParamPanel::isVisible() const { return bar_->visible; }
-void ParamPanel::show(bool visible) { bar_->visible = visible; }
-void ParamPanel::hide() { bar_->visible = false; }
+void ParamPanel::show(bool visible)
+{
+    if (!visible && bar_->visible)
+        manager_->settle();
+    bar_->visible = visible;
+}
+
+void ParamPanel::hide() { show(false); }
 
 std::optional<PanelRect> ParamPanel::rect() const { return bar_->rect; }
 

@@ -9,8 +9,11 @@
 #   app_shot_until NAME SECS CMD...   takes screenshot NAME until CMD (given the file) succeeds
 : "${VORNIX_BIN:?}" "${VORNIX_SOURCE:?}" "${VORNIX_X_CLOSE:?}"
 
-APP_PRESET_Y=51         # "vornix Preset"; its list starts at y=74, one item per 18 pixels
-APP_ENGINE_Y=440        # "Render Engine"; its list: "CPU" at 463, "GPU" at 481
+APP_PRESET_Y=44         # "vornix Preset"; its list starts at y=APP_PRESET_ITEM0, one item per APP_PRESET_STEP pixels
+APP_PRESET_ITEM0=64
+APP_PRESET_STEP=15
+APP_ENGINE_Y=343        # "Render Engine"; its list: "CPU" at APP_ENGINE_CPU_Y, "GPU" 15 pixels below
+APP_ENGINE_CPU_Y=363
 APP_COMBO_X=200
 APP_HELP_REF="$E2E_DIR/help-reference.png"
 
@@ -85,8 +88,8 @@ app_pick() {
 # Fails unless the entry's value changed (from "GPU" to "CPU").
 app_use_cpu() {
     app_toggle_panel shown || return 1
-    app_pick "$APP_ENGINE_Y" 463 || return 1
-    [ "$(e2e_mean "$E2E_DIR/pick-before.png" 155 432 60 16)" != "$(e2e_mean "$E2E_DIR/pick-closed.png" 155 432 60 16)" ] ||
+    app_pick "$APP_ENGINE_Y" "$APP_ENGINE_CPU_Y" || return 1
+    [ "$(e2e_mean "$E2E_DIR/pick-before.png" 120 $((APP_ENGINE_Y - 8)) 60 16)" != "$(e2e_mean "$E2E_DIR/pick-closed.png" 120 $((APP_ENGINE_Y - 8)) 60 16)" ] ||
         return 1
     app_toggle_panel hidden
 }

@@ -18,7 +18,7 @@ check 'app_panel_shown "$E2E_DIR/panel-shown.png"' "'m' shows the panel"
 dye_at_450() { [ "$(e2e_sum "$(e2e_mean "$1" 440 290 20 20)")" -ge 60 ]; }
 e2e_click 450 300 3
 check 'app_shot_until gpu-dye 30 dye_at_450' "a right click drops dye on the GPU engine"
-app_pick "$APP_ENGINE_Y" 463
+app_pick "$APP_ENGINE_Y" "$APP_ENGINE_CPU_Y"
 no_dye_at_450() { ! dye_at_450 "$1"; }
 check 'app_shot_until cpu-empty 20 no_dye_at_450' "choosing CPU in \"Render Engine\" discards the fluid"
 check 'app_panel_shown "$E2E_DIR/cpu-empty.png"' "the panel stays shown after the choice"
@@ -27,10 +27,10 @@ check 'app_shot_until cpu-dye 20 dye_at_450' "a right click drops dye on the CPU
 
 # "Retro Plasma": Spectrum (red where there is no dye), no lighting, N = 15, GPU engine, an empty fluid.
 is_red() { local m; m=$(e2e_mean "$1" 320 20 260 200); set -- $m; [ "$1" -ge 230 ] && [ "$2" -le 20 ] && [ "$3" -le 20 ]; }
-app_pick "$APP_PRESET_Y" $((74 + 4 * 18))
+app_pick "$APP_PRESET_Y" $((APP_PRESET_ITEM0 + 4 * APP_PRESET_STEP))
 check 'app_shot_until plasma 30 is_red' "the preset \"Retro Plasma\" shows an empty fluid in Spectrum red"
 # The grid is compared on the CPU engine, whose picture stands still without velocity (the engine change keeps N).
-app_pick "$APP_ENGINE_Y" 463
+app_pick "$APP_ENGINE_Y" "$APP_ENGINE_CPU_Y"
 e2e_key m
 title_red() { local m; m=$(e2e_mean "$1" 20 19 270 14); set -- $m; [ "$1" -ge 230 ] && [ "$2" -le 20 ]; }
 check 'app_shot_until plasma-nopanel 20 title_red' "'m' hides the panel again"

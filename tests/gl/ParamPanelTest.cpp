@@ -329,3 +329,24 @@ TEST(ParamPanel, BadDefinitionsAreReportedOnceAndIgnored)
     const PanelRect button = *panel.entryRect("Nothing");
     app.click(button.centerX(), button.centerY());
 }
+
+TEST(ParamPanel, AClickJustBeforeThePanelIsHiddenStillTakesEffect)
+{
+    ParamPanel panel("Settle", {280, 300}, {0.3f, 0.3f, 0.3f, 0.4f});
+    bool flag = false;
+    panel.addParam("Flag", &flag);
+    PanelApp app;
+    app.frames(2);
+    const auto box = panel.entryRect("Flag");
+    ASSERT_TRUE(box);
+    // Press and release arrive between two frames, and the panel is hidden before the next frame.
+    app.move(box->centerX(), box->centerY());
+    app.press(box->centerX(), box->centerY());
+    app.release(box->centerX(), box->centerY());
+    panel.hide();
+    EXPECT_TRUE(flag);
+    app.frames(1);
+    panel.show();
+    app.frames(2);
+    EXPECT_TRUE(flag);   // shown again: the old click does not act a second time
+}
