@@ -70,40 +70,55 @@ template <int W> struct Pass {
         const float* src;  // x0 row t, or zeros
         float* out;        // x row t - 2(W - 1) (lane W - 1 is final there), or the sink
         I bottom, top, first;   // lanes on row 0 (k >= 1), on row n + 1, lane 0 on row 0
-        F left;
     };
 
-    template <int Mode, bool Edge>
-    static void cell(Stage& st, int i, float a, float c, I signX, I signY, int n)
+    // Step j of a group: stage q does column j - q. Stages go from the last to the first, so that last[q - 1] and
+    // last[q - 2] still hold what those stages did one step ago, columns j - q and j - q + 1: the cell below and the
+    // right neighbour as of the previous sweep. Only the group's last two stages (read by the next group) and the
+    // wall columns go through memory.
+    template <int Mode, bool Edge, bool Guard>
+    static void step(Stage* st, F* last, int j, float a, float c, I signX, I signY, int n)
     {
-        const long o = static_cast<long>(i) * W;
-        if (i == 1)
-            st.left = shiftIn(splat(st.row[0]), load(st.v));
-        const F right = shiftIn(splat(st.row[i + 1]), load(st.v + o + W));
-        const F down = load(st.vb + o);
-        const F up = shiftIn(splat(st.above[i]), down);
-        const F src = shiftIn(splat(st.src[i]), load(st.x0v + o));
-        store(st.x0v + o, src);
-        const F sum = ((st.left + right) + down) + up;
-        F r;
-        if constexpr (Mode == General)
-            r = (a * sum + src) / c;
-        else if constexpr (Mode == NoDivision)
-            r = a * sum + src;
-        else
-            r = (sum + src) * 0.25f;
-        if constexpr (Edge) {
-            r = st.bottom ? flip(up, signY) : r;
-            r = st.top ? flip(down, signY) : r;
-            r = st.first ? splat(st.row[i]) : r;
+#pragma GCC unroll 16
+        for (int q = P - 1; q >= 0; --q) {
+            const int i = j - q;
+            if constexpr (Guard)
+                if (i < 1 || i > n)
+                    continue;
+            Stage& s = st[q];
+            const long o = static_cast<long>(i) * W;
+            if (Guard && i == 1)
+                last[q] = shiftIn(splat(s.row[0]), load(s.v));
+            const F down = q > 0 ? last[q > 0 ? q - 1 : 0] : load(s.vb + o);
+            F rightBase = q >= 2 ? last[q >= 2 ? q - 2 : 0] : load(s.v + o + W);
+            if (Guard && q >= 2 && i == n)
+                rightBase = flip(rightBase, signX);
+            const F right = shiftIn(splat(s.row[i + 1]), rightBase);
+            const F up = shiftIn(splat(s.above[i]), down);
+            const F src = shiftIn(splat(s.src[i]), load(s.x0v + o));
+            store(s.x0v + o, src);
+            const F sum = ((last[q] + right) + down) + up;
+            F r;
+            if constexpr (Mode == General)
+                r = (a * sum + src) / c;
+            else if constexpr (Mode == NoDivision)
+                r = a * sum + src;
+            else
+                r = (sum + src) * 0.25f;
+            if constexpr (Edge) {
+                r = s.bottom ? flip(up, signY) : r;
+                r = s.top ? flip(down, signY) : r;
+                r = s.first ? splat(s.row[i]) : r;
+            }
+            if (q >= P - 2)
+                store(s.v + o, r);
+            last[q] = r;
+            s.out[i] = r[W - 1];
+            if (Guard && i == 1)
+                store(s.v, flip(r, signX));
+            if (Guard && i == n)
+                store(s.v + o + W, flip(r, signX));
         }
-        store(st.v + o, r);
-        st.left = r;
-        st.out[i] = r[W - 1];
-        if (i == 1)
-            store(st.v, flip(r, signX));
-        if (i == n)
-            store(st.v + o + W, flip(r, signX));
     }
 
     template <int Mode, bool Edge>
@@ -112,10 +127,11 @@ template <int W> struct Pass {
         const int n = static_cast<int>(p.n);
         const long G = p.size;
         const long slot = (static_cast<long>(n) + 2 + 16) * W;
-        const I signX = p.b == Horizontal ? I{} - 0x80000000 : I{};
-        const I signY = p.b == Vertical ? I{} - 0x80000000 : I{};
+        const I signX = p.b == Horizontal ? I{} + (-2147483647 - 1) : I{};
+        const I signY = p.b == Vertical ? I{} + (-2147483647 - 1) : I{};
         float* const sink = p.ring + 4 * slot;
         Stage st[P];
+        F last[P];
         for (int q = 0; q < P; ++q) {
             const long t = static_cast<long>(t0) + q;
             Stage& s = st[q];
@@ -133,50 +149,18 @@ template <int W> struct Pass {
                 s.top[k] = row == n + 1 ? -1 : 0;
                 s.first[k] = row == 0 && k == 0 ? -1 : 0;
             }
+            last[q] = F{};
         }
         const float a = p.a, c = p.c;
-        // Column i of stage t0 + q runs in step i + q; steps where every stage is inside [2, n - 1] need no checks.
+        // Steps where every stage is inside columns [2, n - 1] need no checks.
         const int lastStep = n + P - 1;
-        auto guarded = [&](int j) {
-            for (int q = 0; q < P; ++q) {
-                const int i = j - q;
-                if (i >= 1 && i <= n)
-                    cell<Mode, Edge>(st[q], i, a, c, signX, signY, n);
-            }
-        };
         int j = 1;
         for (; j <= lastStep && (j < P + 1 || j > n - 1); ++j)
-            guarded(j);
-        for (; j <= n - 1; ++j) {
-            for (int q = 0; q < P; ++q) {
-                const int i = j - q;
-                const long o = static_cast<long>(i) * W;
-                Stage& s = st[q];
-                const F right = shiftIn(splat(s.row[i + 1]), load(s.v + o + W));
-                const F down = load(s.vb + o);
-                const F up = shiftIn(splat(s.above[i]), down);
-                const F src = shiftIn(splat(s.src[i]), load(s.x0v + o));
-                store(s.x0v + o, src);
-                const F sum = ((s.left + right) + down) + up;
-                F r;
-                if constexpr (Mode == General)
-                    r = (a * sum + src) / c;
-                else if constexpr (Mode == NoDivision)
-                    r = a * sum + src;
-                else
-                    r = (sum + src) * 0.25f;
-                if constexpr (Edge) {
-                    r = s.bottom ? flip(up, signY) : r;
-                    r = s.top ? flip(down, signY) : r;
-                    r = s.first ? splat(s.row[i]) : r;
-                }
-                store(s.v + o, r);
-                s.left = r;
-                s.out[i] = r[W - 1];
-            }
-        }
+            step<Mode, Edge, true>(st, last, j, a, c, signX, signY, n);
+        for (; j <= n - 1; ++j)
+            step<Mode, Edge, false>(st, last, j, a, c, signX, signY, n);
         for (; j <= lastStep; ++j)
-            guarded(j);
+            step<Mode, Edge, true>(st, last, j, a, c, signX, signY, n);
         // The walls of the rows finished here: left and right from their own row, bottom and top from rows 1 and n.
         const bool negX = p.b == Horizontal, negY = p.b == Vertical;
         for (int q = 0; q < P; ++q) {
