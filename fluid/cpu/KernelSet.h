@@ -11,29 +11,37 @@
 
 namespace vornix::cpu {
 
-// Gauss-Seidel sweeps run over horizontal strips of rows. A strip is StripVectors stacked groups of `lanes` rows;
-// inside a strip the rows are skewed (row k runs k columns behind row k - 1), so the cells of one anti-diagonal,
-// which do not depend on each other, fill one vector.
-constexpr int StripVectors = 2;
-
-// One sweep over one strip: rows firstRow .. firstRow + stripRows - 1 (rows past n are left alone), followed by the
-// boundary values that depend on those rows (their left and right walls, and the bottom or top wall when the strip
-// holds row 1 or row n). Reads the row below the strip as already swept and the row above as not yet swept.
-struct StripSweep {
+// Gauss-Seidel sweeps run as passes: one pass applies `lanes` consecutive sweeps to the whole field in a single
+// stream over its rows. Lane k of a vector carries sweep k of the pass, two rows behind lane k - 1 (sweep k of row r
+// needs row r + 1 after sweep k - 1 and row r - 1 after sweep k), so the lanes are independent and every sweep of the
+// pass reads the rows the one before it has just written, while they are still in the cache. The pass advances in
+// stages: at stage t lane k works on row t - 2k; a stage walks the columns left to right.
+struct SweepPass {
     float* x;
     const float* x0;
     std::uint32_t n;
     std::uint32_t size;
-    std::uint32_t firstRow;
     int b;
     float a;
     float c;
-    float* work;   // stripWorkFloats(n) floats, 64-byte aligned, private to the calling thread
+    int lanes;           // sweeps in this pass: 1, 4, 8 or 16, at most KernelSet::lanes
+    float* ring;         // passRingFloats(n, lanes) floats, 64-byte aligned, private to this pass
+    const float* zeros;  // size zeros, read for rows outside the grid
 };
 
+// Stages of a pass (the last lane reaches row n) and floats of its private scratch.
+inline std::uint32_t passStages(std::uint32_t n, int lanes) { return n + 2 * static_cast<std::uint32_t>(lanes) - 1; }
+inline std::size_t passRingFloats(std::uint32_t n, int lanes)
+{
+    // Two stages of x and two of x0 (one per parity), plus a sink row for stages without an output row.
+    return (4 * static_cast<std::size_t>(lanes) + 1) * (static_cast<std::size_t>(n) + 2 + 16);
+}
+
 struct KernelSet {
-    int lanes;   // rows per skewed vector
-    void (*sweepStrip)(const StripSweep& s);
+    int lanes;   // the widest pass this set runs
+    // Stages [first, end) of a pass; stages must be run in order, `first` a multiple of PassChunk (or 0), and the
+    // ring zeroed before stage 0. The x rows a stage reads must hold their values after the previous pass.
+    void (*sweepPass)(const SweepPass& p, std::uint32_t first, std::uint32_t end);
     // x[k] += dt * s[k] for k in [begin, end).
     void (*addSource)(float* x, const float* s, float dt, std::uint32_t begin, std::uint32_t end);
     // The advection of rows j in [j0, j1), every interior column.
@@ -45,8 +53,8 @@ struct KernelSet {
     void (*gradientRows)(const Grid& g, float* u, float* v, const float* p, std::uint32_t j0, std::uint32_t j1);
 };
 
-// Floats of per-thread scratch one strip sweep needs for grids of n interior cells, for any path.
-std::size_t stripWorkFloats(std::uint32_t n);
+// Stages per task when passes are spread over threads; a multiple of every chain count the passes use.
+constexpr std::uint32_t PassChunk = 48;
 
 const KernelSet& kernelSet(SimdPath path);
 

@@ -31,10 +31,15 @@ template <> struct Lanes<16> {
 // is exactly (sum + x0) * 0.25, since 1 * sum == sum and a division by a power of two is a multiplication.
 enum SweepMode { General = 0, NoDivision = 1, Quarter = 2 };
 
-template <int W> struct Strip {
+// One pass of W sweeps (see SweepPass). Scratch per parity of the stage number: V, the stage's x values for columns
+// 0 .. n + 1 (lane k: row t - 2k after sweep k; columns 0 and n + 1 hold the walls that sweep k + 1 reads), and X,
+// the stage's x0 values (lane k: x0 of row t - 2k). Stage t overwrites stage t - 2 in place, column by column, just
+// after reading it. P consecutive stages run interleaved, stage t + p one column behind stage t + p - 1 (which it
+// needs up to that column), so that P division chains are in flight.
+template <int W> struct Pass {
     using F = typename Lanes<W>::F;
     using I = typename Lanes<W>::I;
-    static constexpr int V = StripVectors;
+    static constexpr int P = W >= 8 ? 6 : 8;
 
     static F load(const float* p)
     {
@@ -43,205 +48,186 @@ template <int W> struct Strip {
         return v;
     }
     static void store(float* p, F v) { __builtin_memcpy(p, &v, sizeof v); }
+    template <unsigned long... K> static F splat(float s, std::integer_sequence<unsigned long, K...>)
+    {
+        return F{((void)K, s)...};
+    }
+    static F splat(float s) { return splat(s, std::make_integer_sequence<unsigned long, W>()); }
+    // Lane 0 from `first`, lane k from lane k - 1 of `v`: what the previous sweep left, one lane on.
+    template <unsigned long... K> static F shiftIn(F first, F v, std::integer_sequence<unsigned long, K...>)
+    {
+        return __builtin_shufflevector(first, v, (K == 0 ? 0 : W + static_cast<int>(K) - 1)...);
+    }
+    static F shiftIn(F first, F v) { return shiftIn(first, v, std::make_integer_sequence<unsigned long, W>()); }
+    static F flip(F v, I sign) { return reinterpret_cast<F>(reinterpret_cast<I>(v) ^ sign); }
 
-    // Lane 0 from the last lane of `below`, lanes 1.. from lanes 0.. of `prev`: the already swept cell beneath each.
-    template <unsigned long... K> static F downNeighbours(F below, F prev, std::integer_sequence<unsigned long, K...>)
-    {
-        return __builtin_shufflevector(below, prev, (W - 1 + static_cast<int>(K))...);
-    }
-    // Lanes 0.. from lanes 1.. of `next`, the last lane from lane 0 of `above`: the not yet swept cell above each.
-    template <unsigned long... K> static F upNeighbours(F next, F above, std::integer_sequence<unsigned long, K...>)
-    {
-        return __builtin_shufflevector(next, above, (1 + static_cast<int>(K))...);
-    }
-
-    // One butterfly stage of a W x W transpose: rows i and i + D swap their off-diagonal D-blocks.
-    template <int D, unsigned long... K> static void swapBlocks(F& lo, F& hi, std::integer_sequence<unsigned long, K...>)
-    {
-        const F l = lo, h = hi;
-        lo = __builtin_shufflevector(l, h, ((K & D) ? W + static_cast<int>(K) - D : static_cast<int>(K))...);
-        hi = __builtin_shufflevector(l, h, ((K & D) ? W + static_cast<int>(K) : static_cast<int>(K) + D)...);
-    }
-    template <int D> static void transposeStage(F* m)
-    {
-        if constexpr (D >= 1) {
-            for (int i = 0; i < W; ++i)
-                if ((i & D) == 0)
-                    swapBlocks<D>(m[i], m[i + D], std::make_integer_sequence<unsigned long, W>());
-            transposeStage<D / 2>(m);
-        }
-    }
-    static void transpose(F* m) { transposeStage<W / 2>(m); }
-
-    // Skews W rows (row k at rows[k]) into W consecutive slots starting with slot tau0: slot tau0 + p gets, in lane k,
-    // column tau0 + p - k of row k.
-    static void skewIn(const float* const* rows, int tau0, float* slots)
-    {
-        F m[W];
-        for (int k = 0; k < W; ++k)
-            m[k] = load(rows[k] + tau0 - k);
-        transpose(m);
-        for (int p = 0; p < W; ++p)
-            store(slots + p * W, m[p]);
-    }
-    static void skewOut(float* const* rows, int tau0, const float* slots)
-    {
-        F m[W];
-        for (int p = 0; p < W; ++p)
-            m[p] = load(slots + p * W);
-        transpose(m);
-        for (int k = 0; k < W; ++k)
-            store(rows[k] + tau0 - k, m[k]);
-    }
-
-    // Work layout: V + 2 skewed row groups of x (group -1 carries the row below the strip in its last lane, group V
-    // the row above in its first lane), then V skewed groups of x0. Skewed slot q of a group holds, in lane k, the
-    // cell of column q - W - k of that lane's row.
-    struct Layout {
-        float* work;
-        int len;
-        float* xs(int g, int q) const { return work + (static_cast<long>(g + 1) * len + q) * W; }
-        float* x0s(int g, int q) const { return work + (static_cast<long>(V + 2 + g) * len + q) * W; }
+    struct Stage {
+        float* v;          // V of this parity: stage t - 2 on entry, stage t on exit
+        const float* vb;   // V of the other parity: stage t - 1
+        float* x0v;        // X of this parity
+        const float* row;  // x row t (lane 0's own row before the pass), or zeros
+        const float* above;// x row t + 1, or zeros
+        const float* src;  // x0 row t, or zeros
+        float* out;        // x row t - 2(W - 1) (lane W - 1 is final there), or the sink
+        I bottom, top, first;   // lanes on row 0 (k >= 1), on row n + 1, lane 0 on row 0
     };
 
-    template <int Mode> static void sweep(const StripSweep& s)
+    // Step j of a group: stage q does column j - q. Stages go from the last to the first, so that last[q - 1] and
+    // last[q - 2] still hold what those stages did one step ago, columns j - q and j - q + 1: the cell below and the
+    // right neighbour as of the previous sweep. Only the group's last two stages (read by the next group) and the
+    // wall columns go through memory.
+    template <int Mode, bool Edge, bool Guard>
+    static void step(Stage* st, F* last, int j, float a, float c, I signX, I signY, int n)
     {
-        const int n = static_cast<int>(s.n);
-        const long G = s.size;
-        const int j0 = static_cast<int>(s.firstRow);
-        const Layout lay{s.work, n + 3 * W};
-
-        // Skew in: the rows of the strip with both walls, the row below (already swept) and the row above. Whole
-        // W x W blocks go through a register transpose; the ragged ends of the skew are copied one by one.
-        for (int g = -1; g <= V; ++g) {
-            const bool full = g >= 0 && g < V;
-            int blockEnd = W - 1;   // slots [W - 1, blockEnd) are filled by blocks
-            if (full && j0 + g * W + W - 1 <= n + 1 && W > 1) {
-                const float* rows[W];
-                const float* rows0[W];
-                for (int k = 0; k < W; ++k) {
-                    rows[k] = s.x + (j0 + g * W + k) * G;
-                    rows0[k] = s.x0 + (j0 + g * W + k) * G;
-                }
-                for (; blockEnd + W - 1 <= n + 1; blockEnd += W) {
-                    skewIn(rows, blockEnd, lay.xs(g, blockEnd + W));
-                    skewIn(rows0, blockEnd, lay.x0s(g, blockEnd + W));
-                }
-            }
-            for (int k = 0; k < W; ++k) {
-                if ((g == -1 && k != W - 1) || (g == V && k != 0))
+#pragma GCC unroll 16
+        for (int q = P - 1; q >= 0; --q) {
+            const int i = j - q;
+            if constexpr (Guard)
+                if (i < 1 || i > n)
                     continue;
-                const int r = j0 + g * W + k;
-                if (r < 0 || r > n + 1)
-                    continue;
-                const float* row = s.x + r * G;
-                float* dst = lay.xs(g, k + W) + k;
-                const bool source = full && r >= 1 && r <= n;
-                const float* row0 = s.x0 + r * G;
-                float* dst0 = lay.x0s(g, k + W) + k;
-                for (int c = 0; c <= n + 1; ++c) {
-                    if (blockEnd > W - 1 && c + k >= W - 1 && c + k < blockEnd) {
-                        c = blockEnd - k - 1;
-                        continue;
-                    }
-                    dst[c * W] = row[c];
-                    if (source)
-                        dst0[c * W] = row0[c];
-                }
+            Stage& s = st[q];
+            const long o = static_cast<long>(i) * W;
+            if (Guard && i == 1)
+                last[q] = shiftIn(splat(s.row[0]), load(s.v));
+            const F down = q > 0 ? last[q > 0 ? q - 1 : 0] : load(s.vb + o);
+            F rightBase = q >= 2 ? last[q >= 2 ? q - 2 : 0] : load(s.v + o + W);
+            if (Guard && q >= 2 && i == n)
+                rightBase = flip(rightBase, signX);
+            const F right = shiftIn(splat(s.row[i + 1]), rightBase);
+            const F up = shiftIn(splat(s.above[i]), down);
+            const F src = shiftIn(splat(s.src[i]), load(s.x0v + o));
+            store(s.x0v + o, src);
+            const F sum = ((last[q] + right) + down) + up;
+            F r;
+            if constexpr (Mode == General)
+                r = (a * sum + src) / c;
+            else if constexpr (Mode == NoDivision)
+                r = a * sum + src;
+            else
+                r = (sum + src) * 0.25f;
+            if constexpr (Edge) {
+                r = s.bottom ? flip(up, signY) : r;
+                r = s.top ? flip(down, signY) : r;
+                r = s.first ? splat(s.row[i]) : r;
             }
-        }
-
-        I iota;
-        for (int k = 0; k < W; ++k)
-            iota[k] = k;
-        I rowOk[V];
-        F prev[V];
-        for (int g = 0; g < V; ++g) {
-            rowOk[g] = (iota + (j0 + g * W)) <= n;
-            prev[g] = load(lay.xs(g, W));
-        }
-        const float a = s.a, c = s.c;
-        const int lastTau = n + W - 1;
-        const auto seq = std::make_integer_sequence<unsigned long, W>();
-        for (int t = 1; t <= lastTau + (V - 1) * W; ++t) {
-            for (int g = 0; g < V; ++g) {
-                const int tau = t - g * W;
-                if (tau < 1 || tau > lastTau)
-                    continue;
-                const int q = tau + W;
-                const F left = prev[g];
-                const F right = load(lay.xs(g, q + 1));
-                const F down = downNeighbours(load(lay.xs(g - 1, q + W - 1)), left, seq);
-                const F up = upNeighbours(right, load(lay.xs(g + 1, q - (W - 1))), seq);
-                const F sum = ((left + right) + down) + up;
-                const F src = load(lay.x0s(g, q));
-                F r;
-                if constexpr (Mode == General)
-                    r = (a * sum + src) / c;
-                else if constexpr (Mode == NoDivision)
-                    r = a * sum + src;
-                else
-                    r = (sum + src) * 0.25f;
-                const I col = tau - iota;
-                const I ok = (col >= 1) & (col <= n) & rowOk[g];
-                r = ok ? r : load(lay.xs(g, q));
-                store(lay.xs(g, q), r);
-                prev[g] = r;
-            }
-        }
-
-        // Skew out, with the walls that depend on these rows.
-        const bool negX = s.b == Horizontal, negY = s.b == Vertical;
-        for (int g = 0; g < V; ++g) {
-            int blockEnd = W;   // slots [W, blockEnd) are written back by blocks
-            if (j0 + g * W + W - 1 <= n && W > 1) {
-                float* rows[W];
-                for (int k = 0; k < W; ++k)
-                    rows[k] = s.x + (j0 + g * W + k) * G;
-                for (; blockEnd + W - 1 <= n; blockEnd += W)
-                    skewOut(rows, blockEnd, lay.xs(g, blockEnd + W));
-            }
-            for (int k = 0; k < W; ++k) {
-                const int r = j0 + g * W + k;
-                if (r < 1 || r > n)
-                    continue;
-                float* row = s.x + r * G;
-                const float* src = lay.xs(g, k + W) + k;
-                for (int col = 1; col <= n; ++col) {
-                    if (blockEnd > W && col + k >= W && col + k < blockEnd) {
-                        col = blockEnd - k - 1;
-                        continue;
-                    }
-                    row[col] = src[col * W];
-                }
-                row[0] = negX ? -row[1] : row[1];
-                row[n + 1] = negX ? -row[n] : row[n];
-            }
-        }
-        if (j0 == 1) {
-            float* wall = s.x;
-            const float* inner = s.x + G;
-            for (int col = 1; col <= n; ++col)
-                wall[col] = negY ? -inner[col] : inner[col];
-        }
-        if (j0 <= n && n < j0 + V * W) {
-            float* wall = s.x + (n + 1) * G;
-            const float* inner = s.x + n * G;
-            for (int col = 1; col <= n; ++col)
-                wall[col] = negY ? -inner[col] : inner[col];
+            if (q >= P - 2)
+                store(s.v + o, r);
+            last[q] = r;
+            s.out[i] = r[W - 1];
+            if (Guard && i == 1)
+                store(s.v, flip(r, signX));
+            if (Guard && i == n)
+                store(s.v + o + W, flip(r, signX));
         }
     }
 
-    static void sweepStrip(const StripSweep& s)
+    template <int Mode, bool Edge>
+    static void group(const SweepPass& p, std::uint32_t t0)
     {
-        if (s.c == 1.0f)
-            sweep<NoDivision>(s);
-        else if (s.a == 1.0f && s.c == 4.0f)
-            sweep<Quarter>(s);
+        const int n = static_cast<int>(p.n);
+        const long G = p.size;
+        const long slot = (static_cast<long>(n) + 2 + 16) * W;
+        const I signX = p.b == Horizontal ? I{} + (-2147483647 - 1) : I{};
+        const I signY = p.b == Vertical ? I{} + (-2147483647 - 1) : I{};
+        float* const sink = p.ring + 4 * slot;
+        Stage st[P];
+        F last[P];
+        for (int q = 0; q < P; ++q) {
+            const long t = static_cast<long>(t0) + q;
+            Stage& s = st[q];
+            s.v = p.ring + (t & 1) * slot;
+            s.vb = p.ring + ((t + 1) & 1) * slot;
+            s.x0v = p.ring + (2 + (t & 1)) * slot;
+            s.row = t <= n + 1 ? p.x + t * G : p.zeros;
+            s.above = t + 1 <= n + 1 ? p.x + (t + 1) * G : p.zeros;
+            s.src = t <= n ? p.x0 + t * G : p.zeros;
+            const long r = t - 2 * (W - 1);
+            s.out = r >= 1 && r <= n ? p.x + r * G : sink;
+            for (int k = 0; k < W; ++k) {
+                const long row = t - 2 * k;
+                s.bottom[k] = row == 0 && k >= 1 ? -1 : 0;
+                s.top[k] = row == n + 1 ? -1 : 0;
+                s.first[k] = row == 0 && k == 0 ? -1 : 0;
+            }
+            last[q] = F{};
+        }
+        const float a = p.a, c = p.c;
+        // Steps where every stage is inside columns [2, n - 1] need no checks.
+        const int lastStep = n + P - 1;
+        int j = 1;
+        for (; j <= lastStep && (j < P + 1 || j > n - 1); ++j)
+            step<Mode, Edge, true>(st, last, j, a, c, signX, signY, n);
+        for (; j <= n - 1; ++j)
+            step<Mode, Edge, false>(st, last, j, a, c, signX, signY, n);
+        for (; j <= lastStep; ++j)
+            step<Mode, Edge, true>(st, last, j, a, c, signX, signY, n);
+        // The walls of the rows finished here: left and right from their own row, bottom and top from rows 1 and n.
+        const bool negX = p.b == Horizontal, negY = p.b == Vertical;
+        for (int q = 0; q < P; ++q) {
+            const long r = static_cast<long>(t0) + q - 2 * (W - 1);
+            if (r < 1 || r > n)
+                continue;
+            float* row = p.x + r * G;
+            row[0] = negX ? -row[1] : row[1];
+            row[n + 1] = negX ? -row[n] : row[n];
+            for (const long w : {0L, static_cast<long>(n) + 1}) {
+                if (r != (w == 0 ? 1 : n))
+                    continue;
+                float* wall = p.x + w * G;
+                for (int col = 1; col <= n; ++col)
+                    wall[col] = negY ? -row[col] : row[col];
+            }
+        }
+    }
+
+    static bool edgeStage(long t, int n)
+    {
+        if (t == 0)
+            return true;
+        if (t % 2 == 0 && t / 2 < W)
+            return true;
+        const long above = t - (n + 1);
+        return above >= 0 && above % 2 == 0 && above / 2 < W;
+    }
+
+    template <int Mode> static void run(const SweepPass& p, std::uint32_t first, std::uint32_t end)
+    {
+        const int n = static_cast<int>(p.n);
+        for (std::uint32_t t0 = first; t0 < end; t0 += P) {
+            bool edge = false;
+            for (int q = 0; q < P; ++q)
+                edge = edge || edgeStage(static_cast<long>(t0) + q, n);
+            if (edge)
+                group<Mode, true>(p, t0);
+            else
+                group<Mode, false>(p, t0);
+        }
+    }
+
+    static void sweep(const SweepPass& p, std::uint32_t first, std::uint32_t end)
+    {
+        if (p.c == 1.0f)
+            run<NoDivision>(p, first, end);
+        else if (p.a == 1.0f && p.c == 4.0f)
+            run<Quarter>(p, first, end);
         else
-            sweep<General>(s);
+            run<General>(p, first, end);
     }
 };
+
+template <int W> void sweepPass(const SweepPass& p, std::uint32_t first, std::uint32_t end)
+{
+    if constexpr (W >= 16)
+        if (p.lanes == 16)
+            return Pass<16>::sweep(p, first, end);
+    if constexpr (W >= 8)
+        if (p.lanes == 8)
+            return Pass<8>::sweep(p, first, end);
+    if constexpr (W >= 4)
+        if (p.lanes == 4)
+            return Pass<4>::sweep(p, first, end);
+    Pass<1>::sweep(p, first, end);
+}
 
 void addSourceRange(float* __restrict x, const float* __restrict s, float dt, std::uint32_t begin, std::uint32_t end)
 {
@@ -301,7 +287,7 @@ void gradientRowRange(const Grid& g, float* __restrict u, float* __restrict v, c
 
 template <int W> KernelSet makeKernelSet()
 {
-    return KernelSet{W, &Strip<W>::sweepStrip, &addSourceRange, &advectRowRange, &divergenceRowRange,
+    return KernelSet{W, &sweepPass<W>, &addSourceRange, &advectRowRange, &divergenceRowRange,
                      &gradientRowRange};
 }
 

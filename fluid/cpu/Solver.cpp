@@ -20,7 +20,6 @@ unsigned availableCpus()
 }
 
 // Below these sizes a stage is over before a second thread could help.
-constexpr std::uint32_t MinStripsForThreads = 3;
 constexpr std::uint32_t MinCellsForThreads = 128 * 128;
 constexpr std::uint32_t RowTasks = 8;
 
@@ -45,17 +44,25 @@ void setCorners(const Grid& g, float* x)
 
 } // namespace
 
-// One linear solve as tasks (strip b, sweep s), numbered in order of b + 2s. Strip b of sweep s needs strip b - 1 of
-// sweep s (the row below, already swept) and strip b + 1 of sweep s - 1 (the row above, swept once); it must also run
-// before strip b - 1 of sweep s + 1 reads its bottom row as not yet swept. Every dependency has a smaller number, and
-// tasks with the same b + 2s are independent, so two threads can pipeline consecutive sweeps.
+// One linear solve as tasks (pass p, chunk k of PassChunk stages). A chunk needs the previous chunk of its pass (the
+// pass's scratch carries over) and the rows it reads finished by pass p - 1. Tasks are numbered by k + Lag * p, with
+// Lag chunks enough for pass p - 1 to be that far ahead, so every dependency has a smaller number and two threads
+// can run consecutive passes side by side.
 struct Solver::SweepJob {
     Solver* solver;
-    StripSweep base;
-    std::uint32_t strips;
-    std::uint32_t stripRows;
+    SweepPass pass[MaxPasses];
+    std::uint32_t stages[MaxPasses];
+    std::uint32_t chunks[MaxPasses];
+    int passes;
     std::uint32_t taskCount;
 };
+
+namespace {
+// Chunks by which pass p - 1 must lead pass p: a chunk ending at stage t reads rows up to t, which pass p - 1
+// finishes at stage t + 2 (lanes - 1), at most 30 stages later.
+constexpr std::uint32_t PassLag = 2;
+static_assert(PassChunk >= 2 * 16 - 1, "one chunk of lead must cover the deepest pass");
+} // namespace
 
 struct Solver::RowJob {
     enum Kind { Source, Advect, Divergence, Gradient } kind;
@@ -83,16 +90,44 @@ Solver::~Solver() = default;
 
 unsigned Solver::defaultThreadCount() { return availableCpus() >= 2 ? 2 : 1; }
 
+Solver::Plan Solver::makePlan(int widest, unsigned threads)
+{
+    // One thread: the widest passes. Two threads: passes of at most 8 lanes, so that there are at least three to
+    // share (a 16-lane vector divides no faster per lane than an 8-lane one on current processors).
+    if (threads > 1 && widest > 8)
+        widest = 8;
+    Plan plan;
+    int left = Sweeps;
+    while (left > 0) {
+        int w = widest;
+        while (w > left)
+            w = w >= 8 ? w / 2 : (w == 4 ? 1 : w);
+        plan.lanes[static_cast<std::size_t>(plan.passes++)] = w;
+        left -= w;
+    }
+    return plan;
+}
+
+std::size_t Solver::ringFloats(const Plan& plan, std::uint32_t n)
+{
+    std::size_t total = 0;
+    for (int p = 0; p < plan.passes; ++p)
+        total += (passRingFloats(n, plan.lanes[static_cast<std::size_t>(p)]) + 15) / 16 * 16;
+    return total;
+}
+
 void Solver::resize(std::uint32_t n)
 {
-    std::vector<FieldArray> fresh;
-    fresh.reserve(std::max(1u, threads_));
-    for (unsigned t = 0; t < std::max(1u, threads_); ++t) {
-        FieldArray w(stripWorkFloats(n));
-        std::fill_n(w.data(), w.size(), 0.0f);
-        fresh.push_back(std::move(w));
-    }
-    scratch_.swap(fresh);
+    std::size_t most = 0;
+    for (int widest : {1, 4, 8, 16})
+        for (unsigned threads : {1u, 2u})
+            most = std::max(most, ringFloats(makePlan(widest, threads), n));
+    FieldArray rings(most);
+    FieldArray zeros(static_cast<std::size_t>(n) + 2);
+    std::fill_n(rings.data(), rings.size(), 0.0f);
+    std::fill_n(zeros.data(), zeros.size(), 0.0f);
+    rings_ = std::move(rings);
+    zeros_ = std::move(zeros);
     n_ = n;
 }
 
@@ -111,16 +146,7 @@ void Solver::setThreadCount(unsigned threads)
         throw std::invalid_argument("Solver: the thread count must be at least 1");
     if (threads == threads_ && (threads == 1 || pool_))
         return;
-    std::vector<FieldArray> more;
-    for (unsigned t = static_cast<unsigned>(scratch_.size()); t < threads; ++t) {
-        FieldArray w(stripWorkFloats(n_));
-        std::fill_n(w.data(), w.size(), 0.0f);
-        more.push_back(std::move(w));
-    }
-    std::unique_ptr<WorkerPool> pool = threads > 1 ? std::make_unique<WorkerPool>(threads - 1) : nullptr;
-    for (auto& w : more)
-        scratch_.push_back(std::move(w));
-    pool_ = std::move(pool);
+    pool_ = threads > 1 ? std::make_unique<WorkerPool>(threads - 1) : nullptr;
     threads_ = threads;
 }
 
@@ -130,53 +156,59 @@ void Solver::addSource(const Grid& g, float* x, const float* s, float dt)
     runRows(job, g.cells);
 }
 
-void Solver::runSweepTask(void* context, std::uint32_t index, unsigned thread)
+void Solver::runSweepTask(void* context, std::uint32_t index, unsigned)
 {
     auto& job = *static_cast<SweepJob*>(context);
-    // Invert the numbering: for key K = b + 2s the tasks run with s ascending.
-    std::uint32_t key = 0, before = 0;
-    for (;; ++key) {
-        const std::uint32_t sLo = key + 1 > job.strips ? (key + 1 - job.strips + 1) / 2 : 0;
-        const std::uint32_t sHi = std::min<std::uint32_t>(Sweeps - 1, key / 2);
-        const std::uint32_t inKey = sHi >= sLo ? sHi - sLo + 1 : 0;
-        if (index < before + inKey) {
-            const std::uint32_t s = sLo + (index - before);
-            const std::uint32_t b = key - 2 * s;
-            Solver& solver = *job.solver;
-            if (b > 0)
-                waitAtLeast(solver.progress_[s], b);
-            if (s > 0)
-                waitAtLeast(solver.progress_[s - 1], std::min(b + 2, job.strips));
-            StripSweep strip = job.base;
-            strip.firstRow = 1 + b * job.stripRows;
-            strip.work = solver.work(thread);
-            solver.kernels_->sweepStrip(strip);
-            solver.progress_[s].store(b + 1, std::memory_order_release);
-            solver.progress_[s].notify_all();
+    Solver& solver = *job.solver;
+    // Invert the numbering: for key K = k + PassLag * p the tasks run with p ascending.
+    std::uint32_t before = 0;
+    for (std::uint32_t key = 0;; ++key) {
+        for (int p = 0; p < job.passes; ++p) {
+            const std::uint32_t lag = PassLag * static_cast<std::uint32_t>(p);
+            if (key < lag || key - lag >= job.chunks[p])
+                continue;
+            if (index != before++)
+                continue;
+            const std::uint32_t k = key - lag;
+            const std::uint32_t first = k * PassChunk;
+            const std::uint32_t end = std::min(first + PassChunk, job.stages[p]);
+            if (k > 0)
+                waitAtLeast(solver.progress_[static_cast<std::size_t>(p)], first);
+            if (p > 0) {
+                const std::uint32_t need = end + 2 * static_cast<std::uint32_t>(job.pass[p - 1].lanes) - 1;
+                waitAtLeast(solver.progress_[static_cast<std::size_t>(p - 1)], std::min(need, job.stages[p - 1]));
+            }
+            solver.kernels_->sweepPass(job.pass[p], first, end);
+            solver.progress_[static_cast<std::size_t>(p)].store(end, std::memory_order_release);
+            solver.progress_[static_cast<std::size_t>(p)].notify_all();
             return;
         }
-        before += inKey;
     }
 }
 
 void Solver::linSolve(const Grid& g, float* x, const float* x0, int b, float a, float c)
 {
-    const std::uint32_t stripRows = static_cast<std::uint32_t>(kernels_->lanes * StripVectors);
-    const std::uint32_t strips = (g.n + stripRows - 1) / stripRows;
-    const StripSweep base{x, x0, g.n, g.size, 1, b, a, c, nullptr};
-    if (threads_ == 1 || !pool_ || strips < MinStripsForThreads || g.cells < MinCellsForThreads) {
-        StripSweep strip = base;
-        strip.work = work(0);
-        for (int s = 0; s < Sweeps; ++s) {
-            for (std::uint32_t k = 0; k < strips; ++k) {
-                strip.firstRow = 1 + k * stripRows;
-                kernels_->sweepStrip(strip);
-            }
-        }
+    const bool threaded = threads_ > 1 && pool_ && g.cells >= MinCellsForThreads;
+    const Plan plan = makePlan(kernels_->lanes, threaded ? threads_ : 1);
+    SweepJob job;
+    job.solver = this;
+    job.passes = plan.passes;
+    job.taskCount = 0;
+    float* ring = rings_.data();
+    for (int p = 0; p < plan.passes; ++p) {
+        const int lanes = plan.lanes[static_cast<std::size_t>(p)];
+        job.pass[p] = SweepPass{x, x0, g.n, g.size, b, a, c, lanes, ring, zeros_.data()};
+        ring += (passRingFloats(g.n, lanes) + 15) / 16 * 16;
+        job.stages[p] = passStages(g.n, lanes);
+        job.chunks[p] = (job.stages[p] + PassChunk - 1) / PassChunk;
+        job.taskCount += job.chunks[p];
+    }
+    if (!threaded) {
+        for (int p = 0; p < plan.passes; ++p)
+            kernels_->sweepPass(job.pass[p], 0, job.stages[p]);
     } else {
-        for (auto& p : progress_)
-            p.store(0, std::memory_order_relaxed);
-        SweepJob job{this, base, strips, stripRows, strips * Sweeps};
+        for (auto& progress : progress_)
+            progress.store(0, std::memory_order_relaxed);
         pool_->run(&runSweepTask, &job, job.taskCount);
     }
     setCorners(g, x);
@@ -242,13 +274,6 @@ void Solver::project(const Grid& g, float* u, float* v, float* p, float* div)
     runRows(second, g.n);
     setBnd(g, u, Horizontal);
     setBnd(g, v, Vertical);
-}
-
-std::size_t stripWorkFloats(std::uint32_t n)
-{
-    // The widest path: 16 lanes, (StripVectors + 2) + StripVectors groups of n + 3 * 16 slots.
-    constexpr std::size_t MaxLanes = 16;
-    return (2 * StripVectors + 2) * (static_cast<std::size_t>(n) + 3 * MaxLanes) * MaxLanes;
 }
 
 const KernelSet& kernelSet(SimdPath path)

@@ -1,7 +1,7 @@
 // Solver: the fast CPU stages of one fluid step, with the same results as the straightforward loops in
 // SolverKernels, run with the widest vector path the processor offers and spread over a small thread pool.
 //
-// Owns its per-thread scratch (a few skewed strips of rows) and the pool; both are made outside the step
+// Owns its scratch (a few rows per sweep pass) and the pool; both are made outside the step
 // (construction, resize, setThreadCount), so stepping allocates nothing. Used from one thread at a time.
 #pragma once
 
@@ -47,20 +47,30 @@ public:
 private:
     static constexpr int Sweeps = 20;
 
+    static constexpr int MaxPasses = Sweeps;
+
+    // How the 20 sweeps are split into passes, for a given widest pass and thread count.
+    struct Plan {
+        int passes = 0;
+        std::array<int, MaxPasses> lanes{};
+    };
+    static Plan makePlan(int widest, unsigned threads);
+    static std::size_t ringFloats(const Plan& plan, std::uint32_t n);
+
     struct SweepJob;
     struct RowJob;
     static void runSweepTask(void* job, std::uint32_t index, unsigned thread);
     static void runRowTask(void* job, std::uint32_t index, unsigned thread);
     void runRows(const RowJob& job, std::uint32_t rows);
-    float* work(unsigned thread) { return scratch_[thread].data(); }
 
     SimdPath path_;
     const KernelSet* kernels_;
     unsigned threads_ = 1;
     std::uint32_t n_ = 0;
-    std::vector<FieldArray> scratch_;                 // one per thread
+    FieldArray rings_;   // the passes' scratch, back to back, sized for every plan
+    FieldArray zeros_;   // one row of zeros
     std::unique_ptr<WorkerPool> pool_;
-    std::array<std::atomic<std::uint32_t>, Sweeps> progress_{};   // strips finished per sweep, in order
+    std::array<std::atomic<std::uint32_t>, MaxPasses> progress_{};   // stages finished per pass, in order
 };
 
 } // namespace vornix::cpu

@@ -96,8 +96,9 @@ std::vector<vornix::cpu::SimdPath> runnablePaths()
 
 class OracleIdentity : public ::testing::TestWithParam<OracleCase> {};
 
-// Every vector path this processor can run, with one and two threads: the strip widths differ per path (2, 8, 16
-// and 32 rows), so together the sizes below put the top strip's edge at every offset.
+// Every vector path this processor can run, with one and two threads: the sweep passes are 1, 4, 8 and 16 sweeps
+// deep, so the sizes below cover grids smaller than a pass's row lag, grids just around one interleaved group of
+// stages, and (N = 131, two threads) passes split into chunks on both threads.
 TEST_P(OracleIdentity, EveryFieldMatchesTheLiteralStepBitForBit)
 {
     const ReferenceFluid oracle = runOracle(GetParam());
@@ -117,7 +118,7 @@ INSTANTIATE_TEST_SUITE_P(Grids, OracleIdentity,
                                            OracleCase{97, 0.0001f, 0.1f, 0.0001f, 8},
                                            OracleCase{131, 0.0f, 0.1f, 0.00002f, 4}));
 
-// One large grid on the default path (the widest, two threads), where the thread pipeline has many strips.
+// One large grid on the default path (the widest, two threads), where the passes run many chunks side by side.
 TEST(OracleIdentityLarge, DefaultEngineMatchesAtN300)
 {
     const OracleCase c{300, 0.00001f, 0.1f, 0.00002f, 3};
