@@ -27,8 +27,8 @@ constexpr std::uint32_t RowTasks = 8;
 // between such probes starts at FirstProbeGap solves of a kind and doubles up to LastProbeGap while the probes
 // confirm the choice (a probe of two threads on a loaded machine can cost a whole scheduler slice). Running means
 // weigh the newest solve by 1/4.
-constexpr std::uint32_t FirstProbeGap = 4;
-constexpr std::uint32_t LastProbeGap = 256;
+constexpr std::uint32_t FirstProbeGap = 8;
+constexpr std::uint32_t LastProbeGap = 512;
 constexpr double NewWeight = 0.25;
 
 void waitAtLeast(const std::atomic<std::uint32_t>& value, std::uint32_t wanted)
