@@ -283,9 +283,10 @@ void addSourceRange(float* __restrict x, const float* __restrict s, float dt, st
 
 float clampRange(float x, float lo, float hi) { return x < lo ? lo : (x > hi ? hi : x); }
 
-template <int W>
-void advectRowRange(const Grid& g, float* __restrict d, const float* __restrict d0, const float* __restrict u,
-                    const float* __restrict v, float dt, std::uint32_t j0, std::uint32_t j1)
+template <int W, bool Two>
+void advectRowRange(const Grid& g, float* __restrict d, const float* __restrict d0, float* __restrict e,
+                    const float* __restrict e0, const float* __restrict u, const float* __restrict v, float dt,
+                    std::uint32_t j0, std::uint32_t j1)
 {
     using R = Rows<W>;
     using F = typename R::F;
@@ -315,6 +316,11 @@ void advectRowRange(const Grid& g, float* __restrict d, const float* __restrict 
                 const F p00 = R::gather(d0, at), p01 = R::gather(d0, at + size);
                 const F p10 = R::gather(d0, at + 1), p11 = R::gather(d0, at + (size + 1));
                 R::store(d + o, s0 * (t0 * p00 + t1 * p01) + s1 * (t0 * p10 + t1 * p11));
+                if constexpr (Two) {
+                    const F q00 = R::gather(e0, at), q01 = R::gather(e0, at + size);
+                    const F q10 = R::gather(e0, at + 1), q11 = R::gather(e0, at + (size + 1));
+                    R::store(e + o, s0 * (t0 * q00 + t1 * q01) + s1 * (t0 * q10 + t1 * q11));
+                }
             }
         }
         for (; i <= g.n; ++i) {
@@ -330,8 +336,22 @@ void advectRowRange(const Grid& g, float* __restrict d, const float* __restrict 
             const float t0 = 1 - t1;
             const float* p = d0 + g.ix(static_cast<std::uint32_t>(i0), static_cast<std::uint32_t>(j0c));
             d[g.ix(i, j)] = s0 * (t0 * p[0] + t1 * p[g.size]) + s1 * (t0 * p[1] + t1 * p[g.size + 1]);
+            if constexpr (Two) {
+                const float* q = e0 + (p - d0);
+                e[g.ix(i, j)] = s0 * (t0 * q[0] + t1 * q[g.size]) + s1 * (t0 * q[1] + t1 * q[g.size + 1]);
+            }
         }
     }
+}
+
+template <int W>
+void advectRows(const Grid& g, float* d, const float* d0, float* e, const float* e0, const float* u,
+                const float* v, float dt, std::uint32_t j0, std::uint32_t j1)
+{
+    if (e)
+        advectRowRange<W, true>(g, d, d0, e, e0, u, v, dt, j0, j1);
+    else
+        advectRowRange<W, false>(g, d, d0, nullptr, nullptr, u, v, dt, j0, j1);
 }
 
 template <int W>
@@ -383,7 +403,7 @@ void gradientRowRange(const Grid& g, float* __restrict u, float* __restrict v, c
 
 template <int W> KernelSet makeKernelSet()
 {
-    return KernelSet{W, &sweepPass<W>, &addSourceRange<W>, &advectRowRange<W>, &divergenceRowRange<W>,
+    return KernelSet{W, &sweepPass<W>, &addSourceRange<W>, &advectRows<W>, &divergenceRowRange<W>,
                      &gradientRowRange<W>};
 }
 

@@ -81,6 +81,8 @@ struct Solver::RowJob {
     const float* v;
     float* p;
     float* div;
+    float* out2;          // Advect: the second field, or null
+    const float* in2;
     float dt;
     std::uint32_t first;   // first row (or cell for Source)
     std::uint32_t end;
@@ -173,7 +175,8 @@ void Solver::setThreadCount(unsigned threads)
 
 void Solver::addSource(const Grid& g, float* x, const float* s, float dt)
 {
-    RowJob job{RowJob::Source, &g, x, s, nullptr, nullptr, nullptr, nullptr, dt, 0, g.cells, 0, kernels_};
+    RowJob job{RowJob::Source, &g, x, s, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, dt, 0, g.cells, 0,
+               kernels_};
     runRows(job, g.cells);
 }
 
@@ -296,7 +299,7 @@ void Solver::runRowTask(void* context, std::uint32_t index, unsigned)
         k.addSource(job.out, job.in, job.dt, lo, hi);
         break;
     case RowJob::Advect:
-        k.advectRows(*job.g, job.out, job.in, job.u, job.v, job.dt, lo, hi);
+        k.advectRows(*job.g, job.out, job.in, job.out2, job.in2, job.u, job.v, job.dt, lo, hi);
         break;
     case RowJob::Divergence:
         k.divergenceRows(*job.g, job.u, job.v, job.p, job.div, lo, hi);
@@ -321,19 +324,30 @@ void Solver::runRows(const RowJob& job, std::uint32_t units)
 
 void Solver::advect(const Grid& g, float* d, const float* d0, int b, const float* u, const float* v, float dt)
 {
-    RowJob job{RowJob::Advect, &g, d, d0, u, v, nullptr, nullptr, dt, 1, g.n + 1, 0, kernels_};
+    RowJob job{RowJob::Advect, &g, d, d0, u, v, nullptr, nullptr, nullptr, nullptr, dt, 1, g.n + 1, 0, kernels_};
     runRows(job, g.n);
     setBnd(g, d, b);
 }
 
+void Solver::advectPair(const Grid& g, float* d, const float* d0, int bd, float* e, const float* e0, int be,
+                        const float* u, const float* v, float dt)
+{
+    RowJob job{RowJob::Advect, &g, d, d0, u, v, nullptr, nullptr, e, e0, dt, 1, g.n + 1, 0, kernels_};
+    runRows(job, g.n);
+    setBnd(g, d, bd);
+    setBnd(g, e, be);
+}
+
 void Solver::project(const Grid& g, float* u, float* v, float* p, float* div)
 {
-    RowJob first{RowJob::Divergence, &g, nullptr, nullptr, u, v, p, div, 0, 1, g.n + 1, 0, kernels_};
+    RowJob first{RowJob::Divergence, &g, nullptr, nullptr, u, v, p, div, nullptr, nullptr, 0, 1, g.n + 1, 0,
+                 kernels_};
     runRows(first, g.n);
     setBnd(g, div, Scalar);
     setBnd(g, p, Scalar);
     linSolve(g, p, div, Scalar, 1, 4);
-    RowJob second{RowJob::Gradient, &g, u, nullptr, nullptr, v, p, nullptr, 0, 1, g.n + 1, 0, kernels_};
+    RowJob second{RowJob::Gradient, &g, u, nullptr, nullptr, v, p, nullptr, nullptr, nullptr, 0, 1, g.n + 1, 0,
+                  kernels_};
     runRows(second, g.n);
     setBnd(g, u, Horizontal);
     setBnd(g, v, Vertical);

@@ -47,6 +47,10 @@ public:
     void linSolve(const Grid& g, float* x, const float* x0, int b, float a, float c);
     void diffuse(const Grid& g, float* x, const float* x0, int b, float rate, float dt);
     void advect(const Grid& g, float* d, const float* d0, int b, const float* u, const float* v, float dt);
+    // advect of d0 into d and of e0 into e along the same (u, v), which neither d nor e may alias: the same results
+    // as two advect calls, with the positions and weights computed once.
+    void advectPair(const Grid& g, float* d, const float* d0, int bd, float* e, const float* e0, int be,
+                    const float* u, const float* v, float dt);
     void project(const Grid& g, float* u, float* v, float* p, float* div);
 
 private:
