@@ -1,8 +1,12 @@
 // FluidModelCPU::step against the literal transcription, side by side, at the grid sizes the panel offers.
 // Each step is preceded by the same brush strokes so that the solver works on a live field.
 // Engine runs: /N/threads/path, path 0 = scalar, 1 = sse2, 2 = avx2, 3 = avx512 (paths the processor lacks are
-// skipped).
+// skipped). BM_EngineStepLoaded: the widest path, /N/threads, with one more thread spinning for the whole run, as
+// another busy process on the machine would.
 #include <benchmark/benchmark.h>
+
+#include <atomic>
+#include <thread>
 
 #include "fluid/FluidModelCPU.h"
 #include "tests/support/ReferenceSolver.h"
@@ -36,6 +40,27 @@ void BM_EngineStep(benchmark::State& state)
     state.SetLabel(std::string(vornix::cpu::simdPathName(path)) + ", " + std::to_string(state.range(1)) + " thr");
 }
 
+void BM_EngineStepLoaded(benchmark::State& state)
+{
+    const int n = static_cast<int>(state.range(0));
+    vornix::FluidModelCPU model(n, 0.00001f, 0.1f, 0.00002f);
+    model.setThreadCount(static_cast<unsigned>(state.range(1)));
+    std::atomic<bool> stop{false};
+    std::thread spinner([&stop] {
+        while (!stop.load(std::memory_order_relaxed)) {
+        }
+    });
+    int frame = 0;
+    for (auto _ : state) {
+        strokes(model, n, frame++);
+        model.step();
+        benchmark::DoNotOptimize(model.getDensity(n / 2, n / 2));
+    }
+    stop.store(true);
+    spinner.join();
+    state.SetLabel(std::to_string(state.range(1)) + " thr + 1 busy thread");
+}
+
 void BM_LiteralStep(benchmark::State& state)
 {
     const int n = static_cast<int>(state.range(0));
@@ -63,4 +88,8 @@ void engineArgs(benchmark::internal::Benchmark* b)
 
 BENCHMARK(BM_LiteralStep)->Arg(64)->Arg(200)->Arg(500)->Arg(1000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EngineStep)->Apply(engineArgs)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EngineStepLoaded)
+    ->ArgsProduct({{200, 1000}, {1, 2}})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 BENCHMARK_MAIN();

@@ -88,8 +88,8 @@ void FluidModelCPU::velStep()
     solver.diffuse(g, uPrev.data(), u.data(), cpu::Horizontal, Viscosity, DT);
     solver.diffuse(g, vPrev.data(), v.data(), cpu::Vertical, Viscosity, DT);
     solver.project(g, uPrev.data(), vPrev.data(), u.data(), v.data());
-    solver.advect(g, u.data(), uPrev.data(), cpu::Horizontal, uPrev.data(), vPrev.data(), DT);
-    solver.advect(g, v.data(), vPrev.data(), cpu::Vertical, uPrev.data(), vPrev.data(), DT);
+    solver.advectPair(g, u.data(), uPrev.data(), cpu::Horizontal, v.data(), vPrev.data(), cpu::Vertical, uPrev.data(),
+                      vPrev.data(), DT);
     solver.project(g, u.data(), v.data(), uPrev.data(), vPrev.data());
 }
 

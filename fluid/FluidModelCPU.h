@@ -48,6 +48,8 @@ public:
     cpu::SimdPath simdPath() const { return solver.simdPath(); }
     void setThreadCount(unsigned threads) { solver.setThreadCount(threads); }
     unsigned threadCount() const { return solver.threadCount(); }
+    // On by default: with several threads, fall back to one while the helpers do not make the step faster.
+    void setAdaptiveThreads(bool on) { solver.setAdaptiveThreads(on); }
 
 private:
     std::uint32_t ix(int i, int j) const

@@ -44,9 +44,10 @@ struct KernelSet {
     void (*sweepPass)(const SweepPass& p, std::uint32_t first, std::uint32_t end);
     // x[k] += dt * s[k] for k in [begin, end).
     void (*addSource)(float* x, const float* s, float dt, std::uint32_t begin, std::uint32_t end);
-    // The advection of rows j in [j0, j1), every interior column.
-    void (*advectRows)(const Grid& g, float* d, const float* d0, const float* u, const float* v, float dt,
-                       std::uint32_t j0, std::uint32_t j1);
+    // The advection of rows j in [j0, j1), every interior column, of d0 into d and, if e is not null, of e0 into e
+    // along the same velocity (positions and weights computed once for both).
+    void (*advectRows)(const Grid& g, float* d, const float* d0, float* e, const float* e0, const float* u,
+                       const float* v, float dt, std::uint32_t j0, std::uint32_t j1);
     // Projection step 1 (divergence, p := 0) and step 4 (subtract the pressure gradient) for rows [j0, j1).
     void (*divergenceRows)(const Grid& g, const float* u, const float* v, float* p, float* div, std::uint32_t j0,
                            std::uint32_t j1);

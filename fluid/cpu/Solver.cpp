@@ -3,6 +3,7 @@
 #include <sched.h>
 
 #include <algorithm>
+#include <chrono>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -22,6 +23,13 @@ unsigned availableCpus()
 // Below these sizes a stage is over before a second thread could help.
 constexpr std::uint32_t MinCellsForThreads = 128 * 128;
 constexpr std::uint32_t RowTasks = 8;
+// Adaptive threads: now and then a solve runs with the other thread count, to notice when the load changes. The gap
+// between such probes starts at FirstProbeGap solves of a kind and doubles up to LastProbeGap while the probes
+// confirm the choice (a probe of two threads on a loaded machine can cost a whole scheduler slice). Running means
+// weigh the newest solve by 1/4.
+constexpr std::uint32_t FirstProbeGap = 8;
+constexpr std::uint32_t LastProbeGap = 512;
+constexpr double NewWeight = 0.25;
 
 void waitAtLeast(const std::atomic<std::uint32_t>& value, std::uint32_t wanted)
 {
@@ -73,6 +81,8 @@ struct Solver::RowJob {
     const float* v;
     float* p;
     float* div;
+    float* out2;          // Advect: the second field, or null
+    const float* in2;
     float dt;
     std::uint32_t first;   // first row (or cell for Source)
     std::uint32_t end;
@@ -129,6 +139,7 @@ void Solver::resize(std::uint32_t n)
     rings_ = std::move(rings);
     zeros_ = std::move(zeros);
     n_ = n;
+    forgetTimings();
 }
 
 void Solver::setSimdPath(SimdPath path)
@@ -138,7 +149,18 @@ void Solver::setSimdPath(SimdPath path)
                                     " path");
     path_ = path;
     kernels_ = &kernelSet(path);
+    forgetTimings();
 }
+
+void Solver::setAdaptiveThreads(bool on)
+{
+    adaptive_ = on;
+    forgetTimings();
+}
+
+void Solver::forgetTimings() { timing_ = Timing{}; }
+
+bool Solver::threadsPay(const Grid& g) const { return threads_ > 1 && pool_ && g.cells >= MinCellsForThreads; }
 
 void Solver::setThreadCount(unsigned threads)
 {
@@ -148,11 +170,13 @@ void Solver::setThreadCount(unsigned threads)
         return;
     pool_ = threads > 1 ? std::make_unique<WorkerPool>(threads - 1) : nullptr;
     threads_ = threads;
+    forgetTimings();
 }
 
 void Solver::addSource(const Grid& g, float* x, const float* s, float dt)
 {
-    RowJob job{RowJob::Source, &g, x, s, nullptr, nullptr, nullptr, nullptr, dt, 0, g.cells, 0, kernels_};
+    RowJob job{RowJob::Source, &g, x, s, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, dt, 0, g.cells, 0,
+               kernels_};
     runRows(job, g.cells);
 }
 
@@ -188,7 +212,29 @@ void Solver::runSweepTask(void* context, std::uint32_t index, unsigned)
 
 void Solver::linSolve(const Grid& g, float* x, const float* x0, int b, float a, float c)
 {
-    const bool threaded = threads_ > 1 && pool_ && g.cells >= MinCellsForThreads;
+    // Which thread count this solve uses: the one that was faster for this kind of solve lately, except for the
+    // probes (and the first solve of each mode), which measure the other.
+    const int kind = a == 1.0f && c == 4.0f ? 1 : 0;
+    bool threaded = threadsPay(g);
+    bool timed = false;
+    bool probe = false;
+    const bool wasFaster = timing_.mean[kind][1] <= timing_.mean[kind][0];
+    if (threaded && adaptive_) {
+        const double* mean = timing_.mean[kind];
+        if (mean[1] == 0) {
+            threaded = true;
+        } else if (mean[0] == 0) {
+            threaded = false;
+        } else if (timing_.untilProbe[kind] == 0) {
+            probe = true;
+            threaded = !wasFaster;
+        } else {
+            --timing_.untilProbe[kind];
+            threaded = wasFaster;
+        }
+        timed = true;
+    }
+    const auto start = timed ? std::chrono::steady_clock::now() : std::chrono::steady_clock::time_point{};
     const Plan plan = makePlan(kernels_->lanes, threaded ? threads_ : 1);
     SweepJob job;
     job.solver = this;
@@ -212,6 +258,26 @@ void Solver::linSolve(const Grid& g, float* x, const float* x0, int b, float a, 
         pool_->run(&runSweepTask, &job, job.taskCount);
     }
     setCorners(g, x);
+    if (timed) {
+        const double ns =
+            static_cast<double>(std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now() -
+                                                                                     start)
+                                    .count());
+        double& mean = timing_.mean[kind][threaded ? 1 : 0];
+        mean = mean == 0 ? std::max(ns, 1.0) : mean + NewWeight * (ns - mean);
+        const double* both = timing_.mean[kind];
+        if (both[0] != 0 && both[1] != 0) {
+            const bool faster = both[1] <= both[0];
+            std::uint32_t& gap = timing_.probeGap[kind];
+            if (gap == 0 || (probe && faster != wasFaster))
+                gap = FirstProbeGap;
+            else if (probe)
+                gap = std::min(2 * gap, LastProbeGap);
+            if (probe || timing_.untilProbe[kind] == 0)
+                timing_.untilProbe[kind] = gap;
+            timing_.rowsThreaded = both[1] < both[0];
+        }
+    }
 }
 
 void Solver::diffuse(const Grid& g, float* x, const float* x0, int b, float rate, float dt)
@@ -233,7 +299,7 @@ void Solver::runRowTask(void* context, std::uint32_t index, unsigned)
         k.addSource(job.out, job.in, job.dt, lo, hi);
         break;
     case RowJob::Advect:
-        k.advectRows(*job.g, job.out, job.in, job.u, job.v, job.dt, lo, hi);
+        k.advectRows(*job.g, job.out, job.in, job.out2, job.in2, job.u, job.v, job.dt, lo, hi);
         break;
     case RowJob::Divergence:
         k.divergenceRows(*job.g, job.u, job.v, job.p, job.div, lo, hi);
@@ -247,7 +313,7 @@ void Solver::runRowTask(void* context, std::uint32_t index, unsigned)
 void Solver::runRows(const RowJob& job, std::uint32_t units)
 {
     RowJob j = job;
-    if (threads_ == 1 || !pool_ || job.g->cells < MinCellsForThreads) {
+    if (!threadsPay(*job.g) || (adaptive_ && !timing_.rowsThreaded)) {
         j.chunk = units;
         runRowTask(&j, 0, 0);
         return;
@@ -258,19 +324,30 @@ void Solver::runRows(const RowJob& job, std::uint32_t units)
 
 void Solver::advect(const Grid& g, float* d, const float* d0, int b, const float* u, const float* v, float dt)
 {
-    RowJob job{RowJob::Advect, &g, d, d0, u, v, nullptr, nullptr, dt, 1, g.n + 1, 0, kernels_};
+    RowJob job{RowJob::Advect, &g, d, d0, u, v, nullptr, nullptr, nullptr, nullptr, dt, 1, g.n + 1, 0, kernels_};
     runRows(job, g.n);
     setBnd(g, d, b);
 }
 
+void Solver::advectPair(const Grid& g, float* d, const float* d0, int bd, float* e, const float* e0, int be,
+                        const float* u, const float* v, float dt)
+{
+    RowJob job{RowJob::Advect, &g, d, d0, u, v, nullptr, nullptr, e, e0, dt, 1, g.n + 1, 0, kernels_};
+    runRows(job, g.n);
+    setBnd(g, d, bd);
+    setBnd(g, e, be);
+}
+
 void Solver::project(const Grid& g, float* u, float* v, float* p, float* div)
 {
-    RowJob first{RowJob::Divergence, &g, nullptr, nullptr, u, v, p, div, 0, 1, g.n + 1, 0, kernels_};
+    RowJob first{RowJob::Divergence, &g, nullptr, nullptr, u, v, p, div, nullptr, nullptr, 0, 1, g.n + 1, 0,
+                 kernels_};
     runRows(first, g.n);
     setBnd(g, div, Scalar);
     setBnd(g, p, Scalar);
     linSolve(g, p, div, Scalar, 1, 4);
-    RowJob second{RowJob::Gradient, &g, u, nullptr, nullptr, v, p, nullptr, 0, 1, g.n + 1, 0, kernels_};
+    RowJob second{RowJob::Gradient, &g, u, nullptr, nullptr, v, p, nullptr, nullptr, nullptr, 0, 1, g.n + 1, 0,
+                  kernels_};
     runRows(second, g.n);
     setBnd(g, u, Horizontal);
     setBnd(g, v, Vertical);

@@ -37,11 +37,20 @@ public:
     unsigned threadCount() const { return threads_; }
     // Two threads when the process may run on two or more processors, otherwise one.
     static unsigned defaultThreadCount();
+    // With more than one thread, by default every solve times itself and the solver keeps to one thread while the
+    // helpers do not make it faster (a loaded machine, a small grid), trying the other count now and then. Off: the
+    // thread count is used whenever the grid is large enough (for tests that must exercise the threaded path).
+    void setAdaptiveThreads(bool on);
+    bool adaptiveThreads() const { return adaptive_; }
 
     void addSource(const Grid& g, float* x, const float* s, float dt);
     void linSolve(const Grid& g, float* x, const float* x0, int b, float a, float c);
     void diffuse(const Grid& g, float* x, const float* x0, int b, float rate, float dt);
     void advect(const Grid& g, float* d, const float* d0, int b, const float* u, const float* v, float dt);
+    // advect of d0 into d and of e0 into e along the same (u, v), which neither d nor e may alias: the same results
+    // as two advect calls, with the positions and weights computed once.
+    void advectPair(const Grid& g, float* d, const float* d0, int bd, float* e, const float* e0, int be,
+                    const float* u, const float* v, float dt);
     void project(const Grid& g, float* u, float* v, float* p, float* div);
 
 private:
@@ -62,10 +71,23 @@ private:
     static void runSweepTask(void* job, std::uint32_t index, unsigned thread);
     static void runRowTask(void* job, std::uint32_t index, unsigned thread);
     void runRows(const RowJob& job, std::uint32_t rows);
+    bool threadsPay(const Grid& g) const;
+    void forgetTimings();
+
+    // Adaptive thread count: per kind of solve (0 diffusion, 1 pressure) and mode (0 one thread, 1 all threads),
+    // a running mean of the solve's wall time in ns (0: not measured yet since the last reset).
+    struct Timing {
+        double mean[2][2] = {};
+        std::uint32_t untilProbe[2] = {};   // solves of this kind before the other mode is tried again
+        std::uint32_t probeGap[2] = {};     // the last such gap; doubles while probes confirm the choice
+        bool rowsThreaded = true;   // what the row stages do: follows the faster mode of the solves
+    };
 
     SimdPath path_;
     const KernelSet* kernels_;
     unsigned threads_ = 1;
+    bool adaptive_ = true;
+    Timing timing_;
     std::uint32_t n_ = 0;
     FieldArray rings_;   // the passes' scratch, back to back, sized for every plan
     FieldArray zeros_;   // one row of zeros
