@@ -9,7 +9,7 @@
 
 namespace vornix {
 
-FluidScene::FluidScene(App& app) : application(app)
+FluidScene::FluidScene(App& app, const FontLoader& framerateFont) : application(app)
 {
     colorSchemeNames = gradient.gradient.schemeNames();
     // The live set starts from the record's defaults: nothing named yet, lighting on, GPU engine.
@@ -21,7 +21,7 @@ FluidScene::FluidScene(App& app) : application(app)
     renderer.loadDrawProgram();
     application.fpsSampleInterval = 0.5;
     try {
-        framerate.emplace();
+        framerate.emplace(framerateFont());
     } catch (const FontLoadExc& e) {
         App::console() << "The framerate line is not available: " << e.what() << std::endl;
     }

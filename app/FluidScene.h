@@ -4,6 +4,7 @@
 // value of the selected preset (presets[presetIndex]), not of `current`.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -21,9 +22,13 @@ class App;
 
 class FluidScene {
 public:
+    // Returns the framerate line's font; throws FontLoadExc when it cannot.
+    using FontLoader = std::function<Font()>;
+
     // Builds everything and applies the first preset ("Fancy": Blackbody, GPU engine, N = 200). Needs the GL
-    // context current. Shader and font failures are reported on the console and the scene runs on without them.
-    explicit FluidScene(App& application);
+    // context current. Shader and font failures are reported on the console and the scene runs on without them
+    // (without a font there is no framerate line). The font comes from `framerateFont`.
+    explicit FluidScene(App& application, const FontLoader& framerateFont = &FramerateLine::defaultFont);
     ~FluidScene();
     FluidScene(const FluidScene&) = delete;
     FluidScene& operator=(const FluidScene&) = delete;

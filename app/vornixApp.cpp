@@ -40,7 +40,7 @@ void vornixApp::mirrorCurrent()
 
 void vornixApp::setup()
 {
-    scene = std::make_unique<FluidScene>(*this);
+    scene = std::make_unique<FluidScene>(*this, [this] { return loadFramerateFont(); });
     presetIndex.setBoth(scene->presetIndex);
     mirrorCurrent();
 
@@ -51,7 +51,7 @@ void vornixApp::setup()
 
     // Without the help picture the program runs on and shows the fluid in its place.
     try {
-        helpTexture = gl::Texture(loadImage(loadResource(138, "IMG")));
+        helpTexture = gl::Texture(loadImage(loadHelpPicture()));
     } catch (const std::exception& e) {
         console() << "The help picture is not available: " << e.what() << std::endl;
     }
@@ -98,6 +98,10 @@ void vornixApp::addPanelEntries()
     p.addParam("Show Gradient Bar", &c.showGradientBar, "key=g help='Toggle gradient bar'");
     p.addParam("Show 3D Lighting", &c.show3DLighting, "key=l help='Toggle Orvando''s 3D lighting'");
 }
+
+DataSourceRef vornixApp::loadHelpPicture() { return loadResource(138, "IMG"); }
+
+Font vornixApp::loadFramerateFont() { return FramerateLine::defaultFont(); }
 
 void vornixApp::shutdown()
 {

@@ -7,6 +7,8 @@
 
 #include "app/FluidScene.h"
 #include "shell/AppBasic.h"
+#include "shell/DataSource.h"
+#include "shell/Font.h"
 #include "shell/gl/Texture.h"
 #include "shell/panel/ParamPanel.h"
 
@@ -62,6 +64,10 @@ protected:
     virtual std::optional<std::string> askSavePath();
     // The window's picture, rows top to bottom.
     virtual Surface8u captureWindow();
+    // The encoded help picture (resource 138 of type "IMG"); throws when it cannot be had.
+    virtual DataSourceRef loadHelpPicture();
+    // The framerate line's font; throws FontLoadExc when it cannot be had.
+    virtual Font loadFramerateFont();
 
 private:
     void addPanelEntries();

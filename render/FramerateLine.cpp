@@ -8,7 +8,9 @@
 
 namespace vornix {
 
-FramerateLine::FramerateLine() : framerateFont("Arial", 16.0f) {}
+FramerateLine::FramerateLine() : framerateFont(defaultFont()) {}
+
+Font FramerateLine::defaultFont() { return Font("Arial", 16.0f); }
 
 std::string FramerateLine::format(double averageFps)
 {

@@ -13,6 +13,8 @@ class FramerateLine {
 public:
     // The font "Arial" at size 16 (a 12-pixel em). Throws FontLoadExc when no face can be found.
     FramerateLine();
+    // That font; throws FontLoadExc when no face can be found or opened.
+    static Font defaultFont();
     // For tests and tools that bring their own font.
     explicit FramerateLine(Font font) : framerateFont(std::move(font)) {}
 

@@ -97,16 +97,35 @@ struct Font::Impl {
     }
 };
 
-Font::Font(const std::string& family, float size) : impl_(std::make_shared<Impl>())
+Font::Font(const std::string& family, float size)
 {
-    Impl& f = *impl_;
+    checkSize(size);
+    const auto [path, index] = matchFamily(family);
+    open(family, path, index, size);
+}
+
+Font Font::fromFile(const std::string& path, float size, int faceIndex)
+{
+    checkSize(size);
+    Font font;
+    font.open(path, path, faceIndex, size);
+    return font;
+}
+
+void Font::checkSize(float size)
+{
+    if (static_cast<int>(size * 72.0f / 96.0f) < 1)
+        throw FontLoadExc("Font size too small: " + std::to_string(size));
+}
+
+void Font::open(const std::string& name, const std::string& path, int index, float size)
+{
+    auto impl = std::make_shared<Impl>();
+    Impl& f = *impl;
     f.library = freeTypeLibrary();
-    f.name = family;
+    f.name = name;
     f.size = size;
     f.emHeight = static_cast<int>(size * 72.0f / 96.0f);
-    if (f.emHeight < 1)
-        throw FontLoadExc("Font size too small: " + std::to_string(size));
-    const auto [path, index] = matchFamily(family);
     f.filePath = path;
     if (FT_New_Face(f.library.get(), path.c_str(), index, &f.face) != 0)
         throw FontLoadExc("Cannot open font file " + path);
@@ -130,6 +149,7 @@ Font::Font(const std::string& family, float size) : impl_(std::make_shared<Impl>
         f.descent = static_cast<float>(-m.descender) / 64.0f;
         f.leading = static_cast<float>(m.height) / 64.0f - static_cast<float>(f.emHeight);
     }
+    impl_ = std::move(impl);
 }
 
 const std::string& Font::getName() const { return impl_->name; }

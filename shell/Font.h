@@ -26,6 +26,9 @@ public:
     Font() = default;
     // Throws FontLoadExc when no face can be found or opened.
     Font(const std::string& family, float size);
+    // The face `faceIndex` of a font file, named after the file's path. Throws FontLoadExc when FreeType cannot open
+    // the file as a font.
+    static Font fromFile(const std::string& path, float size, int faceIndex = 0);
 
     explicit operator bool() const { return static_cast<bool>(impl_); }
     const std::string& getName() const;
@@ -46,6 +49,10 @@ public:
     void rasterize(const std::string& text, Surface8u& target, int x, int baselineY, const ColorA& colour) const;
 
 private:
+    static void checkSize(float size);
+    // Opens face `index` of the file at `path`; on failure throws and leaves the font empty.
+    void open(const std::string& name, const std::string& path, int index, float size);
+
     struct Impl;
     std::shared_ptr<Impl> impl_;
 };

@@ -7,13 +7,14 @@
 #include <limits>
 #include <vector>
 
-#include "app/BrushInput.h"
 #include "app/Preset.h"
 #include "fluid/FluidModelCPU.h"
 #include "render/DensityRenderer.h"
 #include "render/GradientTable.h"
+#include "tests/support/WildInput.h"
 
 using namespace vornix;
+using test::wildFrame;
 
 namespace {
 
@@ -32,20 +33,6 @@ void expectAllFinite(const FluidModelCPU& m, const std::string& what)
     EXPECT_EQ(firstNonFinite(m.densityField(), m.N), cells) << what << ": density";
     EXPECT_EQ(firstNonFinite(m.uField(), m.N), cells) << what << ": u";
     EXPECT_EQ(firstNonFinite(m.vField(), m.N), cells) << what << ": v";
-}
-
-// One frame of a user gone wild: a 5000-pixel mouse jump with both buttons on a 600 x 600 window, both brushes at
-// radius 100, then a step. The jumps alternate direction so the forces do not cancel over a frame.
-void wildFrame(FluidModel& m, int frame, int precision)
-{
-    const int sign = frame % 2 == 0 ? 1 : -1;
-    const int x = 300 + sign * 250, y = 300 - sign * 200;
-    const Force f = dampedForce(sign * 5000, -sign * 5000, precision);
-    Cell c;
-    ASSERT_TRUE(cellUnderPixel(x, y, 600, 600, static_cast<int>(m.N), c));
-    m.addDensity(c.i, c.j, 0.5f, 100.0f);
-    m.addVelocity(c.i, c.j, f.x, f.y, 100.0f);
-    m.step();
 }
 
 } // namespace
