@@ -27,8 +27,9 @@ std::shared_ptr<FT_LibraryRec_> freeTypeLibrary()
     return library;
 }
 
-// The file and face index fontconfig picks for a family (its best match, as the platform would substitute).
-std::pair<std::string, int> matchFamily(const std::string& family)
+} // namespace
+
+std::pair<std::string, int> matchFontFamily(const std::string& family)
 {
     if (!FcInit())
         throw FontLoadExc("fontconfig could not be initialised");
@@ -54,6 +55,8 @@ std::pair<std::string, int> matchFamily(const std::string& family)
         throw FontLoadExc("No font found for family \"" + family + "\"");
     return found;
 }
+
+namespace {
 
 // Code points of a UTF-8 string; a malformed byte stands for itself (Latin-1) rather than ending the line.
 std::vector<char32_t> decodeUtf8(const std::string& text)
@@ -100,7 +103,7 @@ struct Font::Impl {
 Font::Font(const std::string& family, float size)
 {
     checkSize(size);
-    const auto [path, index] = matchFamily(family);
+    const auto [path, index] = matchFontFamily(family);
     open(family, path, index, size);
 }
 

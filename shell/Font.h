@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "shell/Color.h"
 #include "shell/Exception.h"
@@ -20,6 +21,10 @@ public:
 private:
     std::string message_;
 };
+
+// The font file (and face index in it) fontconfig picks for a family, as the platform would substitute it.
+// Throws FontLoadExc when fontconfig fails or has no match.
+std::pair<std::string, int> matchFontFamily(const std::string& family);
 
 class Font {
 public:

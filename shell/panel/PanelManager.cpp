@@ -3,7 +3,6 @@
 #include <epoxy/gl.h>
 
 #include <backends/imgui_impl_opengl2.h>
-#include <fontconfig/fontconfig.h>
 #include <imgui.h>
 
 #include <algorithm>
@@ -14,6 +13,7 @@
 
 #include "shell/Console.h"
 #include "shell/Exception.h"
+#include "shell/Font.h"
 #include "shell/panel/PanelBar.h"
 #include "shell/panel/PanelInputQueue.h"
 #include "shell/panel/PanelKeyMap.h"
@@ -23,28 +23,6 @@ namespace vornix {
 namespace {
 
 constexpr float FontPixels = 13.0f;
-
-// The file fontconfig picks for a family name, or empty.
-std::string fontFile(const char* family)
-{
-    std::string path;
-    if (!FcInit())
-        return path;
-    FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>(family));
-    if (!pattern)
-        return path;
-    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
-    FcDefaultSubstitute(pattern);
-    FcResult result = FcResultNoMatch;
-    if (FcPattern* match = FcFontMatch(nullptr, pattern, &result)) {
-        FcChar8* file = nullptr;
-        if (FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch && file)
-            path = reinterpret_cast<const char*>(file);
-        FcPatternDestroy(match);
-    }
-    FcPatternDestroy(pattern);
-    return path;
-}
 
 void applyStyle()
 {
@@ -186,7 +164,12 @@ PanelManager::PanelManager() : impl_(std::make_unique<Impl>())
     applyStyle();
 
     // A proportional font reads better than the built-in bitmap font.
-    const std::string path = fontFile("Liberation Sans");
+    std::string path;
+    try {
+        path = matchFontFamily("Liberation Sans").first;
+    } catch (const FontLoadExc&) {
+        // Reported below, with the built-in font taking its place.
+    }
     std::ifstream file(path, std::ios::binary);
     impl_->fontData.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
     if (!path.empty() && impl_->fontData.size() > 4) {
