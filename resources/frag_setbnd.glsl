@@ -3,8 +3,6 @@
 // neighbours. Everything is read from the copy bound to x, so corners average the walls as they were before.
 // The rule picks where to read and whether to negate; the texture is then read at those places unconditionally,
 // because a software rasteriser would pay for a read in every branch.
-// Built with WALLS_ONLY defined (after the #version line), the program leaves out the corner rule and its second
-// read; it is right everywhere except at the four corner texels, which the caller then draws with the full program.
 #version 110
 
 uniform sampler2D x;
@@ -36,10 +34,6 @@ void main()
         first = vec2(st.s, bottom ? h : 1.0 - h);
         negate = b == 2;
     }
-#ifdef WALLS_ONLY
-    vec4 a = texture2D(x, first);
-    gl_FragColor = negate ? -a : a;
-#else
     // Corners: (h, t) and (s, h) at the bottom left, (1 - h, t) and (s, 1 - h) at the top right, and so on.
     bool corner = (left || right) && (bottom || top);
     if (corner) {
@@ -53,5 +47,4 @@ void main()
     if (corner)
         result = 0.5 * (a + c);
     gl_FragColor = result;
-#endif
 }

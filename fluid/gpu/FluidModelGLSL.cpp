@@ -16,22 +16,7 @@ namespace {
 
 constexpr int VertexProgramId = 128;
 // Resource ids of the fragment programs, in the order of FluidModelGLSL::Program.
-// The last, SetBndWalls, is made from the text of the first.
 constexpr std::array<int, 8> FragmentProgramIds{129, 130, 132, 133, 134, 135, 136, 137};
-
-// The boundary program without its corner rule: WALLS_ONLY defined right after the #version line (or first).
-std::string wallsOnly(const std::string& text)
-{
-    const std::string define = "#define WALLS_ONLY\n";
-    // The directive starts a line; the comments above it may mention it too.
-    const std::size_t version = text.rfind("#version", 0) == 0 ? 0 : text.find("\n#version");
-    if (version == std::string::npos)
-        return define + text;
-    const std::size_t lineEnd = text.find('\n', version + 1);
-    if (lineEnd == std::string::npos)
-        return text + "\n" + define;
-    return text.substr(0, lineEnd + 1) + define + text.substr(lineEnd + 1);
-}
 
 // Same bound as the CPU model: the grid must fit the unsigned 32-bit cell arithmetic.
 std::uint32_t checkedN(int n)
@@ -56,7 +41,7 @@ struct SamplerUnit {
     int unit;
 };
 // The sampler uniforms of each program and the texture unit each reads, in the order of FluidModelGLSL::Program.
-const std::array<std::vector<SamplerUnit>, 9> ProgramSamplers{{
+const std::array<std::vector<SamplerUnit>, 8> ProgramSamplers{{
     {{"x", 0}},
     {{"x", 0}, {"s", 1}},
     {{"x", 0}, {"x0", 1}},
@@ -65,7 +50,6 @@ const std::array<std::vector<SamplerUnit>, 9> ProgramSamplers{{
     {{"u0", 0}, {"p", 2}},
     {{"v0", 1}, {"p", 2}},
     {{"field0", 0}},
-    {{"x", 0}},
 }};
 
 // Red-only float textures that show red in all four channels need texture_rg and texture swizzles.
@@ -113,17 +97,12 @@ FluidModelGLSL::~FluidModelGLSL()
 void FluidModelGLSL::loadPrograms(const ProgramSource& source)
 {
     try {
-        for (int p = 0; p < SetBndWalls; ++p) {
+        for (int p = 0; p < ProgramCount; ++p) {
             // Vertex text first, then the fragment text (not as two arguments: their order would be unspecified).
             const std::string vertex = source(VertexProgramId);
             const std::string fragment = source(FragmentProgramIds[p]);
             programs_[p] = gl::GlslProg(vertex, fragment);
             prepareProgram(static_cast<Program>(p));
-            // The one-read boundary program comes from the same text, so it loads whenever the full one does.
-            if (p == SetBnd) {
-                programs_[SetBndWalls] = gl::GlslProg(vertex, wallsOnly(fragment));
-                prepareProgram(SetBndWalls);
-            }
         }
         programsLoaded_ = true;
     } catch (const gl::GlslProgCompileExc& e) {
@@ -270,8 +249,6 @@ void FluidModelGLSL::beginBatch()
     boundTextures_ = {};
     activeUnit_ = 0;
     clearColourSet_ = false;
-    // Only the boundary pass scissors, and it switches the test off again.
-    glDisable(GL_SCISSOR_TEST);
     // What other code left bound is unknown: bind explicitly from here on.
     for (int unit = 2; unit >= 0; --unit) {
         glActiveTexture(static_cast<GLenum>(GL_TEXTURE0 + unit));
@@ -281,7 +258,6 @@ void FluidModelGLSL::beginBatch()
 
 void FluidModelGLSL::endBatch()
 {
-    glDisable(GL_SCISSOR_TEST);
     glDisableClientState(GL_TEXTURE_COORD_ARRAY);
     glDisableClientState(GL_VERTEX_ARRAY);
     glBindBuffer(GL_ARRAY_BUFFER, 0);
@@ -452,32 +428,14 @@ Rectf FluidModelGLSL::getDensityArea() const
 
 void FluidModelGLSL::setBnd(Field x, int b)
 {
-    if (!hasProgram(SetBnd) || !hasProgram(SetBndWalls))
+    if (!hasProgram(SetBnd))
         return;
     Batch batch(*this);
-    // The whole buffer with the one-read program, then the four corner texels with the full rule: the same target
-    // and source, so both draws land in one batch of the rasteriser, and the scissor leaves the interpolated
-    // coordinates of the corner fragments as they are in a full-buffer draw.
-    useProgram(SetBndWalls);
-    setUniform(SetBndWalls, BU, b);
-    setUniform(SetBndWalls, OneNStepU, OneNStep);
-    bindTexture(current(x), 0);
-    const int spare = 1 - front_[x];
-    glBindFramebuffer(GL_FRAMEBUFFER, framebufferIds_[x][spare]);
-    glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
     useProgram(SetBnd);
     setUniform(SetBnd, BU, b);
     setUniform(SetBnd, OneNStepU, OneNStep);
-    glEnable(GL_SCISSOR_TEST);
-    const GLint last = static_cast<GLint>(GridSize) - 1;
-    for (const GLint y : {0, last})
-        for (const GLint x0 : {0, last}) {
-            glScissor(x0, y, 1, 1);
-            glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
-        }
-    glDisable(GL_SCISSOR_TEST);
-    front_[x] = spare;
-    ++counts_.quadPasses;
+    bindTexture(current(x), 0);
+    drawInPlace(x);
 }
 
 void FluidModelGLSL::addSource(Field x, Field s)

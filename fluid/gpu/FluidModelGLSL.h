@@ -120,9 +120,7 @@ public:
 
 private:
     enum Program : int {
-        SetBnd, AddSource, LinSolve, AddVect, Project1, Project2, Project3, AddForceAreaCircular,
-        SetBndWalls,   // frag_setbnd without the corner rule (one read instead of two); corners drawn apart
-        ProgramCount
+        SetBnd, AddSource, LinSolve, AddVect, Project1, Project2, Project3, AddForceAreaCircular, ProgramCount
     };
     // The float and int uniforms the passes set (samplers are assigned their units once, at load).
     enum Uniform : int { OneNStepU, OneMinusOneNStepU, NU, DtU, DT0U, AU, CU, BU, XCenterU, YCenterU, SU, RU, UniformCount };
