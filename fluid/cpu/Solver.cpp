@@ -31,16 +31,6 @@ constexpr std::uint32_t FirstProbeGap = 8;
 constexpr std::uint32_t LastProbeGap = 512;
 constexpr double NewWeight = 0.25;
 
-void waitAtLeast(const std::atomic<std::uint32_t>& value, std::uint32_t wanted)
-{
-    for (;;) {
-        const std::uint32_t v = value.load(std::memory_order_acquire);
-        if (v >= wanted)
-            return;
-        WorkerPool::waitWhileEqual(value, v);
-    }
-}
-
 void setCorners(const Grid& g, float* x)
 {
     const std::uint32_t n = g.n;
@@ -56,6 +46,11 @@ void setCorners(const Grid& g, float* x)
 // pass's scratch carries over) and the rows it reads finished by pass p - 1. Tasks are numbered by k + Lag * p, with
 // Lag chunks enough for pass p - 1 to be that far ahead, so every dependency has a smaller number and two threads
 // can run consecutive passes side by side.
+//
+// Every thread runs the same loop: it takes the next task in number order, but only once that task's dependencies
+// have finished, so no thread ever holds a task it cannot start. A helper that loses its core while it waits for a
+// task therefore holds nothing up; the caller just takes that task itself. Only a task that is being computed is
+// waited for.
 struct Solver::SweepJob {
     Solver* solver;
     SweepPass pass[MaxPasses];
@@ -63,12 +58,16 @@ struct Solver::SweepJob {
     std::uint32_t chunks[MaxPasses];
     int passes;
     std::uint32_t taskCount;
+    std::atomic<std::uint32_t> next{0};       // the lowest task nobody has taken yet
+    std::atomic<std::uint32_t> finished{0};   // tasks finished: what a waiting thread sleeps on
 };
-
 namespace {
 // Chunks by which pass p - 1 must lead pass p: a chunk ending at stage t reads rows up to t, which pass p - 1
 // finishes at stage t + 2 (lanes - 1), at most 30 stages later.
 constexpr std::uint32_t PassLag = 2;
+// Polls of a thread that waits for a sweep task to become ready before it sleeps (a chunk takes a few to a few
+// hundred microseconds).
+constexpr int SweepSpinRounds = 2000;
 static_assert(PassChunk >= 2 * 16 - 1, "one chunk of lead must cover the deepest pass");
 } // namespace
 
@@ -132,12 +131,22 @@ void Solver::resize(std::uint32_t n)
     for (int widest : {1, 4, 8, 16})
         for (unsigned threads : {1u, 2u})
             most = std::max(most, ringFloats(makePlan(widest, threads), n));
+    std::size_t taskCount = 0;
+    for (int widest : {1, 4, 8, 16}) {
+        const Plan plan = makePlan(widest, 2);
+        std::size_t count = 0;
+        for (int p = 0; p < plan.passes; ++p)
+            count += (passStages(n, plan.lanes[static_cast<std::size_t>(p)]) + PassChunk - 1) / PassChunk;
+        taskCount = std::max(taskCount, count);
+    }
     FieldArray rings(most);
     FieldArray zeros(static_cast<std::size_t>(n) + 2);
+    std::vector<TaskSlot> tasks(taskCount);
     std::fill_n(rings.data(), rings.size(), 0.0f);
     std::fill_n(zeros.data(), zeros.size(), 0.0f);
     rings_ = std::move(rings);
     zeros_ = std::move(zeros);
+    tasks_ = std::move(tasks);
     n_ = n;
     forgetTimings();
 }
@@ -180,33 +189,66 @@ void Solver::addSource(const Grid& g, float* x, const float* s, float dt)
     runRows(job, g.cells);
 }
 
-void Solver::runSweepTask(void* context, std::uint32_t index, unsigned)
+// Pass and chunk of every task number, for the two-thread plans: filled by linSolve, sized by resize.
+void Solver::numberTasks(const SweepJob& job)
 {
-    auto& job = *static_cast<SweepJob*>(context);
-    Solver& solver = *job.solver;
-    // Invert the numbering: for key K = k + PassLag * p the tasks run with p ascending.
-    std::uint32_t before = 0;
-    for (std::uint32_t key = 0;; ++key) {
+    std::uint32_t index = 0;
+    for (std::uint32_t key = 0; index < job.taskCount; ++key)
         for (int p = 0; p < job.passes; ++p) {
             const std::uint32_t lag = PassLag * static_cast<std::uint32_t>(p);
             if (key < lag || key - lag >= job.chunks[p])
                 continue;
-            if (index != before++)
-                continue;
-            const std::uint32_t k = key - lag;
-            const std::uint32_t first = k * PassChunk;
-            const std::uint32_t end = std::min(first + PassChunk, job.stages[p]);
-            if (k > 0)
-                waitAtLeast(solver.progress_[static_cast<std::size_t>(p)], first);
-            if (p > 0) {
-                const std::uint32_t need = end + 2 * static_cast<std::uint32_t>(job.pass[p - 1].lanes) - 1;
-                waitAtLeast(solver.progress_[static_cast<std::size_t>(p - 1)], std::min(need, job.stages[p - 1]));
-            }
-            solver.kernels_->sweepPass(job.pass[p], first, end);
-            solver.progress_[static_cast<std::size_t>(p)].store(end, std::memory_order_release);
-            solver.progress_[static_cast<std::size_t>(p)].notify_all();
-            return;
+            tasks_[index++] = TaskSlot{static_cast<std::uint16_t>(p), key - lag};
         }
+}
+
+bool Solver::taskReady(const SweepJob& job, std::uint32_t index) const
+{
+    const TaskSlot slot = tasks_[index];
+    const int p = slot.pass;
+    const std::uint32_t first = slot.chunk * PassChunk;
+    const std::uint32_t end = std::min(first + PassChunk, job.stages[p]);
+    if (slot.chunk > 0 && progress_[static_cast<std::size_t>(p)].load(std::memory_order_acquire) < first)
+        return false;
+    if (p > 0) {
+        const std::uint32_t need = end + 2 * static_cast<std::uint32_t>(job.pass[p - 1].lanes) - 1;
+        if (progress_[static_cast<std::size_t>(p - 1)].load(std::memory_order_acquire) <
+            std::min(need, job.stages[p - 1]))
+            return false;
+    }
+    return true;
+}
+
+void Solver::runSweepTask(void* context, std::uint32_t, unsigned)
+{
+    auto& job = *static_cast<SweepJob*>(context);
+    Solver& solver = *job.solver;
+    int idle = 0;
+    for (;;) {
+        const std::uint32_t seen = job.finished.load(std::memory_order_acquire);
+        std::uint32_t index = job.next.load(std::memory_order_acquire);
+        if (index >= job.taskCount)
+            return;
+        if (!solver.taskReady(job, index)) {
+            // Nothing held: poll a little, then sleep until some task finishes (only a finished task can make
+            // the next one ready).
+            if (++idle < SweepSpinRounds)
+                WorkerPool::relax();
+            else if (job.finished.load(std::memory_order_acquire) == seen)
+                job.finished.wait(seen, std::memory_order_acquire);
+            continue;
+        }
+        if (!job.next.compare_exchange_strong(index, index + 1, std::memory_order_acq_rel))
+            continue;
+        idle = 0;
+        const TaskSlot slot = solver.tasks_[index];
+        const auto p = static_cast<std::size_t>(slot.pass);
+        const std::uint32_t first = slot.chunk * PassChunk;
+        const std::uint32_t end = std::min(first + PassChunk, job.stages[p]);
+        solver.kernels_->sweepPass(job.pass[p], first, end);
+        solver.progress_[p].store(end, std::memory_order_release);
+        job.finished.fetch_add(1, std::memory_order_acq_rel);
+        job.finished.notify_all();
     }
 }
 
@@ -255,7 +297,9 @@ void Solver::linSolve(const Grid& g, float* x, const float* x0, int b, float a, 
     } else {
         for (auto& progress : progress_)
             progress.store(0, std::memory_order_relaxed);
-        pool_->run(&runSweepTask, &job, job.taskCount);
+        numberTasks(job);
+        // One loop per thread; a helper that wakes up late finds the tasks taken and returns at once.
+        pool_->run(&runSweepTask, &job, threads_);
     }
     setCorners(g, x);
     if (timed) {

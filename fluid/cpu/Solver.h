@@ -68,6 +68,12 @@ private:
 
     struct SweepJob;
     struct RowJob;
+    struct TaskSlot {
+        std::uint16_t pass = 0;
+        std::uint32_t chunk = 0;
+    };
+    void numberTasks(const SweepJob& job);
+    bool taskReady(const SweepJob& job, std::uint32_t index) const;
     static void runSweepTask(void* job, std::uint32_t index, unsigned thread);
     static void runRowTask(void* job, std::uint32_t index, unsigned thread);
     void runRows(const RowJob& job, std::uint32_t rows);
@@ -91,6 +97,7 @@ private:
     std::uint32_t n_ = 0;
     FieldArray rings_;   // the passes' scratch, back to back, sized for every plan
     FieldArray zeros_;   // one row of zeros
+    std::vector<TaskSlot> tasks_;   // pass and chunk of each task of a threaded solve
     std::unique_ptr<WorkerPool> pool_;
     std::array<std::atomic<std::uint32_t>, MaxPasses> progress_{};   // stages finished per pass, in order
 };
