@@ -23,13 +23,17 @@ unsigned availableCpus()
 // Below these sizes a stage is over before a second thread could help.
 constexpr std::uint32_t MinCellsForThreads = 128 * 128;
 constexpr std::uint32_t RowTasks = 8;
-// Adaptive threads: now and then a solve runs with the other thread count, to notice when the load changes. The gap
-// between such probes starts at FirstProbeGap solves of a kind and doubles up to LastProbeGap while the probes
-// confirm the choice (a probe of two threads on a loaded machine can cost a whole scheduler slice). Running means
-// weigh the newest solve by 1/4.
+// Adaptive threads: every step is timed and runs wholly in one mode (one thread or all), the one whose recent steps
+// were faster. Now and then a probe runs one step in the other mode. The gap between probes starts at FirstProbeGap
+// steps and doubles up to LastProbeGap while the probes confirm the choice, so that a probe that costs a scheduler
+// slice on a loaded machine is rare. All threads must beat one thread by ThreadsMargin to be chosen: the noise of a
+// loaded machine must not tip the choice toward the mode that suffers most from it. Running means weigh the newest
+// step by NewWeight, a probe by ProbeWeight.
 constexpr std::uint32_t FirstProbeGap = 8;
-constexpr std::uint32_t LastProbeGap = 512;
+constexpr std::uint32_t LastProbeGap = 128;
+constexpr double ThreadsMargin = 0.97;
 constexpr double NewWeight = 0.25;
+constexpr double ProbeWeight = 0.5;
 
 void setCorners(const Grid& g, float* x)
 {
@@ -252,31 +256,57 @@ void Solver::runSweepTask(void* context, std::uint32_t, unsigned)
     }
 }
 
+bool Solver::threadsPreferred() const
+{
+    const double* mean = timing_.mean;
+    return mean[0] != 0 && mean[1] != 0 && mean[1] < ThreadsMargin * mean[0];
+}
+
+bool Solver::useThreads(const Grid& g) const { return threadsPay(g) && (!adaptive_ || timing_.threaded); }
+
+void Solver::beginStep()
+{
+    Timing& t = timing_;
+    t.timed = false;
+    if (!adaptive_ || !pool_)
+        return;
+    // Measure each mode once, then keep to the faster one between probes of the other.
+    t.probing = t.mean[1] == 0 || t.mean[0] == 0 || t.untilProbe == 0;
+    if (t.probing) {
+        t.probeThreaded = t.mean[1] == 0 ? true : t.mean[0] == 0 ? false : !threadsPreferred();
+        t.wasPreferred = threadsPreferred();
+    } else {
+        --t.untilProbe;
+    }
+    t.threaded = t.probing ? t.probeThreaded : threadsPreferred();
+    t.timed = true;
+    t.start = std::chrono::steady_clock::now();
+}
+
+void Solver::endStep()
+{
+    Timing& t = timing_;
+    if (!adaptive_ || !pool_)
+        return;
+    if (t.timed) {
+        const double ns = std::max(1.0, static_cast<double>(std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                                                std::chrono::steady_clock::now() - t.start)
+                                                                .count()));
+        double& mean = t.mean[t.threaded ? 1 : 0];
+        mean = mean == 0 ? ns : mean + (t.probing ? ProbeWeight : NewWeight) * (ns - mean);
+    }
+    if (t.probing && t.mean[0] != 0 && t.mean[1] != 0) {
+        t.probeGap = t.probeGap == 0 || threadsPreferred() != t.wasPreferred ? FirstProbeGap
+                                                                              : std::min(2 * t.probeGap, LastProbeGap);
+        t.untilProbe = t.probeGap;
+    }
+    t.probing = false;
+    t.timed = false;
+}
+
 void Solver::linSolve(const Grid& g, float* x, const float* x0, int b, float a, float c)
 {
-    // Which thread count this solve uses: the one that was faster for this kind of solve lately, except for the
-    // probes (and the first solve of each mode), which measure the other.
-    const int kind = a == 1.0f && c == 4.0f ? 1 : 0;
-    bool threaded = threadsPay(g);
-    bool timed = false;
-    bool probe = false;
-    const bool wasFaster = timing_.mean[kind][1] <= timing_.mean[kind][0];
-    if (threaded && adaptive_) {
-        const double* mean = timing_.mean[kind];
-        if (mean[1] == 0) {
-            threaded = true;
-        } else if (mean[0] == 0) {
-            threaded = false;
-        } else if (timing_.untilProbe[kind] == 0) {
-            probe = true;
-            threaded = !wasFaster;
-        } else {
-            --timing_.untilProbe[kind];
-            threaded = wasFaster;
-        }
-        timed = true;
-    }
-    const auto start = timed ? std::chrono::steady_clock::now() : std::chrono::steady_clock::time_point{};
+    const bool threaded = useThreads(g);
     const Plan plan = makePlan(kernels_->lanes, threaded ? threads_ : 1);
     SweepJob job;
     job.solver = this;
@@ -302,26 +332,6 @@ void Solver::linSolve(const Grid& g, float* x, const float* x0, int b, float a, 
         pool_->run(&runSweepTask, &job, threads_);
     }
     setCorners(g, x);
-    if (timed) {
-        const double ns =
-            static_cast<double>(std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now() -
-                                                                                     start)
-                                    .count());
-        double& mean = timing_.mean[kind][threaded ? 1 : 0];
-        mean = mean == 0 ? std::max(ns, 1.0) : mean + NewWeight * (ns - mean);
-        const double* both = timing_.mean[kind];
-        if (both[0] != 0 && both[1] != 0) {
-            const bool faster = both[1] <= both[0];
-            std::uint32_t& gap = timing_.probeGap[kind];
-            if (gap == 0 || (probe && faster != wasFaster))
-                gap = FirstProbeGap;
-            else if (probe)
-                gap = std::min(2 * gap, LastProbeGap);
-            if (probe || timing_.untilProbe[kind] == 0)
-                timing_.untilProbe[kind] = gap;
-            timing_.rowsThreaded = both[1] < both[0];
-        }
-    }
 }
 
 void Solver::diffuse(const Grid& g, float* x, const float* x0, int b, float rate, float dt)
@@ -357,7 +367,7 @@ void Solver::runRowTask(void* context, std::uint32_t index, unsigned)
 void Solver::runRows(const RowJob& job, std::uint32_t units)
 {
     RowJob j = job;
-    if (!threadsPay(*job.g) || (adaptive_ && !timing_.rowsThreaded)) {
+    if (!useThreads(*job.g)) {
         j.chunk = units;
         runRowTask(&j, 0, 0);
         return;
