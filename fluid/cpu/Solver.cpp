@@ -29,7 +29,7 @@ constexpr std::uint32_t RowTasks = 8;
 // slice on a loaded machine is rare. All threads must beat one thread by ThreadsMargin to be chosen: the noise of a
 // loaded machine must not tip the choice toward the mode that suffers most from it. Running means weigh the newest
 // step by NewWeight, a probe by ProbeWeight.
-constexpr std::uint32_t FirstProbeGap = 8;
+constexpr std::uint32_t FirstProbeGap = 16;
 constexpr std::uint32_t LastProbeGap = 128;
 constexpr double ThreadsMargin = 0.97;
 constexpr double NewWeight = 0.25;
