@@ -65,6 +65,7 @@ struct Solver::SweepJob {
     std::atomic<std::uint32_t> next{0};       // the lowest task nobody has taken yet
     std::atomic<std::uint32_t> finished{0};   // tasks finished: what a waiting thread sleeps on
 };
+
 namespace {
 // Chunks by which pass p - 1 must lead pass p: a chunk ending at stage t reads rows up to t, which pass p - 1
 // finishes at stage t + 2 (lanes - 1), at most 30 stages later.
