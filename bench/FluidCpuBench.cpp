@@ -1,8 +1,8 @@
 // FluidModelCPU::step against the literal transcription, side by side, at the grid sizes the panel offers.
 // Each step is preceded by the same brush strokes so that the solver works on a live field.
 // Engine runs: /N/threads/path, path 0 = scalar, 1 = sse2, 2 = avx2, 3 = avx512 (paths the processor lacks are
-// skipped). BM_EngineStepLoaded: the widest path, /N/threads, with one more thread spinning for the whole run, as
-// another busy process on the machine would.
+// skipped). BM_EngineStepLoaded: the widest path, /N/threads/adaptive/busy, with one more thread spinning for the
+// whole run (busy = 1), as another busy process on the machine would; adaptive = 0 forces the threaded pipeline.
 #include <benchmark/benchmark.h>
 
 #include <atomic>
@@ -20,6 +20,18 @@ template <class Model> void strokes(Model& m, int n, int frame)
     m.addVelocity(c, n / 2, 5.0f, -3.0f, n * 0.05f);
 }
 
+// Steps before the timing starts, so that the adaptive thread count has measured both counts and settled, as it has
+// in a running program after its first second.
+int warmUp(vornix::FluidModelCPU& model, int n)
+{
+    constexpr int Steps = 24;
+    for (int frame = 0; frame < Steps; ++frame) {
+        strokes(model, n, frame);
+        model.step();
+    }
+    return Steps;
+}
+
 void BM_EngineStep(benchmark::State& state)
 {
     const int n = static_cast<int>(state.range(0));
@@ -31,7 +43,7 @@ void BM_EngineStep(benchmark::State& state)
     vornix::FluidModelCPU model(n, 0.00001f, 0.1f, 0.00002f);
     model.setSimdPath(path);
     model.setThreadCount(static_cast<unsigned>(state.range(1)));
-    int frame = 0;
+    int frame = warmUp(model, n);
     for (auto _ : state) {
         strokes(model, n, frame++);
         model.step();
@@ -45,12 +57,17 @@ void BM_EngineStepLoaded(benchmark::State& state)
     const int n = static_cast<int>(state.range(0));
     vornix::FluidModelCPU model(n, 0.00001f, 0.1f, 0.00002f);
     model.setThreadCount(static_cast<unsigned>(state.range(1)));
-    std::atomic<bool> stop{false};
+    // Third argument 0: the thread count is used for every solve (no adaptive fallback), to time the threaded
+    // pipeline itself; with no busy thread when the fourth argument is 0.
+    const bool adaptive = state.range(2) != 0;
+    const bool busy = state.range(3) != 0;
+    model.setAdaptiveThreads(adaptive);
+    std::atomic<bool> stop{!busy};
     std::thread spinner([&stop] {
         while (!stop.load(std::memory_order_relaxed)) {
         }
     });
-    int frame = 0;
+    int frame = warmUp(model, n);
     for (auto _ : state) {
         strokes(model, n, frame++);
         model.step();
@@ -58,7 +75,7 @@ void BM_EngineStepLoaded(benchmark::State& state)
     }
     stop.store(true);
     spinner.join();
-    state.SetLabel(std::to_string(state.range(1)) + " thr + 1 busy thread");
+    state.SetLabel(std::to_string(state.range(1)) + " thr" + (adaptive ? "" : " fixed") + (busy ? " + 1 busy thread" : ""));
 }
 
 void BM_LiteralStep(benchmark::State& state)
@@ -89,7 +106,11 @@ void engineArgs(benchmark::internal::Benchmark* b)
 BENCHMARK(BM_LiteralStep)->Arg(64)->Arg(200)->Arg(500)->Arg(1000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EngineStep)->Apply(engineArgs)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EngineStepLoaded)
-    ->ArgsProduct({{200, 1000}, {1, 2}})
+    ->ArgsProduct({{200, 1000}, {1, 2}, {1}, {1}})
+    ->Args({200, 2, 0, 1})
+    ->Args({1000, 2, 0, 1})
+    ->Args({200, 2, 0, 0})
+    ->Args({1000, 2, 0, 0})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 BENCHMARK_MAIN();

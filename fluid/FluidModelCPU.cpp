@@ -71,8 +71,10 @@ void FluidModelCPU::addVelocity(int x, int y, float forceX, float forceY, float 
 
 void FluidModelCPU::step()
 {
+    solver.beginStep();
     velStep();
     densStep();
+    solver.endStep();
     fillZero(uPrev);
     fillZero(vPrev);
     fillZero(densPrev);

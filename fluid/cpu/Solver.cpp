@@ -23,23 +23,17 @@ unsigned availableCpus()
 // Below these sizes a stage is over before a second thread could help.
 constexpr std::uint32_t MinCellsForThreads = 128 * 128;
 constexpr std::uint32_t RowTasks = 8;
-// Adaptive threads: now and then a solve runs with the other thread count, to notice when the load changes. The gap
-// between such probes starts at FirstProbeGap solves of a kind and doubles up to LastProbeGap while the probes
-// confirm the choice (a probe of two threads on a loaded machine can cost a whole scheduler slice). Running means
-// weigh the newest solve by 1/4.
-constexpr std::uint32_t FirstProbeGap = 8;
-constexpr std::uint32_t LastProbeGap = 512;
+// Adaptive threads: every step is timed and runs wholly in one mode (one thread or all), the one whose recent steps
+// were faster. Now and then a probe runs one step in the other mode. The gap between probes starts at FirstProbeGap
+// steps and doubles up to LastProbeGap while the probes confirm the choice, so that a probe that costs a scheduler
+// slice on a loaded machine is rare. All threads must beat one thread by ThreadsMargin to be chosen: the noise of a
+// loaded machine must not tip the choice toward the mode that suffers most from it. Running means weigh the newest
+// step by NewWeight, a probe by ProbeWeight.
+constexpr std::uint32_t FirstProbeGap = 16;
+constexpr std::uint32_t LastProbeGap = 128;
+constexpr double ThreadsMargin = 0.97;
 constexpr double NewWeight = 0.25;
-
-void waitAtLeast(const std::atomic<std::uint32_t>& value, std::uint32_t wanted)
-{
-    for (;;) {
-        const std::uint32_t v = value.load(std::memory_order_acquire);
-        if (v >= wanted)
-            return;
-        WorkerPool::waitWhileEqual(value, v);
-    }
-}
+constexpr double ProbeWeight = 0.5;
 
 void setCorners(const Grid& g, float* x)
 {
@@ -56,6 +50,11 @@ void setCorners(const Grid& g, float* x)
 // pass's scratch carries over) and the rows it reads finished by pass p - 1. Tasks are numbered by k + Lag * p, with
 // Lag chunks enough for pass p - 1 to be that far ahead, so every dependency has a smaller number and two threads
 // can run consecutive passes side by side.
+//
+// Every thread runs the same loop: it takes the next task in number order, but only once that task's dependencies
+// have finished, so no thread ever holds a task it cannot start. A helper that loses its core while it waits for a
+// task therefore holds nothing up; the caller just takes that task itself. Only a task that is being computed is
+// waited for.
 struct Solver::SweepJob {
     Solver* solver;
     SweepPass pass[MaxPasses];
@@ -63,12 +62,17 @@ struct Solver::SweepJob {
     std::uint32_t chunks[MaxPasses];
     int passes;
     std::uint32_t taskCount;
+    std::atomic<std::uint32_t> next{0};       // the lowest task nobody has taken yet
+    std::atomic<std::uint32_t> finished{0};   // tasks finished: what a waiting thread sleeps on
 };
 
 namespace {
 // Chunks by which pass p - 1 must lead pass p: a chunk ending at stage t reads rows up to t, which pass p - 1
 // finishes at stage t + 2 (lanes - 1), at most 30 stages later.
 constexpr std::uint32_t PassLag = 2;
+// Polls of a thread that waits for a sweep task to become ready before it sleeps (a chunk takes a few to a few
+// hundred microseconds).
+constexpr int SweepSpinRounds = 2000;
 static_assert(PassChunk >= 2 * 16 - 1, "one chunk of lead must cover the deepest pass");
 } // namespace
 
@@ -132,12 +136,22 @@ void Solver::resize(std::uint32_t n)
     for (int widest : {1, 4, 8, 16})
         for (unsigned threads : {1u, 2u})
             most = std::max(most, ringFloats(makePlan(widest, threads), n));
+    std::size_t taskCount = 0;
+    for (int widest : {1, 4, 8, 16}) {
+        const Plan plan = makePlan(widest, 2);
+        std::size_t count = 0;
+        for (int p = 0; p < plan.passes; ++p)
+            count += (passStages(n, plan.lanes[static_cast<std::size_t>(p)]) + PassChunk - 1) / PassChunk;
+        taskCount = std::max(taskCount, count);
+    }
     FieldArray rings(most);
     FieldArray zeros(static_cast<std::size_t>(n) + 2);
+    std::vector<TaskSlot> tasks(taskCount);
     std::fill_n(rings.data(), rings.size(), 0.0f);
     std::fill_n(zeros.data(), zeros.size(), 0.0f);
     rings_ = std::move(rings);
     zeros_ = std::move(zeros);
+    tasks_ = std::move(tasks);
     n_ = n;
     forgetTimings();
 }
@@ -180,61 +194,120 @@ void Solver::addSource(const Grid& g, float* x, const float* s, float dt)
     runRows(job, g.cells);
 }
 
-void Solver::runSweepTask(void* context, std::uint32_t index, unsigned)
+// Pass and chunk of every task number, for the two-thread plans: filled by linSolve, sized by resize.
+void Solver::numberTasks(const SweepJob& job)
 {
-    auto& job = *static_cast<SweepJob*>(context);
-    Solver& solver = *job.solver;
-    // Invert the numbering: for key K = k + PassLag * p the tasks run with p ascending.
-    std::uint32_t before = 0;
-    for (std::uint32_t key = 0;; ++key) {
+    std::uint32_t index = 0;
+    for (std::uint32_t key = 0; index < job.taskCount; ++key)
         for (int p = 0; p < job.passes; ++p) {
             const std::uint32_t lag = PassLag * static_cast<std::uint32_t>(p);
             if (key < lag || key - lag >= job.chunks[p])
                 continue;
-            if (index != before++)
-                continue;
-            const std::uint32_t k = key - lag;
-            const std::uint32_t first = k * PassChunk;
-            const std::uint32_t end = std::min(first + PassChunk, job.stages[p]);
-            if (k > 0)
-                waitAtLeast(solver.progress_[static_cast<std::size_t>(p)], first);
-            if (p > 0) {
-                const std::uint32_t need = end + 2 * static_cast<std::uint32_t>(job.pass[p - 1].lanes) - 1;
-                waitAtLeast(solver.progress_[static_cast<std::size_t>(p - 1)], std::min(need, job.stages[p - 1]));
-            }
-            solver.kernels_->sweepPass(job.pass[p], first, end);
-            solver.progress_[static_cast<std::size_t>(p)].store(end, std::memory_order_release);
-            solver.progress_[static_cast<std::size_t>(p)].notify_all();
-            return;
+            tasks_[index++] = TaskSlot{static_cast<std::uint16_t>(p), key - lag};
         }
+}
+
+bool Solver::taskReady(const SweepJob& job, std::uint32_t index) const
+{
+    const TaskSlot slot = tasks_[index];
+    const int p = slot.pass;
+    const std::uint32_t first = slot.chunk * PassChunk;
+    const std::uint32_t end = std::min(first + PassChunk, job.stages[p]);
+    if (slot.chunk > 0 && progress_[static_cast<std::size_t>(p)].load(std::memory_order_acquire) < first)
+        return false;
+    if (p > 0) {
+        const std::uint32_t need = end + 2 * static_cast<std::uint32_t>(job.pass[p - 1].lanes) - 1;
+        if (progress_[static_cast<std::size_t>(p - 1)].load(std::memory_order_acquire) <
+            std::min(need, job.stages[p - 1]))
+            return false;
     }
+    return true;
+}
+
+void Solver::runSweepTask(void* context, std::uint32_t, unsigned)
+{
+    auto& job = *static_cast<SweepJob*>(context);
+    Solver& solver = *job.solver;
+    int idle = 0;
+    for (;;) {
+        const std::uint32_t seen = job.finished.load(std::memory_order_acquire);
+        std::uint32_t index = job.next.load(std::memory_order_acquire);
+        if (index >= job.taskCount)
+            return;
+        if (!solver.taskReady(job, index)) {
+            // Nothing held: poll a little, then sleep until some task finishes (only a finished task can make
+            // the next one ready).
+            if (++idle < SweepSpinRounds)
+                WorkerPool::relax();
+            else if (job.finished.load(std::memory_order_acquire) == seen)
+                job.finished.wait(seen, std::memory_order_acquire);
+            continue;
+        }
+        if (!job.next.compare_exchange_strong(index, index + 1, std::memory_order_acq_rel))
+            continue;
+        idle = 0;
+        const TaskSlot slot = solver.tasks_[index];
+        const auto p = static_cast<std::size_t>(slot.pass);
+        const std::uint32_t first = slot.chunk * PassChunk;
+        const std::uint32_t end = std::min(first + PassChunk, job.stages[p]);
+        solver.kernels_->sweepPass(job.pass[p], first, end);
+        solver.progress_[p].store(end, std::memory_order_release);
+        job.finished.fetch_add(1, std::memory_order_acq_rel);
+        job.finished.notify_all();
+    }
+}
+
+bool Solver::threadsPreferred() const
+{
+    const double* mean = timing_.mean;
+    return mean[0] != 0 && mean[1] != 0 && mean[1] < ThreadsMargin * mean[0];
+}
+
+bool Solver::useThreads(const Grid& g) const { return threadsPay(g) && (!adaptive_ || timing_.threaded); }
+
+void Solver::beginStep()
+{
+    Timing& t = timing_;
+    t.timed = false;
+    if (!adaptive_ || !pool_)
+        return;
+    // Measure each mode once, then keep to the faster one between probes of the other.
+    t.probing = t.mean[1] == 0 || t.mean[0] == 0 || t.untilProbe == 0;
+    if (t.probing) {
+        t.probeThreaded = t.mean[1] == 0 ? true : t.mean[0] == 0 ? false : !threadsPreferred();
+        t.wasPreferred = threadsPreferred();
+    } else {
+        --t.untilProbe;
+    }
+    t.threaded = t.probing ? t.probeThreaded : threadsPreferred();
+    t.timed = true;
+    t.start = std::chrono::steady_clock::now();
+}
+
+void Solver::endStep()
+{
+    Timing& t = timing_;
+    if (!adaptive_ || !pool_)
+        return;
+    if (t.timed) {
+        const double ns = std::max(1.0, static_cast<double>(std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                                                std::chrono::steady_clock::now() - t.start)
+                                                                .count()));
+        double& mean = t.mean[t.threaded ? 1 : 0];
+        mean = mean == 0 ? ns : mean + (t.probing ? ProbeWeight : NewWeight) * (ns - mean);
+    }
+    if (t.probing && t.mean[0] != 0 && t.mean[1] != 0) {
+        t.probeGap = t.probeGap == 0 || threadsPreferred() != t.wasPreferred ? FirstProbeGap
+                                                                              : std::min(2 * t.probeGap, LastProbeGap);
+        t.untilProbe = t.probeGap;
+    }
+    t.probing = false;
+    t.timed = false;
 }
 
 void Solver::linSolve(const Grid& g, float* x, const float* x0, int b, float a, float c)
 {
-    // Which thread count this solve uses: the one that was faster for this kind of solve lately, except for the
-    // probes (and the first solve of each mode), which measure the other.
-    const int kind = a == 1.0f && c == 4.0f ? 1 : 0;
-    bool threaded = threadsPay(g);
-    bool timed = false;
-    bool probe = false;
-    const bool wasFaster = timing_.mean[kind][1] <= timing_.mean[kind][0];
-    if (threaded && adaptive_) {
-        const double* mean = timing_.mean[kind];
-        if (mean[1] == 0) {
-            threaded = true;
-        } else if (mean[0] == 0) {
-            threaded = false;
-        } else if (timing_.untilProbe[kind] == 0) {
-            probe = true;
-            threaded = !wasFaster;
-        } else {
-            --timing_.untilProbe[kind];
-            threaded = wasFaster;
-        }
-        timed = true;
-    }
-    const auto start = timed ? std::chrono::steady_clock::now() : std::chrono::steady_clock::time_point{};
+    const bool threaded = useThreads(g);
     const Plan plan = makePlan(kernels_->lanes, threaded ? threads_ : 1);
     SweepJob job;
     job.solver = this;
@@ -255,29 +328,11 @@ void Solver::linSolve(const Grid& g, float* x, const float* x0, int b, float a, 
     } else {
         for (auto& progress : progress_)
             progress.store(0, std::memory_order_relaxed);
-        pool_->run(&runSweepTask, &job, job.taskCount);
+        numberTasks(job);
+        // One loop per thread; a helper that wakes up late finds the tasks taken and returns at once.
+        pool_->run(&runSweepTask, &job, threads_);
     }
     setCorners(g, x);
-    if (timed) {
-        const double ns =
-            static_cast<double>(std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now() -
-                                                                                     start)
-                                    .count());
-        double& mean = timing_.mean[kind][threaded ? 1 : 0];
-        mean = mean == 0 ? std::max(ns, 1.0) : mean + NewWeight * (ns - mean);
-        const double* both = timing_.mean[kind];
-        if (both[0] != 0 && both[1] != 0) {
-            const bool faster = both[1] <= both[0];
-            std::uint32_t& gap = timing_.probeGap[kind];
-            if (gap == 0 || (probe && faster != wasFaster))
-                gap = FirstProbeGap;
-            else if (probe)
-                gap = std::min(2 * gap, LastProbeGap);
-            if (probe || timing_.untilProbe[kind] == 0)
-                timing_.untilProbe[kind] = gap;
-            timing_.rowsThreaded = both[1] < both[0];
-        }
-    }
 }
 
 void Solver::diffuse(const Grid& g, float* x, const float* x0, int b, float rate, float dt)
@@ -313,7 +368,7 @@ void Solver::runRowTask(void* context, std::uint32_t index, unsigned)
 void Solver::runRows(const RowJob& job, std::uint32_t units)
 {
     RowJob j = job;
-    if (!threadsPay(*job.g) || (adaptive_ && !timing_.rowsThreaded)) {
+    if (!useThreads(*job.g)) {
         j.chunk = units;
         runRowTask(&j, 0, 0);
         return;

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -37,10 +38,15 @@ public:
     unsigned threadCount() const { return threads_; }
     // Two threads when the process may run on two or more processors, otherwise one.
     static unsigned defaultThreadCount();
-    // With more than one thread, by default every solve times itself and the solver keeps to one thread while the
-    // helpers do not make it faster (a loaded machine, a small grid), trying the other count now and then. Off: the
+    // With more than one thread, by default every step (beginStep .. endStep) times itself and the solver keeps to
+    // one thread while the helpers do not make steps faster (a loaded machine, a small grid), trying the other count
+    // now and then. Off: the
     // thread count is used whenever the grid is large enough (for tests that must exercise the threaded path).
     void setAdaptiveThreads(bool on);
+    // Bracket one step of the model: with adaptive threads, each step runs in one mode and is timed as a whole.
+    // Stages called outside a bracket run in the mode of the last step.
+    void beginStep();
+    void endStep();
     bool adaptiveThreads() const { return adaptive_; }
 
     void addSource(const Grid& g, float* x, const float* s, float dt);
@@ -68,20 +74,33 @@ private:
 
     struct SweepJob;
     struct RowJob;
+    struct TaskSlot {
+        std::uint16_t pass = 0;
+        std::uint32_t chunk = 0;
+    };
+    void numberTasks(const SweepJob& job);
+    bool taskReady(const SweepJob& job, std::uint32_t index) const;
     static void runSweepTask(void* job, std::uint32_t index, unsigned thread);
     static void runRowTask(void* job, std::uint32_t index, unsigned thread);
     void runRows(const RowJob& job, std::uint32_t rows);
     bool threadsPay(const Grid& g) const;
     void forgetTimings();
 
-    // Adaptive thread count: per kind of solve (0 diffusion, 1 pressure) and mode (0 one thread, 1 all threads),
-    // a running mean of the solve's wall time in ns (0: not measured yet since the last reset).
+    // Adaptive thread count: a running mean of the step's wall time in ns per mode (0 one thread, 1 all threads;
+    // 0: not measured since the last reset), and where the probes of the other mode stand.
     struct Timing {
-        double mean[2][2] = {};
-        std::uint32_t untilProbe[2] = {};   // solves of this kind before the other mode is tried again
-        std::uint32_t probeGap[2] = {};     // the last such gap; doubles while probes confirm the choice
-        bool rowsThreaded = true;   // what the row stages do: follows the faster mode of the solves
+        double mean[2] = {};
+        std::uint32_t untilProbe = 0;   // steps before the other mode is tried again
+        std::uint32_t probeGap = 0;     // the last such gap; doubles while probes confirm the choice
+        bool probing = false;           // this step measures the other mode
+        bool probeThreaded = false;     // the mode of that probe
+        bool wasPreferred = false;      // the preferred mode when the probe began
+        bool threaded = true;           // the mode of this step (outside a step: of the last one)
+        bool timed = false;             // whether this step's time counts
+        std::chrono::steady_clock::time_point start;
     };
+    bool threadsPreferred() const;
+    bool useThreads(const Grid& g) const;
 
     SimdPath path_;
     const KernelSet* kernels_;
@@ -91,6 +110,7 @@ private:
     std::uint32_t n_ = 0;
     FieldArray rings_;   // the passes' scratch, back to back, sized for every plan
     FieldArray zeros_;   // one row of zeros
+    std::vector<TaskSlot> tasks_;   // pass and chunk of each task of a threaded solve
     std::unique_ptr<WorkerPool> pool_;
     std::array<std::atomic<std::uint32_t>, MaxPasses> progress_{};   // stages finished per pass, in order
 };

@@ -8,13 +8,6 @@ namespace {
 // stages of one step, short enough not to steal a loaded machine's time.
 constexpr int SpinRounds = 4000;
 
-inline void relax()
-{
-#if defined(__x86_64__) || defined(__i386__)
-    __builtin_ia32_pause();
-#endif
-}
-
 } // namespace
 
 WorkerPool::WorkerPool(unsigned helpers)
@@ -38,7 +31,7 @@ void WorkerPool::waitWhileEqual(const std::atomic<std::uint32_t>& value, std::ui
     for (int i = 0; i < SpinRounds; ++i) {
         if (value.load(std::memory_order_acquire) != old)
             return;
-        relax();
+        WorkerPool::relax();
     }
     while (value.load(std::memory_order_acquire) == old)
         value.wait(old, std::memory_order_acquire);

@@ -30,6 +30,13 @@ public:
 
     // A bounded busy wait, then a futex sleep, until value != old.
     static void waitWhileEqual(const std::atomic<std::uint32_t>& value, std::uint32_t old);
+    // One polling step of a busy wait (a pause instruction where there is one).
+    static void relax()
+    {
+#if defined(__x86_64__) || defined(__i386__)
+        __builtin_ia32_pause();
+#endif
+    }
 
 private:
     static constexpr std::uint64_t Closed = 0xffffffffu;
