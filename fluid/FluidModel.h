@@ -7,6 +7,8 @@
 #pragma once
 
 #include <cstdint>
+#include <stdexcept>
+#include <string>
 
 namespace vornix {
 
@@ -40,6 +42,17 @@ public:
     virtual float getV(int i, int j) const = 0;
     // Same N: nothing. Other N: the fields are rebuilt for the new size, all zero.
     virtual void setN(int newN) = 0;
+
+    // The largest grid whose cell count still fits the unsigned 32-bit cell arithmetic of both engines.
+    static constexpr int MaxN = 65533;
+    // n as a grid size; throws std::invalid_argument (naming `model`) for n outside 1..MaxN.
+    static std::uint32_t checkedGridSize(int n, const char* model)
+    {
+        if (n < 1 || n > MaxN)
+            throw std::invalid_argument(std::string(model) + ": grid size " + std::to_string(n) + " is outside 1.." +
+                                        std::to_string(MaxN));
+        return static_cast<std::uint32_t>(n);
+    }
 
     std::uint32_t N;
     std::uint32_t GridSize;

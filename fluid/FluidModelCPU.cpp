@@ -10,22 +10,13 @@ namespace vornix {
 
 namespace {
 
-std::uint32_t checkedN(int n)
-{
-    // The largest grid whose cell count still fits the unsigned 32-bit count the kernels index with.
-    constexpr int MaxN = 65533;
-    if (n < 1 || n > MaxN)
-        throw std::invalid_argument("FluidModelCPU: grid size " + std::to_string(n) + " is outside 1.." +
-                                    std::to_string(MaxN));
-    return static_cast<std::uint32_t>(n);
-}
-
 void fillZero(FieldArray& f) { std::fill_n(f.data(), f.size(), 0.0f); }
 
 } // namespace
 
 FluidModelCPU::FluidModelCPU(int n, float viscosity, float dt, float diffusion)
-    : FluidModel(checkedN(n), viscosity, dt, diffusion), solver(static_cast<std::uint32_t>(n))
+    : FluidModel(checkedGridSize(n, "FluidModelCPU"), viscosity, dt, diffusion),
+      solver(static_cast<std::uint32_t>(n))
 {
     cells = GridSize * GridSize;
     u = FieldArray(cells);
@@ -106,7 +97,7 @@ void FluidModelCPU::densStep()
 
 void FluidModelCPU::setN(int newN)
 {
-    const std::uint32_t n = checkedN(newN);
+    const std::uint32_t n = checkedGridSize(newN, "FluidModelCPU");
     if (n == N)
         return;
     const std::uint32_t size = n + 2;

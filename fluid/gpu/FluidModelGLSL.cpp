@@ -18,16 +18,6 @@ constexpr int VertexProgramId = 128;
 // Resource ids of the fragment programs, in the order of FluidModelGLSL::Program.
 constexpr std::array<int, 8> FragmentProgramIds{129, 130, 132, 133, 134, 135, 136, 137};
 
-// Same bound as the CPU model: the grid must fit the unsigned 32-bit cell arithmetic.
-std::uint32_t checkedN(int n)
-{
-    constexpr int MaxN = 65533;
-    if (n < 1 || n > MaxN)
-        throw std::invalid_argument("FluidModelGLSL: grid size " + std::to_string(n) + " is outside 1.." +
-                                    std::to_string(MaxN));
-    return static_cast<std::uint32_t>(n);
-}
-
 // 1 / (GridSize - 1), rounded once: GridSize - 1 is exact as a float, so the float division is the only rounding.
 float oneNStepFor(std::uint32_t gridSize) { return 1.0f / static_cast<float>(gridSize - 1); }
 
@@ -71,7 +61,8 @@ FluidModelGLSL::FluidModelGLSL(std::ostream& console, int n, float viscosity, fl
 
 FluidModelGLSL::FluidModelGLSL(std::ostream& console, int n, float viscosity, float dt, float diffusion,
                                const ProgramSource& source)
-    : FluidModel(checkedN(n), viscosity, dt, diffusion), console_(console), OneNStep(oneNStepFor(GridSize)),
+    : FluidModel(checkedGridSize(n, "FluidModelGLSL"), viscosity, dt, diffusion), console_(console),
+      OneNStep(oneNStepFor(GridSize)),
       singleChannel_(singleChannelFieldsAvailable())
 {
     glGenBuffers(1, &quadBuffer_);
@@ -400,7 +391,7 @@ void FluidModelGLSL::setN(int newN)
 {
     if (newN >= 1 && static_cast<std::uint32_t>(newN) == N)
         return;
-    const std::uint32_t n = checkedN(newN);
+    const std::uint32_t n = checkedGridSize(newN, "FluidModelGLSL");
     const std::uint32_t oldN = N;
     N = n;
     GridSize = n + 2;
