@@ -135,9 +135,18 @@ e2e_drag() {
 # The save dialog (zenity) opened by the program: wait for its window, focus it (there is no window manager to do
 # so), answer it, wait until it is gone and give the focus back to the program's window.
 e2e_dialog_window() {
-    E2E_DIALOG=$(timeout 30 xdotool search --sync --name "^Save Picture$" | head -n 1)
+    # Only a mapped window can take the focus; a key typed before the dialog has it would reach the program instead
+    # (Escape there means full screen), so the focus is checked, not assumed.
+    E2E_DIALOG=$(timeout 30 xdotool search --sync --onlyvisible --name "^Save Picture$" | head -n 1)
     [ -n "$E2E_DIALOG" ] || { echo "no save dialog appeared"; return 1; }
-    xdotool windowfocus --sync "$E2E_DIALOG"
+    local _
+    for _ in $(seq 1 50); do
+        xdotool windowfocus --sync "$E2E_DIALOG" 2>/dev/null
+        [ "$(xdotool getwindowfocus 2>/dev/null)" = "$E2E_DIALOG" ] && break
+        sleep 0.2
+    done
+    [ "$(xdotool getwindowfocus 2>/dev/null)" = "$E2E_DIALOG" ] ||
+        { echo "the save dialog did not take the focus"; return 1; }
     sleep 0.3
 }
 

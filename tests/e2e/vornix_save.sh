@@ -24,6 +24,7 @@ e2e_shot with-panel >/dev/null
 # PNG, with the panel shown: the file holds the fluid only, and the panel is back afterwards.
 e2e_key s
 e2e_dialog_save "$out/fluid.png"
+e2e_wait 10 test -s "$out/fluid.png"   # the program writes the file after the dialog has gone
 check '[ "$(identify -format "%m %wx%h" "$out/fluid.png" 2>&1)" = "PNG 600x600" ]' "'s' saved fluid.png, a 600 x 600 PNG"
 check 'app_panel_hidden "$out/fluid.png"' "the saved picture has no panel where the window shows it (title bar $(app_title_sum "$out/fluid.png"))"
 check 'dye "$out/fluid.png"' "the saved picture shows the dye where it was painted"
@@ -37,6 +38,7 @@ check '[ "$(e2e_diff "$out/fluid.png" "$E2E_DIR/no-panel.png")" = 0 ]' "the PNG 
 # JPEG (panel hidden now): close to the window picture.
 e2e_key s
 e2e_dialog_save "$out/fluid.jpg"
+e2e_wait 10 test -s "$out/fluid.jpg"
 check '[ "$(identify -format "%m %wx%h" "$out/fluid.jpg" 2>&1)" = "JPEG 600x600" ]' "'s' saved fluid.jpg, a 600 x 600 JPEG"
 check '[ "$(app_rmse "$out/fluid.jpg" "$E2E_DIR/no-panel.png")" -le 2 ]' "the JPEG shows the same picture (RMSE $(app_rmse "$out/fluid.jpg" "$E2E_DIR/no-panel.png")%)"
 
@@ -49,6 +51,7 @@ check '[ "$(ls "$out" | tr "\n" " ")" = "fluid.jpg fluid.png " ]' "a cancelled d
 # A name without an extension gets .png.
 e2e_key s
 e2e_dialog_save "$out/plain"
+e2e_wait 10 test -s "$out/plain.png"
 check '[ -f "$out/plain.png" ] && [ ! -e "$out/plain" ]' "a name without an extension is saved as plain.png"
 check '[ "$(identify -format "%m %wx%h" "$out/plain.png" 2>&1)" = "PNG 600x600" ]' "plain.png is a 600 x 600 PNG"
 
