@@ -210,7 +210,17 @@ void PanelBar::draw(PanelFrameResult& result)
 {
     const float r = color[0] / 255.0f, g = color[1] / 255.0f, b = color[2] / 255.0f, a = alpha / 255.0f;
     const float offset = 16.0f + 24.0f * static_cast<float>(serial % 8);
-    ImGui::SetNextWindowPos(ImVec2(offset, offset), ImGuiCond_FirstUseEver);
+    if (!home)
+        home = {offset, offset};
+    // After the display changed size the panel goes back to its place, as far as the display leaves room; in the
+    // frames between, the library's own dragging and clamping decide.
+    const ImVec2 display = ImGui::GetIO().DisplaySize;
+    const bool displayChanged = display.x != drawnDisplay[0] || display.y != drawnDisplay[1];
+    if (displayChanged) {
+        const float x = std::clamp((*home)[0], 0.0f, std::max(0.0f, display.x - 40.0f));
+        const float y = std::clamp((*home)[1], 0.0f, std::max(0.0f, display.y - 40.0f));
+        ImGui::SetNextWindowPos(ImVec2(x, y), ImGuiCond_Always);
+    }
     ImGui::SetNextWindowSize(ImVec2(float(size.width), float(size.height)), ImGuiCond_FirstUseEver);
     ImGui::SetNextWindowSizeConstraints(ImVec2(120, 60), ImVec2(FLT_MAX, FLT_MAX));
     ImGui::PushStyleColor(ImGuiCol_WindowBg, ImVec4(r, g, b, a));
@@ -222,6 +232,14 @@ void PanelBar::draw(PanelFrameResult& result)
                  ImGuiWindowFlags_NoCollapse | ImGuiWindowFlags_NoScrollWithMouse | ImGuiWindowFlags_NoSavedSettings);
     ImGui::PopStyleColor(3);
     const ImVec2 pos = ImGui::GetWindowPos(), extent = ImGui::GetWindowSize();
+    // A move while the panel holds the pointer is the user's (dragged by the title bar, or resized from an edge); the
+    // library moves the panel by itself only to keep it in view, in the frames right after the display changed.
+    steadyFrames = displayChanged ? 0 : std::min(steadyFrames + 1, 2);
+    const ImGuiContext& context = *ImGui::GetCurrentContext();
+    const bool held = context.ActiveId != 0 && context.ActiveIdWindow == ImGui::GetCurrentWindow();
+    if (held && steadyFrames >= 2 && rect && (pos.x != rect->x || pos.y != rect->y))
+        home = {pos.x, pos.y};
+    drawnDisplay = {display.x, display.y};
     rect = PanelRect{pos.x, pos.y, extent.x, extent.y};
     popupRect.reset();
 

@@ -196,6 +196,57 @@ TEST(ParamPanel, ResizeAlwaysReachesTheApplicationAfterThePanel)
     app.callbacks.resize.dispatch(event);
 }
 
+TEST(ParamPanel, APanelPushedAsideByATinyWindowReturnsToWhereTheUserPutIt)
+{
+    ParamPanel panel("Home", {200, 150}, {0.3f, 0.3f, 0.3f, 0.4f});
+    bool flag = false;
+    panel.addParam("Flag", &flag);
+    PanelApp app;
+    auto resize = [&](int width, int height) {
+        ResizeEvent event;
+        event.width = width;
+        event.height = height;
+        app.callbacks.resize.dispatch(event);
+        app.frames(2);
+        return *panel.rect();
+    };
+    app.frames(2);
+    ASSERT_TRUE(panel.rect());
+    const PanelRect first = *panel.rect();
+
+    // A 1 x 1 window leaves no room: the panel is pushed aside, and comes back with the room.
+    const PanelRect tiny = resize(1, 1);
+    EXPECT_LT(tiny.x, first.x);
+    const PanelRect back = resize(600, 600);
+    EXPECT_FLOAT_EQ(back.x, first.x);
+    EXPECT_FLOAT_EQ(back.y, first.y);
+
+    // Moved by its title bar, that is its place from then on.
+    app.press(first.x + 60, first.y + 8);
+    app.frames(1);
+    for (int step = 1; step <= 4; ++step) {
+        app.drag(first.x + 60 + 25.0f * step, first.y + 8 + 20.0f * step);
+        app.frames(1);
+    }
+    app.release(first.x + 160, first.y + 88);
+    app.frames(1);
+    const PanelRect moved = *panel.rect();
+    EXPECT_FLOAT_EQ(moved.x, first.x + 100);
+    EXPECT_FLOAT_EQ(moved.y, first.y + 80);
+    resize(30, 20);
+    const PanelRect again = resize(800, 700);
+    EXPECT_FLOAT_EQ(again.x, moved.x);
+    EXPECT_FLOAT_EQ(again.y, moved.y);
+
+    // A window smaller than the place keeps the title bar on screen.
+    const PanelRect small = resize(90, 70);
+    EXPECT_GE(small.x, 0.0f);
+    EXPECT_LE(small.x, 50.0f);
+    EXPECT_GE(small.y, 0.0f);
+    EXPECT_LE(small.y, 30.0f);
+    resize(600, 600);
+}
+
 TEST(ParamPanel, EnumerationStoresThePositionOfTheChosenItem)
 {
     ParamPanel panel("Enum", {280, 300}, {0.3f, 0.3f, 0.3f, 0.4f});
