@@ -82,6 +82,43 @@ void BM_CpuFrame(benchmark::State& state)
 }
 BENCHMARK(BM_CpuFrame)->Arg(200)->Arg(1000)->Unit(benchmark::kMillisecond);
 
+// The upload of the coloured N x N RGB surface alone, by way: 0 a new texture every frame, 1 the same texture
+// refilled (glTexSubImage2D), 2 the same with a 4-byte RGBA internal format.
+void BM_SurfaceUpload(benchmark::State& state)
+{
+    if (!context()) {
+        try {
+            context() = std::make_unique<HiddenGlContext>(600, 600);
+        } catch (const std::exception& e) {
+            state.SkipWithError(e.what());
+            return;
+        }
+    }
+    const int n = static_cast<int>(state.range(0)), way = static_cast<int>(state.range(1));
+    Setup s(n);
+    s.renderer.colorDensitySurface(*s.model, s.flags, s.table);
+    const Surface8u& surface = s.renderer.densitySurface;
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glTexImage2D(GL_TEXTURE_2D, 0, way == 2 ? GL_RGBA8 : GL_RGB, n, n, 0, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
+    for (auto _ : state) {
+        if (way == 0) {
+            gl::Texture fresh(surface);
+            fresh.bind(0);
+        } else {
+            glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, n, n, GL_RGB, GL_UNSIGNED_BYTE, surface.getData());
+        }
+        glBegin(GL_POINTS);   // one use of the texture, so the driver cannot defer the copy
+        glVertex2f(0, 0);
+        glEnd();
+        glFinish();
+    }
+    glDeleteTextures(1, &texture);
+}
+BENCHMARK(BM_SurfaceUpload)->ArgsProduct({{1000}, {0, 1, 2}})->Unit(benchmark::kMillisecond);
+
 } // namespace
 
 BENCHMARK_MAIN();

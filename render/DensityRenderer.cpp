@@ -6,9 +6,11 @@
 #include <array>
 #include <cmath>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "fluid/FluidModelCPU.h"
+#include "fluid/cpu/WorkerPool.h"
 #include "shell/Console.h"
 #include "shell/Resources.h"
 #include "shell/gl/GlException.h"
@@ -47,52 +49,68 @@ inline float lightingPower(float nz)
 // A density that is not finite (a brush or a parameter drove the solver out of range) is drawn as no density.
 inline float finiteDensity(float d) { return std::isfinite(d) ? d : 0.0f; }
 
-// Gradient index of a density: trunc(d x 2048) limited to 0..2047; a NaN density counts as 0.
-inline int colourIndex(float d)
-{
-    const float x = d * static_cast<float>(GradientColorCount);
-    if (!(x > 0.0f))
-        return 0;
-    if (x >= static_cast<float>(GradientColorCount - 1))
-        return GradientColorCount - 1;
-    return static_cast<int>(x);
-}
-
-template <typename Density>
-void colourPixels(const Density& density, std::uint32_t n, const std::uint8_t* colours, bool lighting,
-                  std::uint32_t barRows, Surface8u& surface)
+// Colours the pixel rows [firstRow, endRow) of an N x N surface from a field of (N + 2)^2 floats in IX order.
+// Per pixel: the gradient colour at index trunc(d x 2048) limited to 0..2047 (d <= 0 gives 0), then, with lighting
+// and d > 0, w = nz^LightingPower x index x 512 / 2048 added to each byte (truncated, at most 255), where
+// nz = 1 / sqrt(1 + dx^2 + dy^2) from the differences to the right and lower neighbours. A non-finite density counts
+// as 0. The rows go in chunks: first the arithmetic for a whole chunk, in a loop the compiler turns into vector
+// code, then the table look-ups per pixel.
+void colourRows(const float* field, std::uint32_t n, const std::uint8_t* colours, bool lighting,
+                std::uint32_t barRows, Surface8u& surface, int firstRow, int endRow)
 {
     const SurfaceChannelOrder& order = surface.getChannelOrder();
     const int ro = order.getRedOffset(), go = order.getGreenOffset(), bo = order.getBlueOffset();
     const int inc = order.getPixelInc();
     const float barDivisor = static_cast<float>(n) * 0x1p-11f;
-    const int rows = static_cast<int>(n);
-    for (int y = 0; y < rows; ++y) {
+    const int columns = static_cast<int>(n);
+    const std::size_t stride = static_cast<std::size_t>(n) + 2;
+    constexpr int Chunk = 256;
+    int index[Chunk];
+    float nz[Chunk];
+    for (int y = firstRow; y < endRow; ++y) {
         std::uint8_t* p = surface.getRow(y);
-        const bool barRow = static_cast<std::uint32_t>(y) + 1 <= barRows;
-        for (int x = 0; x < rows; ++x, p += inc) {
-            std::uint8_t rgb[3];
-            if (barRow) {
-                const int k = std::min(static_cast<int>(static_cast<float>(x) / barDivisor), GradientColorCount - 1);
-                std::copy_n(colours + 3 * k, 3, rgb);
-            } else {
-                const float d = finiteDensity(density(x + 1, y + 1));
-                const int k = colourIndex(d);
-                std::copy_n(colours + 3 * k, 3, rgb);
-                if (lighting && d > 0.0f) {
-                    const float dx = d - finiteDensity(density(x + 2, y + 1));
-                    const float dy = d - finiteDensity(density(x + 1, y + 2));
-                    const float s = 1.0f + dx * dx + dy * dy;
-                    const float nz = 1.0f / std::sqrt(s);
-                    const float w = lightingPower(nz) * static_cast<float>(k) * 512.0f / 2048.0f;
-                    if (w > 0.0f)
-                        for (std::uint8_t& c : rgb)
-                            c = static_cast<std::uint8_t>(std::min(255.0f, std::trunc(static_cast<float>(c) + w)));
+        if (static_cast<std::uint32_t>(y) + 1 <= barRows) {
+            for (int x = 0; x < columns; ++x, p += inc) {
+                const int k =
+                    std::min(static_cast<int>(static_cast<float>(x) / barDivisor), GradientColorCount - 1);
+                p[ro] = colours[3 * k];
+                p[go] = colours[3 * k + 1];
+                p[bo] = colours[3 * k + 2];
+            }
+            continue;
+        }
+        const float* row = field + stride * static_cast<std::size_t>(y + 1) + 1;   // cell (1, y + 1)
+        const float* below = row + stride;
+        for (int x0 = 0; x0 < columns; x0 += Chunk) {
+            const int count = std::min(Chunk, columns - x0);
+            const float* c = row + x0;
+            const float* dn = below + x0;
+            for (int i = 0; i < count; ++i) {
+                const float d = finiteDensity(c[i]);
+                index[i] = static_cast<int>(std::min(std::max(d * static_cast<float>(GradientColorCount), 0.0f),
+                                                     static_cast<float>(GradientColorCount - 1)));
+                const float dx = d - finiteDensity(c[i + 1]);
+                const float dy = d - finiteDensity(dn[i]);
+                const float s = 1.0f + dx * dx + dy * dy;
+                nz[i] = d > 0.0f ? 1.0f / std::sqrt(s) : 0.0f;   // 0: no light
+            }
+            for (int i = 0; i < count; ++i, p += inc) {
+                const int k = index[i];
+                const std::uint8_t* rgb = colours + 3 * k;
+                const float w = lighting ? lightingPower(nz[i]) * static_cast<float>(k) * 512.0f / 2048.0f : 0.0f;
+                if (w > 0.0f) {
+                    const auto lit = [w](std::uint8_t c) {
+                        return static_cast<std::uint8_t>(std::min(255.0f, std::trunc(static_cast<float>(c) + w)));
+                    };
+                    p[ro] = lit(rgb[0]);
+                    p[go] = lit(rgb[1]);
+                    p[bo] = lit(rgb[2]);
+                } else {
+                    p[ro] = rgb[0];
+                    p[go] = rgb[1];
+                    p[bo] = rgb[2];
                 }
             }
-            p[ro] = rgb[0];
-            p[go] = rgb[1];
-            p[bo] = rgb[2];
         }
     }
 }
@@ -121,13 +139,31 @@ std::uint32_t gradientBarRowsFor(std::uint32_t n)
 }
 
 void colorDensityField(const float* density, std::uint32_t n, const std::vector<std::uint8_t>& gradientColors,
-                       bool lighting, std::uint32_t barRows, Surface8u& surface)
+                       bool lighting, std::uint32_t barRows, Surface8u& surface, cpu::WorkerPool* pool)
 {
-    const std::size_t stride = n + 2;
-    const auto at = [density, stride](int i, int j) {
-        return density[static_cast<std::size_t>(i) + stride * static_cast<std::size_t>(j)];
-    };
-    colourPixels(at, n, gradientColors.data(), lighting, barRows, surface);
+    const int rows = static_cast<int>(n);
+    if (!pool || pool->threadCount() < 2 || n < ParallelColouringMinN) {
+        colourRows(density, n, gradientColors.data(), lighting, barRows, surface, 0, rows);
+        return;
+    }
+    // Bands of rows, several per thread: a helper that loses its core holds up only a small band.
+    struct Job {
+        const float* density;
+        std::uint32_t n;
+        const std::uint8_t* colours;
+        bool lighting;
+        std::uint32_t barRows;
+        Surface8u* surface;
+        int bands;
+    } job{density, n, gradientColors.data(), lighting, barRows, &surface, static_cast<int>(4 * pool->threadCount())};
+    pool->run(
+        [](void* context, std::uint32_t band, unsigned) {
+            const Job& j = *static_cast<const Job*>(context);
+            const int rows = static_cast<int>(j.n), b = static_cast<int>(band);
+            colourRows(j.density, j.n, j.colours, j.lighting, j.barRows, *j.surface, rows * b / j.bands,
+                         rows * (b + 1) / j.bands);
+        },
+        &job, static_cast<std::uint32_t>(job.bands));
 }
 
 void DensityRenderer::loadDrawProgram()
@@ -174,11 +210,18 @@ void DensityRenderer::colorDensitySurface(const FluidModel& model, const RenderF
         return;   // no scheme chosen yet: nothing to colour with
     const std::uint32_t barRows = flags.showGradientBar ? gradientBarRows : 0;
     if (const auto* cpu = dynamic_cast<const FluidModelCPU*>(&model)) {
+        if (!colouringPool && std::thread::hardware_concurrency() > 1 && n >= ParallelColouringMinN)
+            colouringPool = std::make_shared<cpu::WorkerPool>(1);
         colorDensityField(cpu->densityField(), n, gradient.gradientColors, flags.show3DLighting, barRows,
-                          densitySurface);
+                          densitySurface, colouringPool.get());
     } else {
-        const auto at = [&model](int i, int j) { return model.getDensity(i, j); };
-        colourPixels(at, n, gradient.gradientColors.data(), flags.show3DLighting, barRows, densitySurface);
+        // Another engine: its cells 1 .. N + 1 (walls included) in a field of the CPU engine's layout.
+        const std::size_t stride = static_cast<std::size_t>(n) + 2;
+        std::vector<float> field(stride * stride, 0.0f);
+        for (std::uint32_t j = 1; j <= n + 1; ++j)
+            for (std::uint32_t i = 1; i <= n + 1; ++i)
+                field[i + stride * j] = model.getDensity(static_cast<int>(i), static_cast<int>(j));
+        colorDensityField(field.data(), n, gradient.gradientColors, flags.show3DLighting, barRows, densitySurface);
     }
 }
 

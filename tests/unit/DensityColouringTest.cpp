@@ -3,7 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <limits>
+#include <random>
+
+#include "fluid/cpu/WorkerPool.h"
 
 #include "fluid/FluidModelCPU.h"
 #include "render/DensityRenderer.h"
@@ -106,6 +110,64 @@ TEST(DensityColouring, LightingSparesSlopesAndEmptyCells)
     const float w = std::pow(1.0f / std::sqrt(s), 100000.0f) * 1024.0f * 512.0f / 2048.0f;
     const int expected = std::min(255, static_cast<int>(std::trunc(static_cast<float>(entry(t, 1024)[0]) + w)));
     EXPECT_EQ(pixel(nearlyFlat, 1, 2)[0], expected);
+}
+
+// The colouring rule pixel by pixel, written plainly (std::pow for every lit pixel).
+std::array<int, 3> plainPixel(const Field& f, const GradientTable& t, bool lighting, int x, int y)
+{
+    const auto value = [&](int i, int j) {
+        const float d = f.cells[static_cast<std::size_t>(i) + (f.n + 2) * static_cast<std::size_t>(j)];
+        return std::isfinite(d) ? d : 0.0f;
+    };
+    const float d = value(x + 1, y + 1);
+    const float scaled = d * 2048.0f;
+    const int k = !(scaled > 0.0f) ? 0 : scaled >= 2047.0f ? 2047 : static_cast<int>(scaled);
+    std::array<int, 3> rgb = entry(t, k);
+    if (lighting && d > 0.0f) {
+        const float dx = d - value(x + 2, y + 1), dy = d - value(x + 1, y + 2);
+        const float nz = 1.0f / std::sqrt(1.0f + dx * dx + dy * dy);
+        const float w = std::pow(nz, 100000.0f) * static_cast<float>(k) * 512.0f / 2048.0f;
+        if (w > 0.0f)
+            for (int& c : rgb)
+                c = static_cast<int>(std::min(255.0f, std::trunc(static_cast<float>(c) + w)));
+    }
+    return rgb;
+}
+
+TEST(DensityColouring, EveryPixelFollowsThePlainRuleOnOneOrSeveralThreads)
+{
+    const GradientTable t = tables(4);
+    std::mt19937 random(7);
+    std::uniform_real_distribution<float> spread(-0.2f, 1.3f);
+    cpu::WorkerPool two(1), five(4);
+    // Sizes around the chunk of 256 columns and the threading threshold; odd values and near-flat plateaus.
+    for (std::uint32_t n : {1u, 5u, 127u, 128u, 255u, 257u, 300u}) {
+        Field f(n);
+        for (std::size_t c = 0; c < f.cells.size(); ++c) {
+            const float r = spread(random);
+            f.cells[c] = r > 1.2f ? 0.6f : r > 1.1f ? 0.6f + 0x1p-20f * static_cast<float>(c % 5) : r;
+        }
+        f.at(1, 1) = std::numeric_limits<float>::infinity();
+        f.at(static_cast<int>(n), static_cast<int>(n)) = std::numeric_limits<float>::quiet_NaN();
+        f.at(1, static_cast<int>(n)) = -std::numeric_limits<float>::infinity();
+        for (bool lighting : {false, true}) {
+            Surface8u one(static_cast<int>(n), static_cast<int>(n), false, SurfaceChannelOrder::RGB);
+            colorDensityField(f.cells.data(), n, t.gradientColors, lighting, 0, one);
+            for (int y = 0; y < static_cast<int>(n); ++y)
+                for (int x = 0; x < static_cast<int>(n); ++x)
+                    ASSERT_EQ(pixel(one, x, y), plainPixel(f, t, lighting, x, y))
+                        << "n " << n << " lighting " << lighting << " at " << x << ", " << y;
+            for (cpu::WorkerPool* pool : {&two, &five}) {
+                Surface8u banded(static_cast<int>(n), static_cast<int>(n), false, SurfaceChannelOrder::RGB);
+                colorDensityField(f.cells.data(), n, t.gradientColors, lighting, gradientBarRowsFor(n), banded, pool);
+                Surface8u single(static_cast<int>(n), static_cast<int>(n), false, SurfaceChannelOrder::RGB);
+                colorDensityField(f.cells.data(), n, t.gradientColors, lighting, gradientBarRowsFor(n), single);
+                ASSERT_EQ(0, std::memcmp(banded.getData(), single.getData(),
+                                         static_cast<std::size_t>(n) * n * 3))
+                    << "n " << n << " threads " << pool->threadCount();
+            }
+        }
+    }
 }
 
 TEST(DensityColouring, GradientBarRowsFollowTheGridSize)
