@@ -1,10 +1,14 @@
 #include "render/DensityRenderer.h"
 
 #include <epoxy/gl.h>
+#if defined(__SSE2__)
+#include <immintrin.h>
+#endif
 
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
@@ -46,8 +50,46 @@ inline float lightingPower(float nz)
     return powTable()[m];
 }
 
+// Four pixels at a time where the compiler offers vectors of four floats (every x86-64 does); each lane computes
+// exactly what the single-pixel version computes.
+using Float4 = float __attribute__((vector_size(16)));
+using Int4 = std::int32_t __attribute__((vector_size(16)));
+
 // A density that is not finite (a brush or a parameter drove the solver out of range) is drawn as no density.
 inline float finiteDensity(float d) { return std::isfinite(d) ? d : 0.0f; }
+inline Float4 finiteDensity(Float4 d)
+{
+    const Int4 exponent = reinterpret_cast<Int4>(d) & 0x7f800000;
+    return exponent != 0x7f800000 ? d : Float4{};
+}
+
+inline float squareRoot(float s) { return std::sqrt(s); }
+inline Float4 squareRoot(Float4 s)
+{
+#if defined(__SSE2__)
+    return reinterpret_cast<Float4>(_mm_sqrt_ps(reinterpret_cast<__m128>(s)));
+#else
+    return Float4{std::sqrt(s[0]), std::sqrt(s[1]), std::sqrt(s[2]), std::sqrt(s[3])};
+#endif
+}
+
+inline int truncate(float x) { return static_cast<int>(x); }
+inline Int4 truncate(Float4 x) { return __builtin_convertvector(x, Int4); }
+
+// The gradient index of a density, trunc(d x 2048) limited to 0..2047, and nz = 1 / sqrt(1 + dx^2 + dy^2) from the
+// differences to the right and lower neighbours (0, i.e. no light, where the density is not above 0).
+template <typename T, typename Index>
+inline void pixelTerms(T density, T right, T below, Index& index, T& nz)
+{
+    const T d = finiteDensity(density);
+    const T scaled = d * static_cast<float>(GradientColorCount);
+    const T top = T{} + static_cast<float>(GradientColorCount - 1);
+    index = truncate(scaled > top ? top : (scaled > 0.0f ? scaled : T{}));
+    const T dx = d - finiteDensity(right);
+    const T dy = d - finiteDensity(below);
+    const T s = 1.0f + dx * dx + dy * dy;
+    nz = d > 0.0f ? 1.0f / squareRoot(s) : T{};
+}
 
 // Colours the pixel rows [firstRow, endRow) of an N x N surface from a field of (N + 2)^2 floats in IX order.
 // Per pixel: the gradient colour at index trunc(d x 2048) limited to 0..2047 (d <= 0 gives 0), then, with lighting
@@ -85,15 +127,19 @@ void colourRows(const float* field, std::uint32_t n, const std::uint8_t* colours
             const int count = std::min(Chunk, columns - x0);
             const float* c = row + x0;
             const float* dn = below + x0;
-            for (int i = 0; i < count; ++i) {
-                const float d = finiteDensity(c[i]);
-                index[i] = static_cast<int>(std::min(std::max(d * static_cast<float>(GradientColorCount), 0.0f),
-                                                     static_cast<float>(GradientColorCount - 1)));
-                const float dx = d - finiteDensity(c[i + 1]);
-                const float dy = d - finiteDensity(dn[i]);
-                const float s = 1.0f + dx * dx + dy * dy;
-                nz[i] = d > 0.0f ? 1.0f / std::sqrt(s) : 0.0f;   // 0: no light
+            int i = 0;
+            for (; i + 4 <= count; i += 4) {
+                Float4 d, right, down, light;
+                std::memcpy(&d, c + i, sizeof d);
+                std::memcpy(&right, c + i + 1, sizeof right);
+                std::memcpy(&down, dn + i, sizeof down);
+                Int4 k;
+                pixelTerms(d, right, down, k, light);
+                std::memcpy(index + i, &k, sizeof k);
+                std::memcpy(nz + i, &light, sizeof light);
             }
+            for (; i < count; ++i)
+                pixelTerms(c[i], c[i + 1], dn[i], index[i], nz[i]);
             for (int i = 0; i < count; ++i, p += inc) {
                 const int k = index[i];
                 const std::uint8_t* rgb = colours + 3 * k;
