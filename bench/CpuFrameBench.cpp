@@ -51,23 +51,26 @@ void BM_ColourDensitySurface(benchmark::State& state)
 }
 BENCHMARK(BM_ColourDensitySurface)->Arg(200)->Arg(1000)->Unit(benchmark::kMillisecond);
 
-std::unique_ptr<HiddenGlContext>& context()
+// The hidden window and context the GL cases share; false (and the case skipped) when there is none.
+bool haveContext(benchmark::State& state)
 {
     static std::unique_ptr<HiddenGlContext> instance;
-    return instance;
+    if (!instance) {
+        try {
+            instance = std::make_unique<HiddenGlContext>(600, 600);
+        } catch (const std::exception& e) {
+            state.SkipWithError(e.what());
+            return false;
+        }
+    }
+    return true;
 }
 
 // Colouring, texture upload and the draw over a 600 x 600 window, finished on the GPU.
 void BM_CpuFrame(benchmark::State& state)
 {
-    if (!context()) {
-        try {
-            context() = std::make_unique<HiddenGlContext>(600, 600);
-        } catch (const std::exception& e) {
-            state.SkipWithError(e.what());
-            return;
-        }
-    }
+    if (!haveContext(state))
+        return;
     Setup s(static_cast<int>(state.range(0)));
     glViewport(0, 0, 600, 600);
     glMatrixMode(GL_PROJECTION);
@@ -86,14 +89,8 @@ BENCHMARK(BM_CpuFrame)->Arg(200)->Arg(1000)->Unit(benchmark::kMillisecond);
 // refilled (glTexSubImage2D), 2 the same with a 4-byte RGBA internal format.
 void BM_SurfaceUpload(benchmark::State& state)
 {
-    if (!context()) {
-        try {
-            context() = std::make_unique<HiddenGlContext>(600, 600);
-        } catch (const std::exception& e) {
-            state.SkipWithError(e.what());
-            return;
-        }
-    }
+    if (!haveContext(state))
+        return;
     const int n = static_cast<int>(state.range(0)), way = static_cast<int>(state.range(1));
     Setup s(n);
     s.renderer.colorDensitySurface(*s.model, s.flags, s.table);
