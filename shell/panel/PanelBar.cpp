@@ -232,12 +232,12 @@ void PanelBar::draw(PanelFrameResult& result)
                  ImGuiWindowFlags_NoCollapse | ImGuiWindowFlags_NoScrollWithMouse | ImGuiWindowFlags_NoSavedSettings);
     ImGui::PopStyleColor(3);
     const ImVec2 pos = ImGui::GetWindowPos(), extent = ImGui::GetWindowSize();
-    // A move while the panel holds the pointer is the user's (dragged by the title bar, or resized from an edge); the
-    // library moves the panel by itself only to keep it in view, in the frames right after the display changed.
+    // The user moves the panel by dragging its title bar, or by resizing it from the left or top edge (which changes
+    // its size too); the library moves it by itself only to keep it in view, in the frames after the display changed.
     steadyFrames = displayChanged ? 0 : std::min(steadyFrames + 1, 2);
-    const ImGuiContext& context = *ImGui::GetCurrentContext();
-    const bool held = context.ActiveId != 0 && context.ActiveIdWindow == ImGui::GetCurrentWindow();
-    if (held && steadyFrames >= 2 && rect && (pos.x != rect->x || pos.y != rect->y))
+    const bool dragged = ImGui::GetCurrentContext()->MovingWindow == ImGui::GetCurrentWindow();
+    const bool resized = rect && (extent.x != rect->width || extent.y != rect->height);
+    if ((dragged || resized) && steadyFrames >= 2 && rect && (pos.x != rect->x || pos.y != rect->y))
         home = {pos.x, pos.y};
     drawnDisplay = {display.x, display.y};
     rect = PanelRect{pos.x, pos.y, extent.x, extent.y};

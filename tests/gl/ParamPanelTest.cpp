@@ -221,6 +221,16 @@ TEST(ParamPanel, APanelPushedAsideByATinyWindowReturnsToWhereTheUserPutIt)
     EXPECT_FLOAT_EQ(back.x, first.x);
     EXPECT_FLOAT_EQ(back.y, first.y);
 
+    // The same while a button is held on the panel's body (as when its release went elsewhere).
+    app.press(first.x + 150, first.y + 120);
+    app.frames(1);
+    resize(1, 1);
+    const PanelRect heldBack = resize(600, 600);
+    EXPECT_FLOAT_EQ(heldBack.x, first.x);
+    EXPECT_FLOAT_EQ(heldBack.y, first.y);
+    app.release(first.x + 150, first.y + 120);
+    app.frames(1);
+
     // Moved by its title bar, that is its place from then on.
     app.press(first.x + 60, first.y + 8);
     app.frames(1);
