@@ -233,7 +233,8 @@ void PanelBar::draw(PanelFrameResult& result)
     ImGui::PopStyleColor(3);
     const ImVec2 pos = ImGui::GetWindowPos(), extent = ImGui::GetWindowSize();
     // The user moves the panel by dragging its title bar, or by resizing it from the left or top edge (which changes
-    // its size too); the library moves it by itself only to keep it in view, in the frames after the display changed.
+    // its size too). The library also moves it by itself to keep it in view: after the display changed, and on a
+    // window of a few pixels in every frame (its clamp has no solution there); none of that changes the panel's place.
     steadyFrames = displayChanged ? 0 : std::min(steadyFrames + 1, 2);
     const bool dragged = ImGui::GetCurrentContext()->MovingWindow == ImGui::GetCurrentWindow();
     const bool resized = rect && (extent.x != rect->width || extent.y != rect->height);
