@@ -16,10 +16,11 @@
 if [ -z "${E2E_INSIDE_XVFB:-}" ]; then
     export E2E_INSIDE_XVFB=1
     # A random first display number: other test runs on the machine start their own servers at the same time.
-    # The server's own messages go to xvfb.log in the scratch folder.
+    # The server's own messages go to xvfb.log in the scratch folder. -noreset: otherwise the server resets when its
+    # last client leaves (the readiness probe below), and a program that connects during the reset is refused.
     mkdir -p "${VORNIX_SCRATCH:-/tmp}"
     exec xvfb-run -a -n $((100 + RANDOM % 800)) -e "${VORNIX_SCRATCH:-/tmp}/xvfb.log" \
-        -s "-screen 0 1280x1024x24 -nolisten tcp" bash "$0" "$@"
+        -s "-screen 0 1280x1024x24 -nolisten tcp -noreset" bash "$0" "$@"
 fi
 
 set -u

@@ -8,7 +8,7 @@ scratch=${VORNIX_SCRATCH:-$(mktemp -d)}
 mkdir -p "$scratch"
 
 if [ -z "${PANEL_E2E_INNER:-}" ]; then
-  exec env PANEL_E2E_INNER=1 LP_NUM_THREADS=0 xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" bash "$0" "$@"
+  exec env PANEL_E2E_INNER=1 LP_NUM_THREADS=0 xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp -noreset" bash "$0" "$@"
 fi
 
 out="$scratch/demo.out"

@@ -11,7 +11,7 @@ export LP_NUM_THREADS=0
 if [[ "${1:-}" != "--inside" ]]; then
     # No GL: a clear line and exit status 1, not a window without a context.
     set +e
-    xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp -extension GLX" "$VORNIX_SHELL_PROBE" \
+    xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp -noreset -extension GLX" "$VORNIX_SHELL_PROBE" \
         >"$VORNIX_SCRATCH/noglx.out" 2>"$VORNIX_SCRATCH/noglx.err"
     status=$?
     set -e
@@ -20,7 +20,7 @@ if [[ "${1:-}" != "--inside" ]]; then
         || { echo "FAIL: no console line about the missing context"; cat "$VORNIX_SCRATCH/noglx.err"; exit 1; }
     grep -q "^setup" "$VORNIX_SCRATCH/noglx.out" && { echo "FAIL: setup ran without a context"; exit 1; }
 
-    exec xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" bash "$0" --inside
+    exec xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp -noreset" bash "$0" --inside
 fi
 
 fail() { echo "FAIL: $*"; echo "--- probe output"; grep -v mouseMove "$out" || true; exit 1; }
