@@ -95,8 +95,8 @@ inline void pixelTerms(T density, T right, T below, Index& index, T& nz)
 // Per pixel: the gradient colour at index trunc(d x 2048) limited to 0..2047 (d <= 0 gives 0), then, with lighting
 // and d > 0, w = nz^LightingPower x index x 512 / 2048 added to each byte (truncated, at most 255), where
 // nz = 1 / sqrt(1 + dx^2 + dy^2) from the differences to the right and lower neighbours. A non-finite density counts
-// as 0. The rows go in chunks: first the arithmetic for a whole chunk, in a loop the compiler turns into vector
-// code, then the table look-ups per pixel.
+// as 0. The rows go in chunks: first the arithmetic for a whole chunk, four pixels at a time, then the table
+// look-ups pixel by pixel.
 void colourRows(const float* field, std::uint32_t n, const std::uint8_t* colours, bool lighting,
                 std::uint32_t barRows, Surface8u& surface, int firstRow, int endRow)
 {
