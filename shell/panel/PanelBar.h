@@ -59,12 +59,12 @@ public:
     std::vector<PanelEntry> entries;
 
     std::optional<PanelRect> rect;        // window, last frame it was drawn
+    std::optional<PanelRect> popupRect;   // an open drop-down list
     // Where the panel belongs: the first place, then wherever the user moves it. A window made too small pushes the
     // panel aside (the library keeps it in view); the panel returns here once the window has room again.
     std::optional<std::array<float, 2>> home;
     std::array<float, 2> drawnDisplay{0, 0};   // the display size of the last frame the panel was drawn in
     int steadyFrames = 0;                      // frames drawn since then at that size (counted up to 2)
-    std::optional<PanelRect> popupRect;   // an open drop-down list
 
     // True when a visible panel covers the point (its resize border included).
     bool covers(float x, float y) const;
