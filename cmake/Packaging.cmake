@@ -29,10 +29,9 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS zenity)
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS fonts-liberation2)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "interactive real-time 2D fluid simulation")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}
- vornix shows dye carried by a swirling fluid in one window: the right mouse
- button drops dye, the left button pushes the fluid. The dye is coloured
- through eight colour schemes with optional lighting; a floating panel holds
- presets, brush sizes, viscosity, diffusion, time step, grid size and the
- choice between a CPU and a GPU solver. Pictures can be saved as PNG or JPEG.")
+# The control file's first Description line is the summary; CPack indents the long text below it.
+set(CPACK_PACKAGE_DESCRIPTION "vornix shows dye carried by a swirling fluid in one window: the right mouse \
+button drops dye, the left button pushes the fluid. The dye is coloured through eight colour schemes with optional \
+lighting; a floating panel holds presets, brush sizes, viscosity, diffusion, time step, grid size and the choice \
+between a CPU and a GPU solver. Pictures can be saved as PNG or JPEG.")
 include(CPack)
