@@ -35,7 +35,7 @@ done
 desktop=$prefix/share/applications/vornix.desktop
 metainfo=$prefix/share/metainfo/org.vornix.vornix.metainfo.xml
 check 'desktop-file-validate "$desktop"' "desktop-file-validate accepts the desktop entry"
-check 'appstreamcli validate --no-net "$metainfo" >"$work/appstream.log"' "appstreamcli accepts the metainfo: $(cat "$work/appstream.log" 2>/dev/null | tail -n 1)"
+check 'appstreamcli validate --no-net "$metainfo"' "appstreamcli accepts the metainfo"
 check 'grep -qx "Exec=vornix" "$desktop" && grep -qx "Icon=vornix" "$desktop" && grep -qx "Terminal=false" "$desktop"' \
     "the entry starts the installed program by name, with the installed icon, without a terminal"
 check 'grep -q "<launchable type=\"desktop-id\">vornix.desktop</launchable>" "$metainfo" && grep -q "<screenshot type=\"default\">" "$metainfo" && grep -q "<release version=\"$version\"" "$metainfo"' \
