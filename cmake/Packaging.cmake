@@ -5,20 +5,26 @@ include(GNUInstallDirs)
 
 install(TARGETS vornix RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES resources/desktop/vornix.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-install(FILES resources/desktop/org.vornix.vornix.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+# The AppStream description names the release: the project version, and the day it was made.
+set(VORNIX_RELEASE_DATE 2026-12-08)
+configure_file(resources/desktop/org.vornix.vornix.metainfo.xml.in org.vornix.vornix.metainfo.xml @ONLY)
+install(FILES ${PROJECT_BINARY_DIR}/org.vornix.vornix.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 foreach(size 48 128 256)
   install(FILES resources/icons/vornix-${size}.png RENAME vornix.png
           DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
 endforeach()
 install(FILES README.md LICENSE DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
+# The Debian package (the Windows build makes its own zip).
+if(WIN32)
+  return()
+endif()
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME vornix)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DIRECTORY ${PROJECT_BINARY_DIR}/packages)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
-set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)   # vornix_<version>_<arch>.deb
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "the vornix developers <maintainers@vornix.invalid>")
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
