@@ -183,7 +183,10 @@ void Solver::setThreadCount(unsigned threads)
     if (threads == threads_ && (threads == 1 || pool_))
         return;
     pool_ = threads > 1 ? std::make_unique<WorkerPool>(threads - 1) : nullptr;
-    threads_ = threads;
+    // Fewer threads when not every helper could be started.
+    if (pool_ && pool_->threadCount() == 1)
+        pool_.reset();
+    threads_ = pool_ ? pool_->threadCount() : 1;
     forgetTimings();
 }
 
