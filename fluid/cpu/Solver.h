@@ -16,7 +16,7 @@
 #include "fluid/cpu/KernelSet.h"
 #include "fluid/cpu/SimdPath.h"
 #include "fluid/cpu/SolverKernels.h"
-#include "fluid/cpu/WorkerPool.h"
+#include "fluid/WorkerPool.h"
 
 namespace vornix::cpu {
 

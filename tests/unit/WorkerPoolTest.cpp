@@ -7,7 +7,7 @@
 #include <system_error>
 #include <vector>
 
-#include "fluid/cpu/WorkerPool.h"
+#include "fluid/WorkerPool.h"
 
 namespace {
 

@@ -1,8 +1,9 @@
-// WorkerPool: helper threads that join the calling thread on one job of numbered tasks at a time.
+// WorkerPool: helper threads that join the calling thread on one job of numbered tasks at a time. Used by the CPU
+// solver and by the renderer's CPU colouring, each with a pool of its own.
 //
 // Tasks are claimed in increasing order, by the caller and by whichever helpers are awake, so a job finishes even if
 // no helper ever runs (the caller then does every task itself, in order). Helpers wait for work with a short spin
-// and then sleep on a futex; nothing spins without bound. Created once per solver, joined in the destructor. A helper
+// and then sleep on a futex; nothing spins without bound. The helpers are joined in the destructor. A helper
 // that cannot be started is not an error: the pool runs with the threads it has (at least the caller) and says so in
 // one line on standard error.
 #pragma once

@@ -1,4 +1,4 @@
-#include "fluid/cpu/WorkerPool.h"
+#include "fluid/WorkerPool.h"
 
 #include <exception>
 #include <iostream>
