@@ -4,7 +4,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "fluid/cpu/SolverKernels.h"
+#include "fluid/cpu/Grid.h"
 
 namespace vornix {
 
@@ -78,11 +78,11 @@ void FluidModelCPU::velStep()
     const cpu::Grid g = cpu::makeGrid(N);
     solver.addSource(g, u.data(), uPrev.data(), DT);
     solver.addSource(g, v.data(), vPrev.data(), DT);
-    solver.diffuse(g, uPrev.data(), u.data(), cpu::Horizontal, Viscosity, DT);
-    solver.diffuse(g, vPrev.data(), v.data(), cpu::Vertical, Viscosity, DT);
+    solver.diffuse(g, uPrev.data(), u.data(), Boundary::Horizontal, Viscosity, DT);
+    solver.diffuse(g, vPrev.data(), v.data(), Boundary::Vertical, Viscosity, DT);
     solver.project(g, uPrev.data(), vPrev.data(), u.data(), v.data());
-    solver.advectPair(g, u.data(), uPrev.data(), cpu::Horizontal, v.data(), vPrev.data(), cpu::Vertical, uPrev.data(),
-                      vPrev.data(), DT);
+    solver.advectPair(g, u.data(), uPrev.data(), Boundary::Horizontal, v.data(), vPrev.data(), Boundary::Vertical,
+                      uPrev.data(), vPrev.data(), DT);
     solver.project(g, u.data(), v.data(), uPrev.data(), vPrev.data());
 }
 
@@ -91,8 +91,8 @@ void FluidModelCPU::densStep()
 {
     const cpu::Grid g = cpu::makeGrid(N);
     solver.addSource(g, dens.data(), densPrev.data(), DT);
-    solver.diffuse(g, densPrev.data(), dens.data(), cpu::Scalar, Diffusion, DT);
-    solver.advect(g, dens.data(), densPrev.data(), cpu::Scalar, u.data(), v.data(), DT);
+    solver.diffuse(g, densPrev.data(), dens.data(), Boundary::Scalar, Diffusion, DT);
+    solver.advect(g, dens.data(), densPrev.data(), Boundary::Scalar, u.data(), v.data(), DT);
 }
 
 void FluidModelCPU::setN(int newN)

@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "fluid/cpu/SimdPath.h"
-#include "fluid/cpu/SolverKernels.h"
+#include "fluid/cpu/Grid.h"
 
 namespace vornix::cpu {
 
@@ -21,7 +21,7 @@ struct SweepPass {
     const float* x0;
     std::uint32_t n;
     std::uint32_t size;
-    int b;
+    Boundary b;
     float a;
     float c;
     int lanes;           // sweeps in this pass: 1, 4, 8 or 16, at most KernelSet::lanes

@@ -127,8 +127,8 @@ template <int W> struct Pass {
         const int n = static_cast<int>(p.n);
         const long G = p.size;
         const long slot = (static_cast<long>(n) + 2 + 16) * W;
-        const I signX = p.b == Horizontal ? I{} + (-2147483647 - 1) : I{};
-        const I signY = p.b == Vertical ? I{} + (-2147483647 - 1) : I{};
+        const I signX = p.b == Boundary::Horizontal ? I{} + (-2147483647 - 1) : I{};
+        const I signY = p.b == Boundary::Vertical ? I{} + (-2147483647 - 1) : I{};
         float* const sink = p.ring + 4 * slot;
         Stage st[P];
         F last[P];
@@ -162,7 +162,7 @@ template <int W> struct Pass {
         for (; j <= lastStep; ++j)
             step<Mode, Edge, true>(st, last, j, a, c, signX, signY, n);
         // The walls of the rows finished here: left and right from their own row, bottom and top from rows 1 and n.
-        const bool negX = p.b == Horizontal, negY = p.b == Vertical;
+        const bool negX = p.b == Boundary::Horizontal, negY = p.b == Boundary::Vertical;
         for (int q = 0; q < P; ++q) {
             const long r = static_cast<long>(t0) + q - 2 * (W - 1);
             if (r < 1 || r > n)

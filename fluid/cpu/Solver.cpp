@@ -308,7 +308,7 @@ void Solver::endStep()
     t.timed = false;
 }
 
-void Solver::linSolve(const Grid& g, float* x, const float* x0, int b, float a, float c)
+void Solver::linSolve(const Grid& g, float* x, const float* x0, Boundary b, float a, float c)
 {
     const bool threaded = useThreads(g);
     const Plan plan = makePlan(kernels_->lanes, threaded ? threads_ : 1);
@@ -338,7 +338,7 @@ void Solver::linSolve(const Grid& g, float* x, const float* x0, int b, float a, 
     setCorners(g, x);
 }
 
-void Solver::diffuse(const Grid& g, float* x, const float* x0, int b, float rate, float dt)
+void Solver::diffuse(const Grid& g, float* x, const float* x0, Boundary b, float rate, float dt)
 {
     const float nf = static_cast<float>(g.n);
     const float a = dt * rate * nf * nf;
@@ -380,14 +380,14 @@ void Solver::runRows(const RowJob& job, std::uint32_t units)
     pool_->run(&runRowTask, &j, (units + j.chunk - 1) / j.chunk);
 }
 
-void Solver::advect(const Grid& g, float* d, const float* d0, int b, const float* u, const float* v, float dt)
+void Solver::advect(const Grid& g, float* d, const float* d0, Boundary b, const float* u, const float* v, float dt)
 {
     RowJob job{RowJob::Advect, &g, d, d0, u, v, nullptr, nullptr, nullptr, nullptr, dt, 1, g.n + 1, 0, kernels_};
     runRows(job, g.n);
     setBnd(g, d, b);
 }
 
-void Solver::advectPair(const Grid& g, float* d, const float* d0, int bd, float* e, const float* e0, int be,
+void Solver::advectPair(const Grid& g, float* d, const float* d0, Boundary bd, float* e, const float* e0, Boundary be,
                         const float* u, const float* v, float dt)
 {
     RowJob job{RowJob::Advect, &g, d, d0, u, v, nullptr, nullptr, e, e0, dt, 1, g.n + 1, 0, kernels_};
@@ -401,14 +401,14 @@ void Solver::project(const Grid& g, float* u, float* v, float* p, float* div)
     RowJob first{RowJob::Divergence, &g, nullptr, nullptr, u, v, p, div, nullptr, nullptr, 0, 1, g.n + 1, 0,
                  kernels_};
     runRows(first, g.n);
-    setBnd(g, div, Scalar);
-    setBnd(g, p, Scalar);
-    linSolve(g, p, div, Scalar, 1, 4);
+    setBnd(g, div, Boundary::Scalar);
+    setBnd(g, p, Boundary::Scalar);
+    linSolve(g, p, div, Boundary::Scalar, 1, 4);
     RowJob second{RowJob::Gradient, &g, u, nullptr, nullptr, v, p, nullptr, nullptr, nullptr, 0, 1, g.n + 1, 0,
                   kernels_};
     runRows(second, g.n);
-    setBnd(g, u, Horizontal);
-    setBnd(g, v, Vertical);
+    setBnd(g, u, Boundary::Horizontal);
+    setBnd(g, v, Boundary::Vertical);
 }
 
 const KernelSet& kernelSet(SimdPath path)

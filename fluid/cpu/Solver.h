@@ -1,5 +1,6 @@
-// Solver: the fast CPU stages of one fluid step, with the same results as the straightforward loops in
-// SolverKernels, run with the widest vector path the processor offers and spread over a small thread pool.
+// Solver: the fast CPU stages of one fluid step, with the same results as the straightforward loops (the tests'
+// oracle, tests/support/ReferenceSolver), run with the widest vector path the processor offers and spread over a
+// small thread pool.
 //
 // Owns its scratch (a few rows per sweep pass) and the pool; both are made outside the step
 // (construction, resize, setThreadCount), so stepping allocates nothing. Used from one thread at a time.
@@ -15,7 +16,7 @@
 #include "fluid/cpu/FieldArray.h"
 #include "fluid/cpu/KernelSet.h"
 #include "fluid/cpu/SimdPath.h"
-#include "fluid/cpu/SolverKernels.h"
+#include "fluid/cpu/Grid.h"
 #include "fluid/WorkerPool.h"
 
 namespace vornix::cpu {
@@ -50,12 +51,12 @@ public:
     bool adaptiveThreads() const { return adaptive_; }
 
     void addSource(const Grid& g, float* x, const float* s, float dt);
-    void linSolve(const Grid& g, float* x, const float* x0, int b, float a, float c);
-    void diffuse(const Grid& g, float* x, const float* x0, int b, float rate, float dt);
-    void advect(const Grid& g, float* d, const float* d0, int b, const float* u, const float* v, float dt);
+    void linSolve(const Grid& g, float* x, const float* x0, Boundary b, float a, float c);
+    void diffuse(const Grid& g, float* x, const float* x0, Boundary b, float rate, float dt);
+    void advect(const Grid& g, float* d, const float* d0, Boundary b, const float* u, const float* v, float dt);
     // advect of d0 into d and of e0 into e along the same (u, v), which neither d nor e may alias: the same results
     // as two advect calls, with the positions and weights computed once.
-    void advectPair(const Grid& g, float* d, const float* d0, int bd, float* e, const float* e0, int be,
+    void advectPair(const Grid& g, float* d, const float* d0, Boundary bd, float* e, const float* e0, Boundary be,
                     const float* u, const float* v, float dt);
     void project(const Grid& g, float* u, float* v, float* p, float* div);
 
