@@ -3,7 +3,6 @@
 #include <sched.h>
 
 #include <algorithm>
-#include <chrono>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -23,17 +22,6 @@ unsigned availableCpus()
 // Below these sizes a stage is over before a second thread could help.
 constexpr std::uint32_t MinCellsForThreads = 128 * 128;
 constexpr std::uint32_t RowTasks = 8;
-// Adaptive threads: every step is timed and runs wholly in one mode (one thread or all), the one whose recent steps
-// were faster. Now and then a probe runs one step in the other mode. The gap between probes starts at FirstProbeGap
-// steps and doubles up to LastProbeGap while the probes confirm the choice, so that a probe that costs a scheduler
-// slice on a loaded machine is rare. All threads must beat one thread by ThreadsMargin to be chosen: the noise of a
-// loaded machine must not tip the choice toward the mode that suffers most from it. Running means weigh the newest
-// step by NewWeight, a probe by ProbeWeight.
-constexpr std::uint32_t FirstProbeGap = 16;
-constexpr std::uint32_t LastProbeGap = 128;
-constexpr double ThreadsMargin = 0.97;
-constexpr double NewWeight = 0.25;
-constexpr double ProbeWeight = 0.5;
 
 void setCorners(const Grid& g, float* x)
 {
@@ -47,9 +35,14 @@ void setCorners(const Grid& g, float* x)
 } // namespace
 
 // One linear solve as tasks (pass p, chunk k of PassChunk stages). A chunk needs the previous chunk of its pass (the
-// pass's scratch carries over) and the rows it reads finished by pass p - 1. Tasks are numbered by k + Lag * p, with
-// Lag chunks enough for pass p - 1 to be that far ahead, so every dependency has a smaller number and two threads
-// can run consecutive passes side by side.
+// pass's scratch carries over) and the rows it reads finished by pass p - 1. Tasks are numbered by their key
+// k + PassLag * p, PassLag chunks being enough for pass p - 1 to be that far ahead, so every dependency has a smaller
+// number and two threads can run consecutive passes side by side. Task numbers for three passes of a solve on two threads:
+//
+//   key k + 2p   0      1      2      3      4
+//   pass 0       c0: 0  c1: 1  c2: 2  c3: 4  c4: 6 ...
+//   pass 1                     c0: 3  c1: 5  c2: 7 ...
+//   pass 2                                   c0: 8 ...
 //
 // Every thread runs the same loop: it takes the next task in number order, but only once that task's dependencies
 // have finished, so no thread ever holds a task it cannot start. A helper that loses its core while it waits for a
@@ -76,22 +69,26 @@ constexpr int SweepSpinRounds = 2000;
 static_assert(PassChunk >= 2 * 16 - 1, "one chunk of lead must cover the deepest pass");
 } // namespace
 
+// One row stage: rows [first, end) (cells for Source), cut into tasks of `chunk` rows. Which fields a kind uses:
+// Source out += dt * in; Advect out from in and out2 (if not null) from in2 along (u, v); Divergence div and p from
+// (u, v); Gradient out (u) and v2 (v) from p.
 struct Solver::RowJob {
     enum Kind { Source, Advect, Divergence, Gradient } kind;
-    const Grid* g;
-    float* out;
-    const float* in;
-    const float* u;
-    const float* v;
-    float* p;
-    float* div;
-    float* out2;          // Advect: the second field, or null
-    const float* in2;
-    float dt;
-    std::uint32_t first;   // first row (or cell for Source)
-    std::uint32_t end;
-    std::uint32_t chunk;
-    const KernelSet* kernels;
+    const Grid* g = nullptr;
+    float* out = nullptr;
+    const float* in = nullptr;
+    float* out2 = nullptr;
+    const float* in2 = nullptr;
+    const float* u = nullptr;
+    const float* v = nullptr;
+    float* v2 = nullptr;
+    float* p = nullptr;
+    float* div = nullptr;
+    float dt = 0;
+    std::uint32_t first = 0;
+    std::uint32_t end = 0;
+    std::uint32_t chunk = 0;
+    const KernelSet* kernels = nullptr;
 };
 
 Solver::Solver(std::uint32_t n) : path_(bestSimdPath()), kernels_(&kernelSet(path_))
@@ -153,7 +150,7 @@ void Solver::resize(std::uint32_t n)
     zeros_ = std::move(zeros);
     tasks_ = std::move(tasks);
     n_ = n;
-    forgetTimings();
+    chooser_.forget();
 }
 
 void Solver::setSimdPath(SimdPath path)
@@ -163,16 +160,14 @@ void Solver::setSimdPath(SimdPath path)
                                     " path");
     path_ = path;
     kernels_ = &kernelSet(path);
-    forgetTimings();
+    chooser_.forget();
 }
 
 void Solver::setAdaptiveThreads(bool on)
 {
     adaptive_ = on;
-    forgetTimings();
+    chooser_.forget();
 }
-
-void Solver::forgetTimings() { timing_ = Timing{}; }
 
 bool Solver::threadsPay(const Grid& g) const { return threads_ > 1 && pool_ && g.cells >= MinCellsForThreads; }
 
@@ -187,13 +182,12 @@ void Solver::setThreadCount(unsigned threads)
     if (pool_ && pool_->threadCount() == 1)
         pool_.reset();
     threads_ = pool_ ? pool_->threadCount() : 1;
-    forgetTimings();
+    chooser_.forget();
 }
 
 void Solver::addSource(const Grid& g, float* x, const float* s, float dt)
 {
-    RowJob job{RowJob::Source, &g, x, s, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, dt, 0, g.cells, 0,
-               kernels_};
+    const RowJob job{.kind = RowJob::Source, .g = &g, .out = x, .in = s, .dt = dt, .end = g.cells, .kernels = kernels_};
     runRows(job, g.cells);
 }
 
@@ -260,52 +254,18 @@ void Solver::runSweepTask(void* context, std::uint32_t, unsigned)
     }
 }
 
-bool Solver::threadsPreferred() const
-{
-    const double* mean = timing_.mean;
-    return mean[0] != 0 && mean[1] != 0 && mean[1] < ThreadsMargin * mean[0];
-}
-
-bool Solver::useThreads(const Grid& g) const { return threadsPay(g) && (!adaptive_ || timing_.threaded); }
+bool Solver::useThreads(const Grid& g) const { return threadsPay(g) && (!adaptive_ || chooser_.threaded()); }
 
 void Solver::beginStep()
 {
-    Timing& t = timing_;
-    t.timed = false;
-    if (!adaptive_ || !pool_)
-        return;
-    // Measure each mode once, then keep to the faster one between probes of the other.
-    t.probing = t.mean[1] == 0 || t.mean[0] == 0 || t.untilProbe == 0;
-    if (t.probing) {
-        t.probeThreaded = t.mean[1] == 0 ? true : t.mean[0] == 0 ? false : !threadsPreferred();
-        t.wasPreferred = threadsPreferred();
-    } else {
-        --t.untilProbe;
-    }
-    t.threaded = t.probing ? t.probeThreaded : threadsPreferred();
-    t.timed = true;
-    t.start = std::chrono::steady_clock::now();
+    if (adaptive_ && pool_)
+        chooser_.beginStep();
 }
 
 void Solver::endStep()
 {
-    Timing& t = timing_;
-    if (!adaptive_ || !pool_)
-        return;
-    if (t.timed) {
-        const double ns = std::max(1.0, static_cast<double>(std::chrono::duration_cast<std::chrono::nanoseconds>(
-                                                                std::chrono::steady_clock::now() - t.start)
-                                                                .count()));
-        double& mean = t.mean[t.threaded ? 1 : 0];
-        mean = mean == 0 ? ns : mean + (t.probing ? ProbeWeight : NewWeight) * (ns - mean);
-    }
-    if (t.probing && t.mean[0] != 0 && t.mean[1] != 0) {
-        t.probeGap = t.probeGap == 0 || threadsPreferred() != t.wasPreferred ? FirstProbeGap
-                                                                              : std::min(2 * t.probeGap, LastProbeGap);
-        t.untilProbe = t.probeGap;
-    }
-    t.probing = false;
-    t.timed = false;
+    if (adaptive_ && pool_)
+        chooser_.endStep();
 }
 
 void Solver::linSolve(const Grid& g, float* x, const float* x0, Boundary b, float a, float c)
@@ -319,7 +279,8 @@ void Solver::linSolve(const Grid& g, float* x, const float* x0, Boundary b, floa
     float* ring = rings_.data();
     for (int p = 0; p < plan.passes; ++p) {
         const int lanes = plan.lanes[static_cast<std::size_t>(p)];
-        job.pass[p] = SweepPass{x, x0, g.n, g.size, b, a, c, lanes, ring, zeros_.data()};
+        job.pass[p] = SweepPass{.x = x, .x0 = x0, .n = g.n, .size = g.size, .b = b, .a = a, .c = c, .lanes = lanes,
+                                .ring = ring, .zeros = zeros_.data()};
         ring += (passRingFloats(g.n, lanes) + 15) / 16 * 16;
         job.stages[p] = passStages(g.n, lanes);
         job.chunks[p] = (job.stages[p] + PassChunk - 1) / PassChunk;
@@ -363,7 +324,7 @@ void Solver::runRowTask(void* context, std::uint32_t index, unsigned)
         k.divergenceRows(*job.g, job.u, job.v, job.p, job.div, lo, hi);
         break;
     case RowJob::Gradient:
-        k.gradientRows(*job.g, job.out, const_cast<float*>(job.v), job.p, lo, hi);
+        k.gradientRows(*job.g, job.out, job.v2, job.p, lo, hi);
         break;
     }
 }
@@ -382,7 +343,8 @@ void Solver::runRows(const RowJob& job, std::uint32_t units)
 
 void Solver::advect(const Grid& g, float* d, const float* d0, Boundary b, const float* u, const float* v, float dt)
 {
-    RowJob job{RowJob::Advect, &g, d, d0, u, v, nullptr, nullptr, nullptr, nullptr, dt, 1, g.n + 1, 0, kernels_};
+    const RowJob job{.kind = RowJob::Advect, .g = &g, .out = d, .in = d0, .u = u, .v = v, .dt = dt, .first = 1,
+                     .end = g.n + 1, .kernels = kernels_};
     runRows(job, g.n);
     setBnd(g, d, b);
 }
@@ -390,7 +352,8 @@ void Solver::advect(const Grid& g, float* d, const float* d0, Boundary b, const 
 void Solver::advectPair(const Grid& g, float* d, const float* d0, Boundary bd, float* e, const float* e0, Boundary be,
                         const float* u, const float* v, float dt)
 {
-    RowJob job{RowJob::Advect, &g, d, d0, u, v, nullptr, nullptr, e, e0, dt, 1, g.n + 1, 0, kernels_};
+    const RowJob job{.kind = RowJob::Advect, .g = &g, .out = d, .in = d0, .out2 = e, .in2 = e0, .u = u, .v = v,
+                     .dt = dt, .first = 1, .end = g.n + 1, .kernels = kernels_};
     runRows(job, g.n);
     setBnd(g, d, bd);
     setBnd(g, e, be);
@@ -398,14 +361,14 @@ void Solver::advectPair(const Grid& g, float* d, const float* d0, Boundary bd, f
 
 void Solver::project(const Grid& g, float* u, float* v, float* p, float* div)
 {
-    RowJob first{RowJob::Divergence, &g, nullptr, nullptr, u, v, p, div, nullptr, nullptr, 0, 1, g.n + 1, 0,
-                 kernels_};
+    const RowJob first{.kind = RowJob::Divergence, .g = &g, .u = u, .v = v, .p = p, .div = div, .first = 1,
+                       .end = g.n + 1, .kernels = kernels_};
     runRows(first, g.n);
     setBnd(g, div, Boundary::Scalar);
     setBnd(g, p, Boundary::Scalar);
     linSolve(g, p, div, Boundary::Scalar, 1, 4);
-    RowJob second{RowJob::Gradient, &g, u, nullptr, nullptr, v, p, nullptr, nullptr, nullptr, 0, 1, g.n + 1, 0,
-                  kernels_};
+    const RowJob second{.kind = RowJob::Gradient, .g = &g, .out = u, .v2 = v, .p = p, .first = 1, .end = g.n + 1,
+                        .kernels = kernels_};
     runRows(second, g.n);
     setBnd(g, u, Boundary::Horizontal);
     setBnd(g, v, Boundary::Vertical);

@@ -8,7 +8,6 @@
 
 #include <array>
 #include <atomic>
-#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -16,6 +15,7 @@
 #include "fluid/cpu/FieldArray.h"
 #include "fluid/cpu/KernelSet.h"
 #include "fluid/cpu/SimdPath.h"
+#include "fluid/cpu/ThreadCountChooser.h"
 #include "fluid/cpu/Grid.h"
 #include "fluid/WorkerPool.h"
 
@@ -41,8 +41,8 @@ public:
     static unsigned defaultThreadCount();
     // With more than one thread, by default every step (beginStep .. endStep) times itself and the solver keeps to
     // one thread while the helpers do not make steps faster (a loaded machine, a small grid), trying the other count
-    // now and then. Off: the
-    // thread count is used whenever the grid is large enough (for tests that must exercise the threaded path).
+    // now and then (ThreadCountChooser). Off: the thread count is used whenever the grid is large enough (for tests
+    // that must exercise the threaded path).
     void setAdaptiveThreads(bool on);
     // Bracket one step of the model: with adaptive threads, each step runs in one mode and is timed as a whole.
     // Stages called outside a bracket run in the mode of the last step.
@@ -85,29 +85,13 @@ private:
     static void runRowTask(void* job, std::uint32_t index, unsigned thread);
     void runRows(const RowJob& job, std::uint32_t rows);
     bool threadsPay(const Grid& g) const;
-    void forgetTimings();
-
-    // Adaptive thread count: a running mean of the step's wall time in ns per mode (0 one thread, 1 all threads;
-    // 0: not measured since the last reset), and where the probes of the other mode stand.
-    struct Timing {
-        double mean[2] = {};
-        std::uint32_t untilProbe = 0;   // steps before the other mode is tried again
-        std::uint32_t probeGap = 0;     // the last such gap; doubles while probes confirm the choice
-        bool probing = false;           // this step measures the other mode
-        bool probeThreaded = false;     // the mode of that probe
-        bool wasPreferred = false;      // the preferred mode when the probe began
-        bool threaded = true;           // the mode of this step (outside a step: of the last one)
-        bool timed = false;             // whether this step's time counts
-        std::chrono::steady_clock::time_point start;
-    };
-    bool threadsPreferred() const;
     bool useThreads(const Grid& g) const;
 
     SimdPath path_;
     const KernelSet* kernels_;
     unsigned threads_ = 1;
     bool adaptive_ = true;
-    Timing timing_;
+    ThreadCountChooser chooser_;
     std::uint32_t n_ = 0;
     FieldArray rings_;   // the passes' scratch, back to back, sized for every plan
     FieldArray zeros_;   // one row of zeros
