@@ -52,6 +52,7 @@ public:
     void setAdaptiveThreads(bool on) { solver.setAdaptiveThreads(on); }
 
 private:
+    void projectAndAdvectVelocity(const cpu::Grid& g);
     std::uint32_t ix(int i, int j) const
     {
         return static_cast<std::uint32_t>(i) + GridSize * static_cast<std::uint32_t>(j);

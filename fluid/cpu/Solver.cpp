@@ -48,13 +48,21 @@ void setCorners(const Grid& g, float* x)
 // have finished, so no thread ever holds a task it cannot start. A helper that loses its core while it waits for a
 // task therefore holds nothing up; the caller just takes that task itself. Only a task that is being computed is
 // waited for.
+//
+// Independent solves (diffuseTogether) go into one job: each pass waits only for the previous pass of its own solve,
+// and its key counts the passes before it in that solve, so the solves' first passes come first and run side by side.
 struct Solver::SweepJob {
     Solver* solver;
     SweepPass pass[MaxPasses];
     std::uint32_t stages[MaxPasses];
     std::uint32_t chunks[MaxPasses];
-    int passes;
-    std::uint32_t taskCount;
+    int after[MaxPasses];             // the pass this one follows (-1: the first of its solve)
+    std::uint32_t depth[MaxPasses];   // passes before this one in its solve
+    std::uint32_t chunkStages;        // stages per task
+    int passes = 0;
+    int solves = 0;
+    float* solveX[MaxTogether];
+    std::uint32_t taskCount = 0;
     std::atomic<std::uint32_t> next{0};       // the lowest task nobody has taken yet
     std::atomic<std::uint32_t> finished{0};   // tasks finished: what a waiting thread sleeps on
 };
@@ -67,6 +75,9 @@ constexpr std::uint32_t PassLag = 2;
 // hundred microseconds).
 constexpr int SweepSpinRounds = 2000;
 static_assert(PassChunk >= 2 * 16 - 1, "one chunk of lead must cover the deepest pass");
+// Stages per task of independent solves run together: whole passes, so that a thread keeps one pass's scratch in its
+// cache for the whole pass.
+constexpr std::uint32_t TogetherChunk = 1u << 30;
 } // namespace
 
 // One row stage: rows [first, end) (cells for Source), cut into tasks of `chunk` rows. Which fields a kind uses:
@@ -127,19 +138,24 @@ std::size_t Solver::ringFloats(const Plan& plan, std::uint32_t n)
     return total;
 }
 
+std::size_t Solver::taskCount(const Plan& plan, std::uint32_t n, std::uint32_t chunkStages)
+{
+    std::size_t count = 0;
+    for (int p = 0; p < plan.passes; ++p)
+        count += (passStages(n, plan.lanes[static_cast<std::size_t>(p)]) + chunkStages - 1) / chunkStages;
+    return count;
+}
+
 void Solver::resize(std::uint32_t n)
 {
     std::size_t most = 0;
-    for (int widest : {1, 4, 8, 16})
-        for (unsigned threads : {1u, 2u})
-            most = std::max(most, ringFloats(makePlan(widest, threads), n));
     std::size_t taskCount = 0;
     for (int widest : {1, 4, 8, 16}) {
-        const Plan plan = makePlan(widest, 2);
-        std::size_t count = 0;
-        for (int p = 0; p < plan.passes; ++p)
-            count += (passStages(n, plan.lanes[static_cast<std::size_t>(p)]) + PassChunk - 1) / PassChunk;
-        taskCount = std::max(taskCount, count);
+        for (unsigned threads : {1u, 2u})
+            most = std::max(most, ringFloats(makePlan(widest, threads), n));
+        most = std::max(most, MaxTogether * ringFloats(makePlan(widest, 1), n));
+        taskCount = std::max(taskCount, Solver::taskCount(makePlan(widest, 2), n, PassChunk));
+        taskCount = std::max(taskCount, MaxTogether * Solver::taskCount(makePlan(widest, 1), n, TogetherChunk));
     }
     FieldArray rings(most);
     FieldArray zeros(static_cast<std::size_t>(n) + 2);
@@ -197,7 +213,7 @@ void Solver::numberTasks(const SweepJob& job)
     std::uint32_t index = 0;
     for (std::uint32_t key = 0; index < job.taskCount; ++key)
         for (int p = 0; p < job.passes; ++p) {
-            const std::uint32_t lag = PassLag * static_cast<std::uint32_t>(p);
+            const std::uint32_t lag = PassLag * job.depth[p];
             if (key < lag || key - lag >= job.chunks[p])
                 continue;
             tasks_[index++] = TaskSlot{static_cast<std::uint16_t>(p), key - lag};
@@ -208,14 +224,15 @@ bool Solver::taskReady(const SweepJob& job, std::uint32_t index) const
 {
     const TaskSlot slot = tasks_[index];
     const int p = slot.pass;
-    const std::uint32_t first = slot.chunk * PassChunk;
-    const std::uint32_t end = std::min(first + PassChunk, job.stages[p]);
+    const std::uint32_t first = slot.chunk * job.chunkStages;
+    const std::uint32_t end = std::min(first + job.chunkStages, job.stages[p]);
     if (slot.chunk > 0 && progress_[static_cast<std::size_t>(p)].load(std::memory_order_acquire) < first)
         return false;
-    if (p > 0) {
-        const std::uint32_t need = end + 2 * static_cast<std::uint32_t>(job.pass[p - 1].lanes) - 1;
-        if (progress_[static_cast<std::size_t>(p - 1)].load(std::memory_order_acquire) <
-            std::min(need, job.stages[p - 1]))
+    const int before = job.after[p];
+    if (before >= 0) {
+        const std::uint32_t need = end + 2 * static_cast<std::uint32_t>(job.pass[before].lanes) - 1;
+        if (progress_[static_cast<std::size_t>(before)].load(std::memory_order_acquire) <
+            std::min(need, job.stages[before]))
             return false;
     }
     return true;
@@ -245,8 +262,8 @@ void Solver::runSweepTask(void* context, std::uint32_t, unsigned)
         idle = 0;
         const TaskSlot slot = solver.tasks_[index];
         const auto p = static_cast<std::size_t>(slot.pass);
-        const std::uint32_t first = slot.chunk * PassChunk;
-        const std::uint32_t end = std::min(first + PassChunk, job.stages[p]);
+        const std::uint32_t first = slot.chunk * job.chunkStages;
+        const std::uint32_t end = std::min(first + job.chunkStages, job.stages[p]);
         solver.kernels_->sweepPass(job.pass[p], first, end);
         solver.progress_[p].store(end, std::memory_order_release);
         job.finished.fetch_add(1, std::memory_order_acq_rel);
@@ -268,26 +285,28 @@ void Solver::endStep()
         chooser_.endStep();
 }
 
-void Solver::linSolve(const Grid& g, float* x, const float* x0, Boundary b, float a, float c)
+void Solver::addSolve(SweepJob& job, const Grid& g, float* x, const float* x0, Boundary b, float a, float c,
+                      const Plan& plan, float*& ring)
 {
-    const bool threaded = useThreads(g);
-    const Plan plan = makePlan(kernels_->lanes, threaded ? threads_ : 1);
-    SweepJob job;
-    job.solver = this;
-    job.passes = plan.passes;
-    job.taskCount = 0;
-    float* ring = rings_.data();
-    for (int p = 0; p < plan.passes; ++p) {
-        const int lanes = plan.lanes[static_cast<std::size_t>(p)];
+    for (int k = 0; k < plan.passes; ++k) {
+        const int p = job.passes++;
+        const int lanes = plan.lanes[static_cast<std::size_t>(k)];
         job.pass[p] = SweepPass{.x = x, .x0 = x0, .n = g.n, .size = g.size, .b = b, .a = a, .c = c, .lanes = lanes,
                                 .ring = ring, .zeros = zeros_.data()};
         ring += (passRingFloats(g.n, lanes) + 15) / 16 * 16;
         job.stages[p] = passStages(g.n, lanes);
-        job.chunks[p] = (job.stages[p] + PassChunk - 1) / PassChunk;
+        job.chunks[p] = (job.stages[p] + job.chunkStages - 1) / job.chunkStages;
+        job.after[p] = k > 0 ? p - 1 : -1;
+        job.depth[p] = static_cast<std::uint32_t>(k);
         job.taskCount += job.chunks[p];
     }
+    job.solveX[job.solves++] = x;
+}
+
+void Solver::runSweeps(SweepJob& job, bool threaded)
+{
     if (!threaded) {
-        for (int p = 0; p < plan.passes; ++p)
+        for (int p = 0; p < job.passes; ++p)
             kernels_->sweepPass(job.pass[p], 0, job.stages[p]);
     } else {
         for (auto& progress : progress_)
@@ -296,15 +315,61 @@ void Solver::linSolve(const Grid& g, float* x, const float* x0, Boundary b, floa
         // One loop per thread; a helper that wakes up late finds the tasks taken and returns at once.
         pool_->run(&runSweepTask, &job, threads_);
     }
+}
+
+void Solver::linSolve(const Grid& g, float* x, const float* x0, Boundary b, float a, float c)
+{
+    const bool threaded = useThreads(g);
+    SweepJob job;
+    job.solver = this;
+    job.chunkStages = PassChunk;
+    float* ring = rings_.data();
+    addSolve(job, g, x, x0, b, a, c, makePlan(kernels_->lanes, threaded ? threads_ : 1), ring);
+    runSweeps(job, threaded);
     setCorners(g, x);
 }
 
-void Solver::diffuse(const Grid& g, float* x, const float* x0, Boundary b, float rate, float dt)
+namespace {
+struct Coefficients {
+    float a, c;
+};
+// a = dt * rate * n * n and c = 1 + 4a, each rounded to single precision.
+Coefficients diffusionCoefficients(const Grid& g, float rate, float dt)
 {
     const float nf = static_cast<float>(g.n);
     const float a = dt * rate * nf * nf;
     const float c = 1 + 4 * a;
-    linSolve(g, x, x0, b, a, c);
+    return {a, c};
+}
+} // namespace
+
+void Solver::diffuse(const Grid& g, float* x, const float* x0, Boundary b, float rate, float dt)
+{
+    const Coefficients k = diffusionCoefficients(g, rate, dt);
+    linSolve(g, x, x0, b, k.a, k.c);
+}
+
+void Solver::diffuseTogether(const Grid& g, std::span<const Diffusion> solves, float dt)
+{
+    if (solves.size() > MaxTogether)
+        throw std::invalid_argument("Solver: at most three diffusions run together");
+    if (!useThreads(g) || solves.size() < 2) {
+        for (const Diffusion& d : solves)
+            diffuse(g, d.x, d.x0, d.b, d.rate, dt);
+        return;
+    }
+    SweepJob job;
+    job.solver = this;
+    job.chunkStages = TogetherChunk;
+    float* ring = rings_.data();
+    const Plan plan = makePlan(kernels_->lanes, 1);
+    for (const Diffusion& d : solves) {
+        const Coefficients k = diffusionCoefficients(g, d.rate, dt);
+        addSolve(job, g, d.x, d.x0, d.b, k.a, k.c, plan, ring);
+    }
+    runSweeps(job, true);
+    for (int s = 0; s < job.solves; ++s)
+        setCorners(g, job.solveX[s]);
 }
 
 void Solver::runRowTask(void* context, std::uint32_t index, unsigned)

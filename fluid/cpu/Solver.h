@@ -10,6 +10,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <vector>
 
 #include "fluid/cpu/FieldArray.h"
@@ -53,6 +54,18 @@ public:
     void addSource(const Grid& g, float* x, const float* s, float dt);
     void linSolve(const Grid& g, float* x, const float* x0, Boundary b, float a, float c);
     void diffuse(const Grid& g, float* x, const float* x0, Boundary b, float rate, float dt);
+    // One diffusion of diffuseTogether: x0 into x with kind b and rate.
+    struct Diffusion {
+        float* x;
+        const float* x0;
+        Boundary b;
+        float rate;
+    };
+    static constexpr int MaxTogether = 3;
+    // Up to MaxTogether diffusions that do not depend on each other (no x is another one's x or x0): the same results
+    // as one diffuse call each. On several threads they run side by side, every solve's passes on one thread at a
+    // time, so no thread waits inside a pass for another.
+    void diffuseTogether(const Grid& g, std::span<const Diffusion> solves, float dt);
     void advect(const Grid& g, float* d, const float* d0, Boundary b, const float* u, const float* v, float dt);
     // advect of d0 into d and of e0 into e along the same (u, v), which neither d nor e may alias: the same results
     // as two advect calls, with the positions and weights computed once.
@@ -63,7 +76,7 @@ public:
 private:
     static constexpr int Sweeps = 20;
 
-    static constexpr int MaxPasses = Sweeps;
+    static constexpr int MaxPasses = MaxTogether * Sweeps;
 
     // How the 20 sweeps are split into passes, for a given widest pass and thread count.
     struct Plan {
@@ -79,6 +92,10 @@ private:
         std::uint16_t pass = 0;
         std::uint32_t chunk = 0;
     };
+    void addSolve(SweepJob& job, const Grid& g, float* x, const float* x0, Boundary b, float a, float c,
+                  const Plan& plan, float*& ring);
+    void runSweeps(SweepJob& job, bool threaded);
+    static std::size_t taskCount(const Plan& plan, std::uint32_t n, std::uint32_t chunkStages);
     void numberTasks(const SweepJob& job);
     bool taskReady(const SweepJob& job, std::uint32_t index) const;
     static void runSweepTask(void* job, std::uint32_t index, unsigned thread);
