@@ -13,12 +13,12 @@
 #include <span>
 #include <vector>
 
+#include "fluid/WorkerPool.h"
 #include "fluid/cpu/FieldArray.h"
+#include "fluid/cpu/Grid.h"
 #include "fluid/cpu/KernelSet.h"
 #include "fluid/cpu/SimdPath.h"
 #include "fluid/cpu/ThreadCountChooser.h"
-#include "fluid/cpu/Grid.h"
-#include "fluid/WorkerPool.h"
 
 namespace vornix::cpu {
 
