@@ -12,6 +12,11 @@
 
 namespace vornix {
 
+// How a field's boundary ring follows its inner neighbours: a scalar field (density, pressure, divergence) copies
+// them; the horizontal velocity u is negated at the left and right walls, the vertical velocity v at the bottom and
+// top. The numbers are the kinds the solver programs take.
+enum class Boundary : int { Scalar = 0, Horizontal = 1, Vertical = 2 };
+
 class FluidModel {
 public:
     FluidModel(std::uint32_t n, float viscosity, float dt, float diffusion)

@@ -1,6 +1,6 @@
 // FluidModelCPU: the fluid model over six float arrays in main memory, stepped with Gauss-Seidel relaxation.
-// It is the reference for what one step computes. The straightforward kernels live in fluid/cpu/SolverKernels; the
-// step runs the fast ones in fluid/cpu/Solver, which give the same bits with vector instructions and two threads.
+// It is the reference for what one step computes. The step runs the stages in fluid/cpu/Solver, which give the bits of
+// the straightforward loops (the tests' oracle) with vector instructions and two threads.
 #pragma once
 
 #include <cstdint>
@@ -52,6 +52,7 @@ public:
     void setAdaptiveThreads(bool on) { solver.setAdaptiveThreads(on); }
 
 private:
+    void projectAndAdvectVelocity(const cpu::Grid& g);
     std::uint32_t ix(int i, int j) const
     {
         return static_cast<std::uint32_t>(i) + GridSize * static_cast<std::uint32_t>(j);

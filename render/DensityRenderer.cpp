@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "fluid/FluidModelCPU.h"
-#include "fluid/cpu/WorkerPool.h"
+#include "fluid/WorkerPool.h"
 #include "shell/Console.h"
 #include "shell/Resources.h"
 #include "shell/gl/GlException.h"

@@ -7,7 +7,7 @@
 #include <limits>
 #include <random>
 
-#include "fluid/cpu/WorkerPool.h"
+#include "fluid/WorkerPool.h"
 
 #include "fluid/FluidModelCPU.h"
 #include "render/DensityRenderer.h"
