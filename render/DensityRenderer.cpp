@@ -55,13 +55,10 @@ inline float lightingPower(float nz)
 using Float4 = float __attribute__((vector_size(16)));
 using Int4 = std::int32_t __attribute__((vector_size(16)));
 
-// A density that is not finite (a brush or a parameter drove the solver out of range) is drawn as no density.
-inline float finiteDensity(float d) { return std::isfinite(d) ? d : 0.0f; }
-inline Float4 finiteDensity(Float4 d)
-{
-    const Int4 exponent = reinterpret_cast<Int4>(d) & 0x7f800000;
-    return exponent != 0x7f800000 ? d : Float4{};
-}
+// A NaN density (a brush or a parameter drove the solver out of range) is drawn as no density. Infinities stay:
+// the clamped index puts +infinity at the top of the gradient and -infinity at the bottom, as the GPU program does.
+inline float numericDensity(float d) { return std::isnan(d) ? 0.0f : d; }
+inline Float4 numericDensity(Float4 d) { return d == d ? d : Float4{}; }
 
 inline float squareRoot(float s) { return std::sqrt(s); }
 inline Float4 squareRoot(Float4 s)
@@ -81,12 +78,12 @@ inline Int4 truncate(Float4 x) { return __builtin_convertvector(x, Int4); }
 template <typename T, typename Index>
 inline void pixelTerms(T density, T right, T below, Index& index, T& nz)
 {
-    const T d = finiteDensity(density);
+    const T d = numericDensity(density);
     const T scaled = d * static_cast<float>(GradientColorCount);
     const T top = T{} + static_cast<float>(GradientColorCount - 1);
     index = truncate(scaled > top ? top : (scaled > 0.0f ? scaled : T{}));
-    const T dx = d - finiteDensity(right);
-    const T dy = d - finiteDensity(below);
+    const T dx = d - numericDensity(right);
+    const T dy = d - numericDensity(below);
     const T s = 1.0f + dx * dx + dy * dy;
     nz = d > 0.0f ? 1.0f / squareRoot(s) : T{};
 }
@@ -94,8 +91,7 @@ inline void pixelTerms(T density, T right, T below, Index& index, T& nz)
 // Colours the pixel rows [firstRow, endRow) of an N x N surface from a field of (N + 2)^2 floats in IX order.
 // Per pixel: the gradient colour at index trunc(d x 2048) limited to 0..2047 (d <= 0 gives 0), then, with lighting
 // and d > 0, w = nz^LightingPower x index x 512 / 2048 added to each byte (truncated, at most 255), where
-// nz = 1 / sqrt(1 + dx^2 + dy^2) from the differences to the right and lower neighbours. A non-finite density counts
-// as 0. The rows go in chunks: first the arithmetic for a whole chunk, four pixels at a time, then the table
+// nz = 1 / sqrt(1 + dx^2 + dy^2) from the differences to the right and lower neighbours. A NaN density counts as 0. The rows go in chunks: first the arithmetic for a whole chunk, four pixels at a time, then the table
 // look-ups pixel by pixel.
 void colourRows(const float* field, std::uint32_t n, const std::uint8_t* colours, bool lighting,
                 std::uint32_t barRows, Surface8u& surface, int firstRow, int endRow)

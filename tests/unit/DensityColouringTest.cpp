@@ -45,13 +45,21 @@ GradientTable tables(int scheme)
 TEST(DensityColouring, IndexRuleMapsTheRangeOntoTheGradient)
 {
     const GradientTable t = tables(0);   // Spectrum: red .. blue
-    Field f(6);
-    const float values[6] = {0.0f, -3.0f, 1.0f, 7.5f, 0.5f, std::numeric_limits<float>::quiet_NaN()};
-    for (int x = 0; x < 6; ++x)
-        for (int j = 1; j <= 6; ++j)
+    constexpr float Infinity = std::numeric_limits<float>::infinity();
+    Field f(8);
+    const float values[8] = {0.0f, -3.0f, 1.0f, 7.5f, 0.5f, std::numeric_limits<float>::quiet_NaN(), Infinity,
+                             -Infinity};
+    for (int x = 0; x < 8; ++x)
+        for (int j = 1; j <= 8; ++j)
             f.at(x + 1, j) = values[x];
-    Surface8u s(6, 6, false, SurfaceChannelOrder::RGB);
-    colorDensityField(f.cells.data(), 6, t.gradientColors, false, 0, s);
+    for (bool lighting : {false, true}) {
+        Surface8u s(8, 8, false, SurfaceChannelOrder::RGB);
+        colorDensityField(f.cells.data(), 8, t.gradientColors, lighting, 0, s);
+        EXPECT_EQ(pixel(s, 6, 3), entry(t, 2047)) << lighting;   // +infinity: the top, and no light on it
+        EXPECT_EQ(pixel(s, 7, 3), entry(t, 0)) << lighting;      // -infinity: the bottom
+    }
+    Surface8u s(8, 8, false, SurfaceChannelOrder::RGB);
+    colorDensityField(f.cells.data(), 8, t.gradientColors, false, 0, s);
     EXPECT_EQ(pixel(s, 0, 3), entry(t, 0));      // 0
     EXPECT_EQ(pixel(s, 1, 3), entry(t, 0));      // negative
     EXPECT_EQ(pixel(s, 2, 3), entry(t, 2047));   // 1
@@ -112,12 +120,13 @@ TEST(DensityColouring, LightingSparesSlopesAndEmptyCells)
     EXPECT_EQ(pixel(nearlyFlat, 1, 2)[0], expected);
 }
 
-// The colouring rule pixel by pixel, written plainly (std::pow for every lit pixel).
+// The colouring rule pixel by pixel, written plainly (std::pow for every lit pixel). A NaN is no density; an
+// infinite density is clamped like any other, and its infinite slope leaves no light.
 std::array<int, 3> plainPixel(const Field& f, const GradientTable& t, bool lighting, int x, int y)
 {
     const auto value = [&](int i, int j) {
         const float d = f.cells[static_cast<std::size_t>(i) + (f.n + 2) * static_cast<std::size_t>(j)];
-        return std::isfinite(d) ? d : 0.0f;
+        return std::isnan(d) ? 0.0f : d;
     };
     const float d = value(x + 1, y + 1);
     const float scaled = d * 2048.0f;
