@@ -117,11 +117,12 @@ TEST(RendererGl, LevelIsTheLargestWhoseSampleCountWasGranted)
 
 TEST(DisplayChoice, AWindowBelongsToTheDisplayItOverlapsMostOrElseTheNearest)
 {
+    using vornix::displayOfWindow;
     // Two 1280 x 1024 displays side by side, the second one 200 pixels lower.
     const std::vector<vornix::Display> displays{{0, 0, 1280, 1024}, {1280, 200, 2560, 1224}};
-    EXPECT_EQ(&vornix::displayOfWindow(displays, 340, 212, 940, 812), &displays[0]);
-    EXPECT_EQ(&vornix::displayOfWindow(displays, 1000, 300, 1600, 900), &displays[1]);   // moved: mostly on the second
-    EXPECT_EQ(&vornix::displayOfWindow(displays, 980, 300, 1580, 900), &displays[0]);    // 300 pixels on each: the first
-    EXPECT_EQ(&vornix::displayOfWindow(displays, 3000, 1500, 3600, 2100), &displays[1]); // off every display: the nearest
-    EXPECT_EQ(&vornix::displayOfWindow(displays, -900, 100, -300, 700), &displays[0]);
+    EXPECT_EQ(&displayOfWindow(displays, 340, 212, 940, 812), &displays[0]);
+    EXPECT_EQ(&displayOfWindow(displays, 1000, 300, 1600, 900), &displays[1]);    // moved: mostly on the second
+    EXPECT_EQ(&displayOfWindow(displays, 980, 300, 1580, 900), &displays[0]);     // 300 pixels on each: the first
+    EXPECT_EQ(&displayOfWindow(displays, 3000, 1500, 3600, 2100), &displays[1]);  // on none: the nearest
+    EXPECT_EQ(&displayOfWindow(displays, -900, 100, -300, 700), &displays[0]);
 }
