@@ -259,7 +259,7 @@ bool PanelManager::mouseUp(const MouseEvent& event)
 bool PanelManager::mouseWheel(const MouseEvent& event)
 {
     Impl& m = *impl_;
-    // The wheel event's own position is in screen coordinates; the pointer's last window position decides.
+    // The pointer's last position decides (the one the wheel event carries; synthetic wheel events carry none).
     if (const int notches = m.wheel.add(event.wheelIncrement); notches != 0)
         m.input.wheel(notches, event.modifiers);
     m.settleWhileHidden();

@@ -121,7 +121,7 @@ TEST(ParamPanel, PointerOverThePanelIsConsumedElsewhereItReachesTheApplication)
 
     EXPECT_FALSE(app.move(outX, outY));
     EXPECT_FALSE(app.press(outX, outY));
-    // A drag that started outside reaches the application even over the panel.
+    // Over the panel even a drag that started outside is the panel's: it does not reach the application.
     EXPECT_TRUE(app.drag(inX, inY));
     EXPECT_TRUE(app.release(inX, inY));
     EXPECT_EQ(app.reached, (std::vector<std::string>{"move", "down"}));
