@@ -37,7 +37,7 @@ void FluidScene::applyPreset()
     setEngine(current.engine, -1, -1, -1.0f, -1);
 }
 
-void FluidScene::setEngine(int engine, int n, int viscosity, float deltaTime, int diffusion)
+void FluidScene::setEngine(Engine engine, int n, int viscosity, float deltaTime, int diffusion)
 {
     if (n < 0)
         n = selectedPreset().quality;
@@ -73,7 +73,7 @@ void FluidScene::setQuality(int n)
     current.paused = false;
     model->setN(n);
     current.quality = static_cast<int>(model->N);
-    renderer.updateGridDependents(model->N, current.engine);
+    renderer.updateGridDependents(model->N, model->densitySource());
 }
 
 void FluidScene::setBasics(int viscosity, float deltaTime, int diffusion)
@@ -115,7 +115,6 @@ RenderFlags FluidScene::renderFlags() const
     RenderFlags flags;
     flags.show3DLighting = current.show3DLighting;
     flags.showGradientBar = current.showGradientBar;
-    flags.engine = current.engine;
     return flags;
 }
 
@@ -123,11 +122,12 @@ void FluidScene::drawScene()
 {
     const float width = static_cast<float>(application.getWindowWidth());
     const float height = static_cast<float>(application.getWindowHeight());
-    if (current.engine == EngineCPU) {
+    if (model->densitySource() == DensitySource::Field) {
         renderer.drawCpuDensity(*model, renderFlags(), gradient, width, height);
-    } else if (auto* gpu = dynamic_cast<FluidModelGLSL*>(model.get())) {
-        renderer.drawGpuDensity(gpu->getDensityTexture(), gpu->getDensityArea(), gpu->N, renderFlags(), gradient,
-                                width, height);
+    } else {
+        const auto& gpu = static_cast<const FluidModelGLSL&>(*model);   // the one model whose density is a texture
+        renderer.drawGpuDensity(gpu.getDensityTexture(), gpu.getDensityArea(), gpu.N, renderFlags(), gradient, width,
+                                height);
     }
     if (current.showFramerate && framerate)
         framerate->draw();

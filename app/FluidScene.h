@@ -35,8 +35,8 @@ public:
 
     // presets[presetIndex] becomes the live set; the gradient and the model are rebuilt from it (the fluid is lost).
     void applyPreset();
-    // Replaces the model by a new, empty one of the given engine (0 CPU, 1 GPU) and parameters.
-    void setEngine(int engine, int n, int viscosity, float deltaTime, int diffusion);
+    // Replaces the model by a new, empty one of the given engine and parameters.
+    void setEngine(Engine engine, int n, int viscosity, float deltaTime, int diffusion);
     // Changes the grid size (the fluid is lost if it differs) and resumes a paused simulation.
     void setQuality(int n);
     // Changes viscosity, time step and diffusion without touching the fluid.

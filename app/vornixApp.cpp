@@ -175,7 +175,7 @@ void vornixApp::applyPanelChanges()
     }
     if (engine.changed()) {
         engine.applied = engine.value;
-        scene->setEngine(engine.value, quality.value, viscosity.value, deltaTime.value, diffusion.value);
+        scene->setEngine(static_cast<Engine>(engine.value), quality.value, viscosity.value, deltaTime.value, diffusion.value);
     }
     if (colorScheme.changed()) {
         colorScheme.applied = colorScheme.value;

@@ -13,7 +13,6 @@
 #include <thread>
 #include <vector>
 
-#include "fluid/FluidModelCPU.h"
 #include "fluid/cpu/WorkerPool.h"
 #include "shell/Console.h"
 #include "shell/Resources.h"
@@ -230,10 +229,10 @@ void DensityRenderer::loadDrawProgram(const SourceLoader& vertex, const SourceLo
     }
 }
 
-void DensityRenderer::updateGridDependents(std::uint32_t n, int engine)
+void DensityRenderer::updateGridDependents(std::uint32_t n, DensitySource source)
 {
     gradientBarRows = gradientBarRowsFor(n);
-    if (engine == 1) {
+    if (source == DensitySource::Texture) {
         // A one-cell grid has no neighbour to step to; a zero step leaves it flat instead of sampling at infinity.
         OnePixel = n > 1 ? static_cast<float>(1.0L / static_cast<long double>(n - 1)) : 0.0f;
     } else {
@@ -251,13 +250,13 @@ void DensityRenderer::colorDensitySurface(const FluidModel& model, const RenderF
     if (gradient.gradientColors.size() < static_cast<std::size_t>(GradientColorCount) * 3)
         return;   // no scheme chosen yet: nothing to colour with
     const std::uint32_t barRows = flags.showGradientBar ? gradientBarRows : 0;
-    if (const auto* cpu = dynamic_cast<const FluidModelCPU*>(&model)) {
+    if (const float* whole = model.densityField()) {
         if (!colouringPool && std::thread::hardware_concurrency() > 1 && n >= ParallelColouringMinN)
             colouringPool = std::make_shared<cpu::WorkerPool>(1);
-        colorDensityField(cpu->densityField(), n, gradient.gradientColors, flags.show3DLighting, barRows,
+        colorDensityField(whole, n, gradient.gradientColors, flags.show3DLighting, barRows,
                           densitySurface, colouringPool.get());
     } else {
-        // Another engine: its cells 1 .. N + 1 (walls included) in a field of the CPU engine's layout.
+        // A model without a field in memory: its cells 1 .. N + 1 (walls included) in a field of that layout.
         const std::size_t stride = static_cast<std::size_t>(n) + 2;
         std::vector<float> field(stride * stride, 0.0f);
         for (std::uint32_t j = 1; j <= n + 1; ++j)

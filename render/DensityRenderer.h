@@ -26,7 +26,6 @@ namespace vornix {
 struct RenderFlags {
     bool show3DLighting = true;
     bool showGradientBar = false;
-    int engine = 1;   // 0 CPU, 1 GPU
 };
 
 // Lighting constants of the density program; the CPU colouring uses LightingFactor x 256 in byte units.
@@ -59,11 +58,11 @@ public:
     using SourceLoader = std::function<DataSourceRef()>;
     void loadDrawProgram(const SourceLoader& vertex, const SourceLoader& fragment);
 
-    // After every change of the grid size: the gradient bar height, and OnePixel (GPU) or the surface (CPU).
-    void updateGridDependents(std::uint32_t n, int engine);
+    // After every change of the grid size: the gradient bar height, and OnePixel (a density texture, drawn on the
+    // GPU) or the surface (a density field, coloured on the CPU).
+    void updateGridDependents(std::uint32_t n, DensitySource source);
 
-    // Colours densitySurface from the model (its whole density field when it is a FluidModelCPU, getDensity
-    // otherwise). Remakes the surface if its size does not match the model's N.
+    // Colours densitySurface from the model (its whole density field when it has one, getDensity otherwise). Remakes the surface if its size does not match the model's N.
     void colorDensitySurface(const FluidModel& model, const RenderFlags& flags, const GradientTable& gradient);
 
     // CPU engine: colour the surface, upload it as densityTexture and draw it over (0, 0)-(width, height).

@@ -217,29 +217,29 @@ TEST(DensityColouring, RendererColoursTheModelAndKeepsItsSurfaceInStep)
     model.addDensity(6, 6, 20.0f, 0.0f);   // full amount on cell (6, 6) only
     model.step();                            // dens(6, 6) = 2: beyond the top of the gradient
     DensityRenderer r;
-    r.updateGridDependents(12, 0);
+    r.updateGridDependents(12, DensitySource::Field);
     ASSERT_EQ(r.densitySurface.getWidth(), 12);
     EXPECT_FALSE(r.densitySurface.hasAlpha());
-    r.colorDensitySurface(model, RenderFlags{false, false, 0}, t);
+    r.colorDensitySurface(model, RenderFlags{false, false}, t);
     EXPECT_EQ(pixel(r.densitySurface, 5, 5), (std::array<int, 3>{255, 255, 255}));
     EXPECT_EQ(pixel(r.densitySurface, 0, 0), (std::array<int, 3>{0, 0, 0}));
 
     // A grid change the renderer was not told about must not read or write out of bounds.
     model.setN(30);
-    r.colorDensitySurface(model, RenderFlags{true, true, 0}, t);
+    r.colorDensitySurface(model, RenderFlags{true, true}, t);
     EXPECT_EQ(r.densitySurface.getWidth(), 30);
 }
 
 TEST(DensityColouring, GridDependentsByEngine)
 {
     DensityRenderer r;
-    r.updateGridDependents(100, 1);
+    r.updateGridDependents(100, DensitySource::Texture);
     EXPECT_EQ(r.gradientBarRows, 5u);
     EXPECT_EQ(r.OnePixel, static_cast<float>(1.0L / 99.0L));
     EXPECT_FALSE(r.densitySurface);   // the GPU engine needs no surface
-    r.updateGridDependents(1, 1);
+    r.updateGridDependents(1, DensitySource::Texture);
     EXPECT_EQ(r.OnePixel, 0.0f);
-    r.updateGridDependents(40, 0);
+    r.updateGridDependents(40, DensitySource::Field);
     EXPECT_EQ(r.gradientBarRows, 2u);
     EXPECT_EQ(r.densitySurface.getHeight(), 40);
 }
