@@ -99,7 +99,7 @@ void vornixApp::addPanelEntries()
     p.addParam("Show 3D Lighting", &c.show3DLighting, "key=l help='Toggle Orvando''s 3D lighting'");
 }
 
-DataSourceRef vornixApp::loadHelpPicture() { return loadResource(138, "IMG"); }
+DataSourceRef vornixApp::loadHelpPicture() { return loadResource(resource::help); }
 
 Font vornixApp::loadFramerateFont() { return FramerateLine::defaultFont(); }
 

@@ -209,7 +209,7 @@ void colorDensityField(const float* density, std::uint32_t n, const std::vector<
 
 void DensityRenderer::loadDrawProgram()
 {
-    loadDrawProgram([] { return loadResource(128, "GLSL"); }, [] { return loadResource(131, "GLSL"); });
+    loadDrawProgram([] { return loadResource(resource::vert_passthru); }, [] { return loadResource(resource::frag_draw); });
 }
 
 void DensityRenderer::loadDrawProgram(const SourceLoader& vertex, const SourceLoader& fragment)

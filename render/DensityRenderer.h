@@ -50,7 +50,7 @@ void colorDensityField(const float* density, std::uint32_t n, const std::vector<
 
 class DensityRenderer {
 public:
-    // Builds drawProgram from resources 128 (vertex) and 131 (fragment) of type "GLSL". A compile failure writes
+    // Builds drawProgram from resource::vert_passthru and resource::frag_draw. A compile failure writes
     // "Shader compile error: " and the compiler's message to the console, any other failure "Unable to load
     // shader"; drawProgram then stays empty and the GPU density draw shows black.
     void loadDrawProgram();
