@@ -35,12 +35,15 @@ public:
 
     // presets[presetIndex] becomes the live set; the gradient and the model are rebuilt from it (the fluid is lost).
     void applyPreset();
+    // An empty argument below takes the selected preset's value (not the live set's).
     // Replaces the model by a new, empty one of the given engine and parameters.
-    void setEngine(Engine engine, int n, int viscosity, float deltaTime, int diffusion);
+    void setEngine(Engine engine, std::optional<int> n = {}, std::optional<int> viscosity = {},
+                   std::optional<float> deltaTime = {}, std::optional<int> diffusion = {});
     // Changes the grid size (the fluid is lost if it differs) and resumes a paused simulation.
-    void setQuality(int n);
+    void setQuality(std::optional<int> n = {});
     // Changes viscosity, time step and diffusion without touching the fluid.
-    void setBasics(int viscosity, float deltaTime, int diffusion);
+    void setBasics(std::optional<int> viscosity = {}, std::optional<float> deltaTime = {},
+                   std::optional<int> diffusion = {});
     // Both brush radii in the selected preset's proportion to the grid.
     void defaultBrushes();
     // One step unless paused (or when forced), then the framerate text refresh.
@@ -66,8 +69,6 @@ public:
 private:
     const Preset& selectedPreset() const { return presets.at(static_cast<std::size_t>(presetIndex)); }
     RenderFlags renderFlags() const;
-    // Replaces each negative value by the selected preset's.
-    void presetForNegatives(int& viscosity, float& deltaTime, int& diffusion) const;
 };
 
 } // namespace vornix

@@ -175,7 +175,8 @@ void vornixApp::applyPanelChanges()
     }
     if (engine.changed()) {
         engine.applied = engine.value;
-        scene->setEngine(static_cast<Engine>(engine.value), quality.value, viscosity.value, deltaTime.value, diffusion.value);
+        scene->setEngine(static_cast<Engine>(engine.value), quality.value, viscosity.value, deltaTime.value,
+                         diffusion.value);
     }
     if (colorScheme.changed()) {
         colorScheme.applied = colorScheme.value;
@@ -212,7 +213,7 @@ void vornixApp::toggleMenu()
 
 void vornixApp::defaultBasics()
 {
-    scene->setBasics(-1, -1.0f, -1);
+    scene->setBasics();
     viscosity.setBoth(scene->current.viscosity);
     diffusion.setBoth(scene->current.diffusion);
     deltaTime.setBoth(scene->current.deltaTime);
@@ -220,7 +221,7 @@ void vornixApp::defaultBasics()
 
 void vornixApp::defaultQuality()
 {
-    scene->setQuality(-1);
+    scene->setQuality();
     scene->defaultBrushes();
     quality.setBoth(scene->current.quality);
 }
