@@ -1,7 +1,7 @@
 // FluidScene: the simulation as the application sees it. It owns the one fluid model, the live parameter set
 // `current`, the preset table, the colour gradient with its tables and texture, and the drawing resources, and offers
-// the operations that create and reconfigure the model. A negative argument to these operations stands for the
-// value of the selected preset (presets[presetIndex]), not of `current`.
+// the operations that create and reconfigure the model. An argument left empty stands for the value of the selected
+// preset (presets[presetIndex]), not of `current`.
 #pragma once
 
 #include <functional>
