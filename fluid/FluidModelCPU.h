@@ -32,9 +32,10 @@ public:
     // Strong guarantee: the new fields are allocated before the old ones are released, so a failed setN
     // (std::bad_alloc) leaves the model exactly as it was. n < 1 throws std::invalid_argument.
     void setN(int newN) override;
+    DensitySource densitySource() const override { return DensitySource::Field; }
 
     // Whole-field read access for the renderer and for tests (GridSize * GridSize floats, IX order).
-    const float* densityField() const { return dens.data(); }
+    const float* densityField() const override { return dens.data(); }
     const float* uField() const { return u.data(); }
     const float* vField() const { return v.data(); }
     const float* uPrevField() const { return uPrev.data(); }

@@ -14,9 +14,12 @@ namespace vornix {
 
 namespace {
 
-constexpr int VertexProgramId = 128;
+constexpr int VertexProgramId = resource::vert_passthru.id;
 // Resource ids of the fragment programs, in the order of FluidModelGLSL::Program.
-constexpr std::array<int, 8> FragmentProgramIds{129, 130, 132, 133, 134, 135, 136, 137};
+constexpr std::array<int, 8> FragmentProgramIds{
+    resource::frag_setbnd.id,   resource::frag_addsource.id, resource::frag_linsolve.id,
+    resource::frag_addvect.id,  resource::frag_project1.id,  resource::frag_project2.id,
+    resource::frag_project3.id, resource::frag_addforcearea_circular.id};
 
 // 1 / (GridSize - 1), rounded once: GridSize - 1 is exact as a float, so the float division is the only rounding.
 float oneNStepFor(std::uint32_t gridSize) { return 1.0f / static_cast<float>(gridSize - 1); }

@@ -73,6 +73,7 @@ public:
     // Same N: nothing. Other N: new all-zero buffers. Strong guarantee: the new buffers are made before the old ones
     // go, so a rejected size (std::invalid_argument, gl::FboExceptionInvalidSpecification) leaves the model as it was.
     void setN(int newN) override;
+    DensitySource densitySource() const override { return DensitySource::Texture; }
 
     // The colour texture of the density buffer; valid until setN reallocates or the model goes. It holds the density
     // after every model operation; red carries it, and a single-channel texture shows it in all four channels.

@@ -59,6 +59,7 @@ public:
     // Same N: nothing. Other N: new all-zero buffers. Strong guarantee: the new buffers are made before the old ones
     // go, so a rejected size (std::invalid_argument, gl::FboExceptionInvalidSpecification) leaves the model as it was.
     void setN(int newN) override;
+    DensitySource densitySource() const override { return DensitySource::Texture; }
 
     // The colour texture of the density buffer; valid until setN reallocates or the model goes.
     virtual gl::Texture getDensityTexture() const;
