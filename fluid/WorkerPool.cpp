@@ -4,7 +4,7 @@
 #include <iostream>
 #include <system_error>
 
-namespace vornix::cpu {
+namespace vornix {
 
 namespace {
 
@@ -111,4 +111,4 @@ void WorkerPool::helperLoop(unsigned thread)
     }
 }
 
-} // namespace vornix::cpu
+} // namespace vornix

@@ -14,7 +14,7 @@
 #include <thread>
 #include <vector>
 
-namespace vornix::cpu {
+namespace vornix {
 
 class WorkerPool {
 public:
@@ -64,4 +64,4 @@ private:
     std::vector<std::thread> threads_;
 };
 
-} // namespace vornix::cpu
+} // namespace vornix

@@ -180,7 +180,7 @@ std::uint32_t gradientBarRowsFor(std::uint32_t n)
 }
 
 void colorDensityField(const float* density, std::uint32_t n, const std::vector<std::uint8_t>& gradientColors,
-                       bool lighting, std::uint32_t barRows, Surface8u& surface, cpu::WorkerPool* pool)
+                       bool lighting, std::uint32_t barRows, Surface8u& surface, WorkerPool* pool)
 {
     const int rows = static_cast<int>(n);
     if (!pool || pool->threadCount() < 2 || n < ParallelColouringMinN) {
@@ -252,7 +252,7 @@ void DensityRenderer::colorDensitySurface(const FluidModel& model, const RenderF
     const std::uint32_t barRows = flags.showGradientBar ? gradientBarRows : 0;
     if (const float* whole = model.densityField()) {
         if (!colouringPool && std::thread::hardware_concurrency() > 1 && n >= ParallelColouringMinN)
-            colouringPool = std::make_shared<cpu::WorkerPool>(1);
+            colouringPool = std::make_shared<WorkerPool>(1);
         colorDensityField(whole, n, gradient.gradientColors, flags.show3DLighting, barRows,
                           densitySurface, colouringPool.get());
     } else {

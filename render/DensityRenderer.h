@@ -35,9 +35,7 @@ constexpr float LightingPower = 100000.0f;
 // Rows of grid cells the gradient bar covers: trunc(max(1, N x 0.05)) in single precision.
 std::uint32_t gradientBarRowsFor(std::uint32_t n);
 
-namespace cpu {
 class WorkerPool;
-}
 
 // Grids from this size on are coloured in bands of rows on several threads, when a pool is given.
 constexpr std::uint32_t ParallelColouringMinN = 128;
@@ -46,7 +44,7 @@ constexpr std::uint32_t ParallelColouringMinN = 128;
 // pixel (x, y) shows cell (x + 1, y + 1). With barRows > 0 the top barRows rows show the whole gradient instead.
 // Every pixel depends only on the field, so bands of rows coloured on the pool's threads give the same bytes.
 void colorDensityField(const float* density, std::uint32_t n, const std::vector<std::uint8_t>& gradientColors,
-                       bool lighting, std::uint32_t barRows, Surface8u& surface, cpu::WorkerPool* pool = nullptr);
+                       bool lighting, std::uint32_t barRows, Surface8u& surface, WorkerPool* pool = nullptr);
 
 class DensityRenderer {
 public:
@@ -86,7 +84,7 @@ public:
     Surface8u densitySurface;            // CPU engine: N x N, R, G, B
     gl::Texture densityTexture;          // CPU engine: made from densitySurface every frame
     // CPU engine, large grids on a machine with more than one core: the helper thread of the colouring.
-    std::shared_ptr<cpu::WorkerPool> colouringPool;
+    std::shared_ptr<WorkerPool> colouringPool;
 };
 
 } // namespace vornix

@@ -148,7 +148,7 @@ TEST(DensityColouring, EveryPixelFollowsThePlainRuleOnOneOrSeveralThreads)
     const GradientTable t = tables(4);
     std::mt19937 random(7);
     std::uniform_real_distribution<float> spread(-0.2f, 1.3f);
-    cpu::WorkerPool two(1), five(4);
+    WorkerPool two(1), five(4);
     // Sizes around the chunk of 256 columns and the threading threshold; odd values and near-flat plateaus.
     for (std::uint32_t n : {1u, 5u, 127u, 128u, 255u, 257u, 300u}) {
         Field f(n);
@@ -166,7 +166,7 @@ TEST(DensityColouring, EveryPixelFollowsThePlainRuleOnOneOrSeveralThreads)
                 for (int x = 0; x < static_cast<int>(n); ++x)
                     ASSERT_EQ(pixel(one, x, y), plainPixel(f, t, lighting, x, y))
                         << "n " << n << " lighting " << lighting << " at " << x << ", " << y;
-            for (cpu::WorkerPool* pool : {&two, &five}) {
+            for (WorkerPool* pool : {&two, &five}) {
                 Surface8u banded(static_cast<int>(n), static_cast<int>(n), false, SurfaceChannelOrder::RGB);
                 colorDensityField(f.cells.data(), n, t.gradientColors, lighting, gradientBarRowsFor(n), banded, pool);
                 Surface8u single(static_cast<int>(n), static_cast<int>(n), false, SurfaceChannelOrder::RGB);

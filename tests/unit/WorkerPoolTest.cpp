@@ -32,7 +32,7 @@ TEST(WorkerPool, RunsOnTheThreadsThatStartedAndSaysSoOnce)
     for (int started : {0, 1}) {
         startsLeft = started;
         testing::internal::CaptureStderr();
-        vornix::cpu::WorkerPool pool(3, &failingStarter);
+        vornix::WorkerPool pool(3, &failingStarter);
         const std::string said = testing::internal::GetCapturedStderr();
         EXPECT_EQ(pool.threadCount(), static_cast<unsigned>(started) + 1);
         EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
