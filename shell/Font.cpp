@@ -109,8 +109,9 @@ void Font::open(const std::string& name, const std::string& path, int index, flo
     f.filePath = path;
     // Read here rather than by FreeType, whose file calls take narrow paths (Windows names outside the code page).
     std::ifstream file(pathFromUtf8(path), std::ios::binary);
-    f.fileData.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-    if (!file.eof() || f.fileData.empty() ||
+    if (file)
+        f.fileData.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    if (f.fileData.empty() ||
         FT_New_Memory_Face(f.library.get(), f.fileData.data(), static_cast<FT_Long>(f.fileData.size()), index,
                            &f.face) != 0)
         throw FontLoadExc("Cannot open font file " + path);
