@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <exception>
 #include <fstream>
 #include <iterator>
 #include <vector>
@@ -108,9 +109,14 @@ void Font::open(const std::string& name, const std::string& path, int index, flo
     f.emHeight = static_cast<int>(size * 72.0f / 96.0f);
     f.filePath = path;
     // Read here rather than by FreeType, whose file calls take narrow paths (Windows names outside the code page).
-    std::ifstream file(pathFromUtf8(path), std::ios::binary);
-    if (file)
-        f.fileData.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    // A read error (a folder, say) throws from the stream buffer; it is reported like any file FreeType rejects.
+    try {
+        std::ifstream file(pathFromUtf8(path), std::ios::binary);
+        if (file)
+            f.fileData.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    } catch (const std::exception&) {
+        f.fileData.clear();
+    }
     if (f.fileData.empty() ||
         FT_New_Memory_Face(f.library.get(), f.fileData.data(), static_cast<FT_Long>(f.fileData.size()), index,
                            &f.face) != 0)
