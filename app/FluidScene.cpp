@@ -34,57 +34,46 @@ void FluidScene::applyPreset()
 {
     current = selectedPreset();
     setColorScheme(current.colorScheme);
-    setEngine(current.engine, -1, -1, -1.0f, -1);
+    setEngine(current.engine);
 }
 
-void FluidScene::setEngine(int engine, int n, int viscosity, float deltaTime, int diffusion)
+void FluidScene::setEngine(Engine engine, std::optional<int> n, std::optional<int> viscosity,
+                           std::optional<float> deltaTime, std::optional<int> diffusion)
 {
-    if (n < 0)
-        n = selectedPreset().quality;
-    presetForNegatives(viscosity, deltaTime, diffusion);
+    const Preset& p = selectedPreset();
+    const int cells = n.value_or(p.quality);
+    const float viscosityRate = toModelRate(viscosity.value_or(p.viscosity));
+    const float diffusionRate = toModelRate(diffusion.value_or(p.diffusion));
+    const float dt = deltaTime.value_or(p.deltaTime);
     // The new model is made before the old one goes, so a model that cannot be made (an exception out of its
     // constructor) leaves the scene with the model it had instead of none.
     std::unique_ptr<FluidModel> next;
     if (engine == EngineCPU)
-        next = std::make_unique<FluidModelCPU>(n, toModelRate(viscosity), deltaTime, toModelRate(diffusion));
+        next = std::make_unique<FluidModelCPU>(cells, viscosityRate, dt, diffusionRate);
     else
-        next = std::make_unique<FluidModelGLSL>(App::console(), n, toModelRate(viscosity), deltaTime,
-                                                toModelRate(diffusion));
+        next = std::make_unique<FluidModelGLSL>(App::console(), cells, viscosityRate, dt, diffusionRate);
     current.engine = engine;
     model = std::move(next);
     setQuality(current.quality);
 }
 
-void FluidScene::presetForNegatives(int& viscosity, float& deltaTime, int& diffusion) const
+void FluidScene::setQuality(std::optional<int> n)
+{
+    current.paused = false;
+    model->setN(n.value_or(selectedPreset().quality));
+    current.quality = static_cast<int>(model->N);
+    renderer.updateGridDependents(model->N, model->densitySource());
+}
+
+void FluidScene::setBasics(std::optional<int> viscosity, std::optional<float> deltaTime, std::optional<int> diffusion)
 {
     const Preset& p = selectedPreset();
-    if (viscosity < 0)
-        viscosity = p.viscosity;
-    if (deltaTime < 0.0f)
-        deltaTime = p.deltaTime;
-    if (diffusion < 0)
-        diffusion = p.diffusion;
-}
-
-void FluidScene::setQuality(int n)
-{
-    if (n < 1)
-        n = selectedPreset().quality;
-    current.paused = false;
-    model->setN(n);
-    current.quality = static_cast<int>(model->N);
-    renderer.updateGridDependents(model->N, current.engine);
-}
-
-void FluidScene::setBasics(int viscosity, float deltaTime, int diffusion)
-{
-    presetForNegatives(viscosity, deltaTime, diffusion);
-    current.deltaTime = deltaTime;
-    current.viscosity = viscosity;
-    current.diffusion = diffusion;
-    model->Viscosity = toModelRate(viscosity);
-    model->Diffusion = toModelRate(diffusion);
-    model->DT = deltaTime;
+    current.deltaTime = deltaTime.value_or(p.deltaTime);
+    current.viscosity = viscosity.value_or(p.viscosity);
+    current.diffusion = diffusion.value_or(p.diffusion);
+    model->Viscosity = toModelRate(current.viscosity);
+    model->Diffusion = toModelRate(current.diffusion);
+    model->DT = current.deltaTime;
 }
 
 void FluidScene::defaultBrushes()
@@ -115,7 +104,6 @@ RenderFlags FluidScene::renderFlags() const
     RenderFlags flags;
     flags.show3DLighting = current.show3DLighting;
     flags.showGradientBar = current.showGradientBar;
-    flags.engine = current.engine;
     return flags;
 }
 
@@ -123,11 +111,12 @@ void FluidScene::drawScene()
 {
     const float width = static_cast<float>(application.getWindowWidth());
     const float height = static_cast<float>(application.getWindowHeight());
-    if (current.engine == EngineCPU) {
+    if (model->densitySource() == DensitySource::Field) {
         renderer.drawCpuDensity(*model, renderFlags(), gradient, width, height);
-    } else if (auto* gpu = dynamic_cast<FluidModelGLSL*>(model.get())) {
-        renderer.drawGpuDensity(gpu->getDensityTexture(), gpu->getDensityArea(), gpu->N, renderFlags(), gradient,
-                                width, height);
+    } else {
+        const auto& gpu = static_cast<const FluidModelGLSL&>(*model);   // the one model whose density is a texture
+        renderer.drawGpuDensity(gpu.getDensityTexture(), gpu.getDensityArea(), gpu.N, renderFlags(), gradient, width,
+                                height);
     }
     if (current.showFramerate && framerate)
         framerate->draw();

@@ -1,7 +1,7 @@
 // FluidScene: the simulation as the application sees it. It owns the one fluid model, the live parameter set
 // `current`, the preset table, the colour gradient with its tables and texture, and the drawing resources, and offers
-// the operations that create and reconfigure the model. A negative argument to these operations stands for the
-// value of the selected preset (presets[presetIndex]), not of `current`.
+// the operations that create and reconfigure the model. An argument left empty stands for the value of the selected
+// preset (presets[presetIndex]), not of `current`.
 #pragma once
 
 #include <functional>
@@ -35,12 +35,15 @@ public:
 
     // presets[presetIndex] becomes the live set; the gradient and the model are rebuilt from it (the fluid is lost).
     void applyPreset();
-    // Replaces the model by a new, empty one of the given engine (0 CPU, 1 GPU) and parameters.
-    void setEngine(int engine, int n, int viscosity, float deltaTime, int diffusion);
+    // An empty argument below takes the selected preset's value (not the live set's).
+    // Replaces the model by a new, empty one of the given engine and parameters.
+    void setEngine(Engine engine, std::optional<int> n = {}, std::optional<int> viscosity = {},
+                   std::optional<float> deltaTime = {}, std::optional<int> diffusion = {});
     // Changes the grid size (the fluid is lost if it differs) and resumes a paused simulation.
-    void setQuality(int n);
+    void setQuality(std::optional<int> n = {});
     // Changes viscosity, time step and diffusion without touching the fluid.
-    void setBasics(int viscosity, float deltaTime, int diffusion);
+    void setBasics(std::optional<int> viscosity = {}, std::optional<float> deltaTime = {},
+                   std::optional<int> diffusion = {});
     // Both brush radii in the selected preset's proportion to the grid.
     void defaultBrushes();
     // One step unless paused (or when forced), then the framerate text refresh.
@@ -66,8 +69,6 @@ public:
 private:
     const Preset& selectedPreset() const { return presets.at(static_cast<std::size_t>(presetIndex)); }
     RenderFlags renderFlags() const;
-    // Replaces each negative value by the selected preset's.
-    void presetForNegatives(int& viscosity, float& deltaTime, int& diffusion) const;
 };
 
 } // namespace vornix

@@ -1,12 +1,14 @@
 // Preset: one complete parameter set. The same record serves for the built-in table and for the scene's live set.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
 namespace vornix {
 
-enum Engine : int { EngineCPU = 0, EngineGPU = 1 };
+// The solver behind the model; the values are the "Render Engine" entry's item positions.
+enum Engine : std::int32_t { EngineCPU = 0, EngineGPU = 1 };
 
 struct Preset {
     std::string name;
@@ -23,7 +25,7 @@ struct Preset {
     bool showGradientBar = false;
     bool showHelp = false;
     bool paused = false;
-    int engine = EngineGPU;
+    Engine engine = EngineGPU;
 };
 
 // The six built-in presets in table order: "Fancy", "Pudding", "Smoke", "VJ", "Retro Plasma", "Sensitive".

@@ -99,7 +99,7 @@ void vornixApp::addPanelEntries()
     p.addParam("Show 3D Lighting", &c.show3DLighting, "key=l help='Toggle Orvando''s 3D lighting'");
 }
 
-DataSourceRef vornixApp::loadHelpPicture() { return loadResource(138, "IMG"); }
+DataSourceRef vornixApp::loadHelpPicture() { return loadResource(resource::help); }
 
 Font vornixApp::loadFramerateFont() { return FramerateLine::defaultFont(); }
 
@@ -175,7 +175,8 @@ void vornixApp::applyPanelChanges()
     }
     if (engine.changed()) {
         engine.applied = engine.value;
-        scene->setEngine(engine.value, quality.value, viscosity.value, deltaTime.value, diffusion.value);
+        scene->setEngine(static_cast<Engine>(engine.value), quality.value, viscosity.value, deltaTime.value,
+                         diffusion.value);
     }
     if (colorScheme.changed()) {
         colorScheme.applied = colorScheme.value;
@@ -212,7 +213,7 @@ void vornixApp::toggleMenu()
 
 void vornixApp::defaultBasics()
 {
-    scene->setBasics(-1, -1.0f, -1);
+    scene->setBasics();
     viscosity.setBoth(scene->current.viscosity);
     diffusion.setBoth(scene->current.diffusion);
     deltaTime.setBoth(scene->current.deltaTime);
@@ -220,7 +221,7 @@ void vornixApp::defaultBasics()
 
 void vornixApp::defaultQuality()
 {
-    scene->setQuality(-1);
+    scene->setQuality();
     scene->defaultBrushes();
     quality.setBoth(scene->current.quality);
 }

@@ -64,7 +64,7 @@ protected:
     virtual std::optional<std::string> askSavePath();
     // The window's picture, rows top to bottom.
     virtual Surface8u captureWindow();
-    // The encoded help picture (resource 138 of type "IMG"); throws when it cannot be had.
+    // The encoded help picture (resource::help); throws when it cannot be had.
     virtual DataSourceRef loadHelpPicture();
     // The framerate line's font; throws FontLoadExc when it cannot be had.
     virtual Font loadFramerateFont();

@@ -32,12 +32,12 @@ struct Setup {
     explicit Setup(int n) : model(dyedModel(n))
     {
         table.buildTables(3);
-        renderer.updateGridDependents(static_cast<std::uint32_t>(n), 0);
+        renderer.updateGridDependents(static_cast<std::uint32_t>(n), DensitySource::Field);
     }
     std::unique_ptr<FluidModelCPU> model;
     GradientTable table;
     DensityRenderer renderer;
-    RenderFlags flags{true, true, 0};
+    RenderFlags flags{true, true};
 };
 
 void BM_ColourDensitySurface(benchmark::State& state)

@@ -71,7 +71,7 @@ void BM_GpuPass(benchmark::State& state)
     for (auto _ : state) {
         for (int k = 0; k < 100; ++k) {
             switch (kind) {
-            case 0: model.setBnd(F::U, 1); break;
+            case 0: model.setBnd(F::U, vornix::Boundary::Horizontal); break;
             case 1: model.linSolveIteration(F::UPrev, F::U, 1.0f, 4.0f); break;
             case 2: model.advectPass(F::UPrev, F::U, F::U, F::V, 0.1f); break;
             case 3: model.addSource(F::U, F::UPrev); break;

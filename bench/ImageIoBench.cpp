@@ -14,7 +14,7 @@ namespace {
 
 void BM_DecodeHelpPicture(benchmark::State& state)
 {
-    const vornix::DataSourceRef help = vornix::loadResource(138, "IMG");
+    const vornix::DataSourceRef help = vornix::loadResource(vornix::resource::help);
     for (auto _ : state) {
         vornix::Surface8u s = vornix::loadSurface(help);
         benchmark::DoNotOptimize(s.getData());

@@ -1,8 +1,10 @@
-# Script mode: cmake -DMANIFEST=... -DRESOURCE_DIR=... -DOUTPUT=... -P EmbedResources.cmake
-# Writes a C++ source with every resource of the manifest as a byte array and a table of (id, type name) -> bytes.
+# Script mode: cmake -DMANIFEST=... -DRESOURCE_DIR=... -DOUTPUT=... -DHEADER=... -P EmbedResources.cmake
+# Writes a C++ source with every resource of the manifest as a byte array and a table of (id, type name) -> bytes,
+# and a header that names every resource of the manifest after its file (resource::frag_draw: id 131, "GLSL").
 file(STRINGS "${MANIFEST}" lines)
 set(arrays "")
 set(table "")
+set(names "")
 set(count 0)
 foreach(line IN LISTS lines)
   string(STRIP "${line}" line)
@@ -13,6 +15,8 @@ foreach(line IN LISTS lines)
   list(GET fields 0 id)
   list(GET fields 1 type)
   list(GET fields 2 name)
+  string(REGEX REPLACE "\\.[^.]*$" "" stem "${name}")
+  string(APPEND names "inline constexpr ResourceId ${stem}{${id}, \"${type}\"};\n")
   set(path "${RESOURCE_DIR}/${name}")
   if(NOT EXISTS "${path}")
     message(STATUS "resource ${id} ${type}: ${name} not present, left out")
@@ -29,3 +33,6 @@ endforeach()
 file(WRITE "${OUTPUT}.tmp" "// Generated from resources/manifest.txt; do not edit.\n#include <cstddef>\n\nnamespace vornix::embedded {\n\nstruct ResourceEntry {\n    int id;\n    const char* type;\n    const unsigned char* data;\n    std::size_t size;\n};\n\nnamespace {\n${arrays}} // namespace\n\nextern const ResourceEntry resourceTable[] = {\n${table}    {0, nullptr, nullptr, 0},\n};\nextern const std::size_t resourceCount = ${count};\n\n} // namespace vornix::embedded\n")
 file(COPY_FILE "${OUTPUT}.tmp" "${OUTPUT}" ONLY_IF_DIFFERENT)
 file(REMOVE "${OUTPUT}.tmp")
+file(WRITE "${HEADER}.tmp" "// Generated from resources/manifest.txt; do not edit.\n#pragma once\n\nnamespace vornix::resource {\n\nstruct ResourceId {\n    int id;\n    const char* type;\n};\n\n${names}\n} // namespace vornix::resource\n")
+file(COPY_FILE "${HEADER}.tmp" "${HEADER}" ONLY_IF_DIFFERENT)
+file(REMOVE "${HEADER}.tmp")

@@ -12,6 +12,15 @@
 
 namespace vornix {
 
+// How a field's boundary ring follows its inner neighbours: a scalar field (density, pressure, divergence) copies
+// them; the horizontal velocity u is negated at the left and right walls, the vertical velocity v at the bottom and
+// top. The numbers are the kinds the solver programs take.
+enum class Boundary : int { Scalar = 0, Horizontal = 1, Vertical = 2 };
+
+// Where a model keeps the density the picture is made from: floats in main memory (densityField), or a texture on
+// the GPU that is never read back (the GPU model's getDensityTexture; its getDensity answers 0).
+enum class DensitySource { Field, Texture };
+
 class FluidModel {
 public:
     FluidModel(std::uint32_t n, float viscosity, float dt, float diffusion)
@@ -42,6 +51,11 @@ public:
     virtual float getV(int i, int j) const = 0;
     // Same N: nothing. Other N: the fields are rebuilt for the new size, all zero.
     virtual void setN(int newN) = 0;
+
+    // Beside the operations above: where the density for drawing comes from, and for DensitySource::Field the whole
+    // field, (N + 2)^2 floats in IX order (null otherwise).
+    virtual DensitySource densitySource() const = 0;
+    virtual const float* densityField() const { return nullptr; }
 
     // The largest grid whose cell count still fits the unsigned 32-bit cell arithmetic of both engines.
     static constexpr int MaxN = 65533;

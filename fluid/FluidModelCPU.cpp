@@ -4,7 +4,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "fluid/cpu/SolverKernels.h"
+#include "fluid/cpu/Grid.h"
 
 namespace vornix {
 
@@ -60,11 +60,21 @@ void FluidModelCPU::addVelocity(int x, int y, float forceX, float forceY, float 
     cpu::addForceArea(g, vPrev.data(), x, y, forceY, radius);
 }
 
+// velStep then densStep, with the density's source and diffusion moved forward: they read only dens and densPrev,
+// which the velocity step leaves alone, so the three diffusions can run side by side (the same numbers in any order).
 void FluidModelCPU::step()
 {
+    const cpu::Grid g = cpu::makeGrid(N);
     solver.beginStep();
-    velStep();
-    densStep();
+    solver.addSource(g, u.data(), uPrev.data(), DT);
+    solver.addSource(g, v.data(), vPrev.data(), DT);
+    solver.addSource(g, dens.data(), densPrev.data(), DT);
+    const cpu::Solver::Diffusion diffusions[] = {{uPrev.data(), u.data(), Boundary::Horizontal, Viscosity},
+                                                 {vPrev.data(), v.data(), Boundary::Vertical, Viscosity},
+                                                 {densPrev.data(), dens.data(), Boundary::Scalar, Diffusion}};
+    solver.diffuseTogether(g, diffusions, DT);
+    projectAndAdvectVelocity(g);
+    solver.advect(g, dens.data(), densPrev.data(), Boundary::Scalar, u.data(), v.data(), DT);
     solver.endStep();
     fillZero(uPrev);
     fillZero(vPrev);
@@ -78,11 +88,18 @@ void FluidModelCPU::velStep()
     const cpu::Grid g = cpu::makeGrid(N);
     solver.addSource(g, u.data(), uPrev.data(), DT);
     solver.addSource(g, v.data(), vPrev.data(), DT);
-    solver.diffuse(g, uPrev.data(), u.data(), cpu::Horizontal, Viscosity, DT);
-    solver.diffuse(g, vPrev.data(), v.data(), cpu::Vertical, Viscosity, DT);
+    const cpu::Solver::Diffusion diffusions[] = {{uPrev.data(), u.data(), Boundary::Horizontal, Viscosity},
+                                                 {vPrev.data(), v.data(), Boundary::Vertical, Viscosity}};
+    solver.diffuseTogether(g, diffusions, DT);
+    projectAndAdvectVelocity(g);
+}
+
+// The velocity step after its diffusions.
+void FluidModelCPU::projectAndAdvectVelocity(const cpu::Grid& g)
+{
     solver.project(g, uPrev.data(), vPrev.data(), u.data(), v.data());
-    solver.advectPair(g, u.data(), uPrev.data(), cpu::Horizontal, v.data(), vPrev.data(), cpu::Vertical, uPrev.data(),
-                      vPrev.data(), DT);
+    solver.advectPair(g, u.data(), uPrev.data(), Boundary::Horizontal, v.data(), vPrev.data(), Boundary::Vertical,
+                      uPrev.data(), vPrev.data(), DT);
     solver.project(g, u.data(), v.data(), uPrev.data(), vPrev.data());
 }
 
@@ -91,8 +108,8 @@ void FluidModelCPU::densStep()
 {
     const cpu::Grid g = cpu::makeGrid(N);
     solver.addSource(g, dens.data(), densPrev.data(), DT);
-    solver.diffuse(g, densPrev.data(), dens.data(), cpu::Scalar, Diffusion, DT);
-    solver.advect(g, dens.data(), densPrev.data(), cpu::Scalar, u.data(), v.data(), DT);
+    solver.diffuse(g, densPrev.data(), dens.data(), Boundary::Scalar, Diffusion, DT);
+    solver.advect(g, dens.data(), densPrev.data(), Boundary::Scalar, u.data(), v.data(), DT);
 }
 
 void FluidModelCPU::setN(int newN)

@@ -1,6 +1,6 @@
 // FluidModelCPU: the fluid model over six float arrays in main memory, stepped with Gauss-Seidel relaxation.
-// It is the reference for what one step computes. The straightforward kernels live in fluid/cpu/SolverKernels; the
-// step runs the fast ones in fluid/cpu/Solver, which give the same bits with vector instructions and two threads.
+// It is the reference for what one step computes. The step runs the stages in fluid/cpu/Solver, which give the bits of
+// the straightforward loops (the tests' oracle) with vector instructions and two threads.
 #pragma once
 
 #include <cstdint>
@@ -32,9 +32,10 @@ public:
     // Strong guarantee: the new fields are allocated before the old ones are released, so a failed setN
     // (std::bad_alloc) leaves the model exactly as it was. n < 1 throws std::invalid_argument.
     void setN(int newN) override;
+    DensitySource densitySource() const override { return DensitySource::Field; }
 
     // Whole-field read access for the renderer and for tests (GridSize * GridSize floats, IX order).
-    const float* densityField() const { return dens.data(); }
+    const float* densityField() const override { return dens.data(); }
     const float* uField() const { return u.data(); }
     const float* vField() const { return v.data(); }
     const float* uPrevField() const { return uPrev.data(); }
@@ -52,6 +53,7 @@ public:
     void setAdaptiveThreads(bool on) { solver.setAdaptiveThreads(on); }
 
 private:
+    void projectAndAdvectVelocity(const cpu::Grid& g);
     std::uint32_t ix(int i, int j) const
     {
         return static_cast<std::uint32_t>(i) + GridSize * static_cast<std::uint32_t>(j);

@@ -13,8 +13,7 @@
 #include <thread>
 #include <vector>
 
-#include "fluid/FluidModelCPU.h"
-#include "fluid/cpu/WorkerPool.h"
+#include "fluid/WorkerPool.h"
 #include "shell/Console.h"
 #include "shell/Resources.h"
 #include "shell/gl/GlException.h"
@@ -55,13 +54,10 @@ inline float lightingPower(float nz)
 using Float4 = float __attribute__((vector_size(16)));
 using Int4 = std::int32_t __attribute__((vector_size(16)));
 
-// A density that is not finite (a brush or a parameter drove the solver out of range) is drawn as no density.
-inline float finiteDensity(float d) { return std::isfinite(d) ? d : 0.0f; }
-inline Float4 finiteDensity(Float4 d)
-{
-    const Int4 exponent = reinterpret_cast<Int4>(d) & 0x7f800000;
-    return exponent != 0x7f800000 ? d : Float4{};
-}
+// A NaN density (a brush or a parameter drove the solver out of range) is drawn as no density. Infinities stay:
+// the clamped index puts +infinity at the top of the gradient and -infinity at the bottom, as the GPU program does.
+inline float numericDensity(float d) { return std::isnan(d) ? 0.0f : d; }
+inline Float4 numericDensity(Float4 d) { return d == d ? d : Float4{}; }
 
 inline float squareRoot(float s) { return std::sqrt(s); }
 inline Float4 squareRoot(Float4 s)
@@ -81,12 +77,12 @@ inline Int4 truncate(Float4 x) { return __builtin_convertvector(x, Int4); }
 template <typename T, typename Index>
 inline void pixelTerms(T density, T right, T below, Index& index, T& nz)
 {
-    const T d = finiteDensity(density);
+    const T d = numericDensity(density);
     const T scaled = d * static_cast<float>(GradientColorCount);
     const T top = T{} + static_cast<float>(GradientColorCount - 1);
     index = truncate(scaled > top ? top : (scaled > 0.0f ? scaled : T{}));
-    const T dx = d - finiteDensity(right);
-    const T dy = d - finiteDensity(below);
+    const T dx = d - numericDensity(right);
+    const T dy = d - numericDensity(below);
     const T s = 1.0f + dx * dx + dy * dy;
     nz = d > 0.0f ? 1.0f / squareRoot(s) : T{};
 }
@@ -94,8 +90,7 @@ inline void pixelTerms(T density, T right, T below, Index& index, T& nz)
 // Colours the pixel rows [firstRow, endRow) of an N x N surface from a field of (N + 2)^2 floats in IX order.
 // Per pixel: the gradient colour at index trunc(d x 2048) limited to 0..2047 (d <= 0 gives 0), then, with lighting
 // and d > 0, w = nz^LightingPower x index x 512 / 2048 added to each byte (truncated, at most 255), where
-// nz = 1 / sqrt(1 + dx^2 + dy^2) from the differences to the right and lower neighbours. A non-finite density counts
-// as 0. The rows go in chunks: first the arithmetic for a whole chunk, four pixels at a time, then the table
+// nz = 1 / sqrt(1 + dx^2 + dy^2) from the differences to the right and lower neighbours. A NaN density counts as 0. The rows go in chunks: first the arithmetic for a whole chunk, four pixels at a time, then the table
 // look-ups pixel by pixel.
 void colourRows(const float* field, std::uint32_t n, const std::uint8_t* colours, bool lighting,
                 std::uint32_t barRows, Surface8u& surface, int firstRow, int endRow)
@@ -214,7 +209,7 @@ void colorDensityField(const float* density, std::uint32_t n, const std::vector<
 
 void DensityRenderer::loadDrawProgram()
 {
-    loadDrawProgram([] { return loadResource(128, "GLSL"); }, [] { return loadResource(131, "GLSL"); });
+    loadDrawProgram([] { return loadResource(resource::vert_passthru); }, [] { return loadResource(resource::frag_draw); });
 }
 
 void DensityRenderer::loadDrawProgram(const SourceLoader& vertex, const SourceLoader& fragment)
@@ -234,10 +229,10 @@ void DensityRenderer::loadDrawProgram(const SourceLoader& vertex, const SourceLo
     }
 }
 
-void DensityRenderer::updateGridDependents(std::uint32_t n, int engine)
+void DensityRenderer::updateGridDependents(std::uint32_t n, DensitySource source)
 {
     gradientBarRows = gradientBarRowsFor(n);
-    if (engine == 1) {
+    if (source == DensitySource::Texture) {
         // A one-cell grid has no neighbour to step to; a zero step leaves it flat instead of sampling at infinity.
         OnePixel = n > 1 ? static_cast<float>(1.0L / static_cast<long double>(n - 1)) : 0.0f;
     } else {
@@ -255,13 +250,13 @@ void DensityRenderer::colorDensitySurface(const FluidModel& model, const RenderF
     if (gradient.gradientColors.size() < static_cast<std::size_t>(GradientColorCount) * 3)
         return;   // no scheme chosen yet: nothing to colour with
     const std::uint32_t barRows = flags.showGradientBar ? gradientBarRows : 0;
-    if (const auto* cpu = dynamic_cast<const FluidModelCPU*>(&model)) {
+    if (const float* whole = model.densityField()) {
         if (!colouringPool && std::thread::hardware_concurrency() > 1 && n >= ParallelColouringMinN)
             colouringPool = std::make_shared<cpu::WorkerPool>(1);
-        colorDensityField(cpu->densityField(), n, gradient.gradientColors, flags.show3DLighting, barRows,
+        colorDensityField(whole, n, gradient.gradientColors, flags.show3DLighting, barRows,
                           densitySurface, colouringPool.get());
     } else {
-        // Another engine: its cells 1 .. N + 1 (walls included) in a field of the CPU engine's layout.
+        // A model without a field in memory: its cells 1 .. N + 1 (walls included) in a field of that layout.
         const std::size_t stride = static_cast<std::size_t>(n) + 2;
         std::vector<float> field(stride * stride, 0.0f);
         for (std::uint32_t j = 1; j <= n + 1; ++j)

@@ -26,7 +26,6 @@ namespace vornix {
 struct RenderFlags {
     bool show3DLighting = true;
     bool showGradientBar = false;
-    int engine = 1;   // 0 CPU, 1 GPU
 };
 
 // Lighting constants of the density program; the CPU colouring uses LightingFactor x 256 in byte units.
@@ -51,7 +50,7 @@ void colorDensityField(const float* density, std::uint32_t n, const std::vector<
 
 class DensityRenderer {
 public:
-    // Builds drawProgram from resources 128 (vertex) and 131 (fragment) of type "GLSL". A compile failure writes
+    // Builds drawProgram from resource::vert_passthru and resource::frag_draw. A compile failure writes
     // "Shader compile error: " and the compiler's message to the console, any other failure "Unable to load
     // shader"; drawProgram then stays empty and the GPU density draw shows black.
     void loadDrawProgram();
@@ -59,11 +58,11 @@ public:
     using SourceLoader = std::function<DataSourceRef()>;
     void loadDrawProgram(const SourceLoader& vertex, const SourceLoader& fragment);
 
-    // After every change of the grid size: the gradient bar height, and OnePixel (GPU) or the surface (CPU).
-    void updateGridDependents(std::uint32_t n, int engine);
+    // After every change of the grid size: the gradient bar height, and OnePixel (a density texture, drawn on the
+    // GPU) or the surface (a density field, coloured on the CPU).
+    void updateGridDependents(std::uint32_t n, DensitySource source);
 
-    // Colours densitySurface from the model (its whole density field when it is a FluidModelCPU, getDensity
-    // otherwise). Remakes the surface if its size does not match the model's N.
+    // Colours densitySurface from the model (its whole density field when it has one, getDensity otherwise). Remakes the surface if its size does not match the model's N.
     void colorDensitySurface(const FluidModel& model, const RenderFlags& flags, const GradientTable& gradient);
 
     // CPU engine: colour the surface, upload it as densityTexture and draw it over (0, 0)-(width, height).

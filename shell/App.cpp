@@ -1,5 +1,6 @@
 #include "shell/App.h"
 
+#include "shell/BetweenFrames.h"
 #include "shell/Console.h"
 #include "shell/RendererGl.h"
 
@@ -12,6 +13,7 @@ std::ostream& App::console() { return vornix::console(); }
 
 void App::privateUpdate()
 {
+    runQueuedTasks();
     update();
     ++frameCount_;
     sampleFps(getElapsedSeconds());

@@ -18,4 +18,8 @@ struct Display {
     static const Display& getMainDisplay() { return getDisplays().front(); }
 };
 
+// The display a window with the screen rectangle [left, right) x [top, bottom) is on: the one it overlaps most (the
+// first of equals), or, when it overlaps none, the one nearest to it. `displays` must not be empty.
+const Display& displayOfWindow(const std::vector<Display>& displays, int left, int top, int right, int bottom);
+
 } // namespace vornix

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "resources/ResourceIds.h"
 #include "shell/DataSource.h"
 #include "shell/Exception.h"
 
@@ -20,5 +21,7 @@ private:
 // The resource's bytes (non-owning: they live as long as the process), with an empty file-path hint.
 // Throws ResourceLoadExc when no resource has that id and type.
 DataSourceRef loadResource(int id, const std::string& type);
+// The same for a resource named in resources/manifest.txt: loadResource(resource::help).
+inline DataSourceRef loadResource(const resource::ResourceId& which) { return loadResource(which.id, which.type); }
 
 } // namespace vornix

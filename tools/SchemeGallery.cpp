@@ -35,7 +35,7 @@ void setWindowMatrices(int w, int h)
 }
 
 // A hand-made density field behind the model interface: a smooth hill (peak 1.1, so its top saturates) and a
-// flat-topped disc at 0.6 with a soft rim. Only getDensity is meaningful; the renderer reads nothing else.
+// flat-topped disc at 0.6 with a soft rim. Only the density is meaningful; the renderer reads nothing else.
 class FieldModel : public FluidModel {
 public:
     FieldModel() : FluidModel(GridN, 0.0f, 0.1f, 0.0f), cells_(static_cast<std::size_t>(GridN + 2) * (GridN + 2))
@@ -65,6 +65,8 @@ public:
     float getU(int, int) const override { return 0.0f; }
     float getV(int, int) const override { return 0.0f; }
     void setN(int) override {}
+    DensitySource densitySource() const override { return DensitySource::Field; }
+    const float* densityField() const override { return cells_.data(); }
 
 private:
     std::vector<float> cells_;
@@ -90,8 +92,8 @@ int main(int argc, char** argv)
         const Rectf interior = densityTexture.texCoordsOf(Area{1, 1, GridN + 1, GridN + 1});
 
         DensityRenderer cpu, gpu;
-        cpu.updateGridDependents(GridN, 0);
-        gpu.updateGridDependents(GridN, 1);
+        cpu.updateGridDependents(GridN, DensitySource::Field);
+        gpu.updateGridDependents(GridN, DensitySource::Texture);
         gpu.loadDrawProgram();
         FramerateLine framerate;
         framerate.refresh(true, 1.0, 29.9);
@@ -108,7 +110,7 @@ int main(int argc, char** argv)
                 fbo.bindFramebuffer();
                 setWindowMatrices(Tile, Tile);
                 glColor4f(1, 1, 1, 1);
-                const RenderFlags flags{lit, true, onGpu ? 1 : 0};
+                const RenderFlags flags{lit, true};
                 if (onGpu)
                     gpu.drawGpuDensity(densityTexture, interior, GridN, flags, table, Tile, Tile);
                 else

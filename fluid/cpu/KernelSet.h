@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "fluid/cpu/SimdPath.h"
-#include "fluid/cpu/SolverKernels.h"
+#include "fluid/cpu/Grid.h"
 
 namespace vornix::cpu {
 
@@ -15,13 +15,20 @@ namespace vornix::cpu {
 // stream over its rows. Lane k of a vector carries sweep k of the pass, two rows behind lane k - 1 (sweep k of row r
 // needs row r + 1 after sweep k - 1 and row r - 1 after sweep k), so the lanes are independent and every sweep of the
 // pass reads the rows the one before it has just written, while they are still in the cache. The pass advances in
-// stages: at stage t lane k works on row t - 2k; a stage walks the columns left to right.
+// stages: at stage t lane k works on row t - 2k; a stage walks the columns left to right. Stage t of a 4-lane pass:
+//
+//   row t + 1   as the previous pass left it          <- lane 0 reads it (its up neighbour)
+//   row t       lane 0: sweep 1                       <- reads row t - 1 after sweep 1 (lane 0 one stage ago)
+//   row t - 1   after sweep 1 (lane 0, stage t - 1)   <- lane 1 reads it as its up neighbour
+//   row t - 2   lane 1: sweep 2                       <- reads row t - 3 after sweep 2 (lane 1 one stage ago)
+//   row t - 4   lane 2: sweep 3
+//   row t - 6   lane 3: sweep 4                       -> written back to x, finished for this pass
 struct SweepPass {
     float* x;
     const float* x0;
     std::uint32_t n;
     std::uint32_t size;
-    int b;
+    Boundary b;
     float a;
     float c;
     int lanes;           // sweeps in this pass: 1, 4, 8 or 16, at most KernelSet::lanes

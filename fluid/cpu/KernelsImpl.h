@@ -127,8 +127,8 @@ template <int W> struct Pass {
         const int n = static_cast<int>(p.n);
         const long G = p.size;
         const long slot = (static_cast<long>(n) + 2 + 16) * W;
-        const I signX = p.b == Horizontal ? I{} + (-2147483647 - 1) : I{};
-        const I signY = p.b == Vertical ? I{} + (-2147483647 - 1) : I{};
+        const I signX = p.b == Boundary::Horizontal ? I{} + (-2147483647 - 1) : I{};
+        const I signY = p.b == Boundary::Vertical ? I{} + (-2147483647 - 1) : I{};
         float* const sink = p.ring + 4 * slot;
         Stage st[P];
         F last[P];
@@ -162,7 +162,7 @@ template <int W> struct Pass {
         for (; j <= lastStep; ++j)
             step<Mode, Edge, true>(st, last, j, a, c, signX, signY, n);
         // The walls of the rows finished here: left and right from their own row, bottom and top from rows 1 and n.
-        const bool negX = p.b == Horizontal, negY = p.b == Vertical;
+        const bool negX = p.b == Boundary::Horizontal, negY = p.b == Boundary::Vertical;
         for (int q = 0; q < P; ++q) {
             const long r = static_cast<long>(t0) + q - 2 * (W - 1);
             if (r < 1 || r > n)
@@ -281,7 +281,10 @@ void addSourceRange(float* __restrict x, const float* __restrict s, float dt, st
         x[k] += dt * s[k];
 }
 
-float clampRange(float x, float lo, float hi) { return x < lo ? lo : (x > hi ? hi : x); }
+// The advection's clamp of a back-traced position, tested as x >= lo rather than x < lo: the same value for every
+// number, and a position that is not a number (from a NaN or infinite velocity) becomes lo, so it is never converted
+// to an integer and every read stays inside the field.
+float clampPosition(float x, float lo, float hi) { return x >= lo ? (x > hi ? hi : x) : lo; }
 
 template <int W, bool Two>
 void advectRowRange(const Grid& g, float* __restrict d, const float* __restrict d0, float* __restrict e,
@@ -304,8 +307,8 @@ void advectRowRange(const Grid& g, float* __restrict d, const float* __restrict 
                 // Column numbers below 2^24 are exact in float, so iota + i is (float)i lane by lane.
                 F x = (R::iota() + static_cast<float>(i)) - dt0 * R::load(u + o);
                 F y = fj - dt0 * R::load(v + o);
-                x = x < lo ? lo : (x > hi ? hi : x);
-                y = y < lo ? lo : (y > hi ? hi : y);
+                x = x >= lo ? (x > hi ? hi : x) : lo;   // as clampPosition
+                y = y >= lo ? (y > hi ? hi : y) : lo;
                 const I i0 = __builtin_convertvector(x, I);   // truncation, as (int)x
                 const I j0c = __builtin_convertvector(y, I);
                 const F s1 = x - __builtin_convertvector(i0, F);
@@ -326,8 +329,8 @@ void advectRowRange(const Grid& g, float* __restrict d, const float* __restrict 
         for (; i <= g.n; ++i) {
             float x = static_cast<float>(i) - dt0 * u[g.ix(i, j)];
             float y = static_cast<float>(j) - dt0 * v[g.ix(i, j)];
-            x = clampRange(x, 0.5f, nf + 0.5f);
-            y = clampRange(y, 0.5f, nf + 0.5f);
+            x = clampPosition(x, 0.5f, nf + 0.5f);
+            y = clampPosition(y, 0.5f, nf + 0.5f);
             const int i0 = static_cast<int>(x);
             const int j0c = static_cast<int>(y);
             const float s1 = x - static_cast<float>(i0);

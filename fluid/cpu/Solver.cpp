@@ -5,7 +5,6 @@
 #endif
 
 #include <algorithm>
-#include <chrono>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -27,17 +26,6 @@ unsigned availableCpus()
 // Below these sizes a stage is over before a second thread could help.
 constexpr std::uint32_t MinCellsForThreads = 128 * 128;
 constexpr std::uint32_t RowTasks = 8;
-// Adaptive threads: every step is timed and runs wholly in one mode (one thread or all), the one whose recent steps
-// were faster. Now and then a probe runs one step in the other mode. The gap between probes starts at FirstProbeGap
-// steps and doubles up to LastProbeGap while the probes confirm the choice, so that a probe that costs a scheduler
-// slice on a loaded machine is rare. All threads must beat one thread by ThreadsMargin to be chosen: the noise of a
-// loaded machine must not tip the choice toward the mode that suffers most from it. Running means weigh the newest
-// step by NewWeight, a probe by ProbeWeight.
-constexpr std::uint32_t FirstProbeGap = 16;
-constexpr std::uint32_t LastProbeGap = 128;
-constexpr double ThreadsMargin = 0.97;
-constexpr double NewWeight = 0.25;
-constexpr double ProbeWeight = 0.5;
 
 void setCorners(const Grid& g, float* x)
 {
@@ -51,21 +39,34 @@ void setCorners(const Grid& g, float* x)
 } // namespace
 
 // One linear solve as tasks (pass p, chunk k of PassChunk stages). A chunk needs the previous chunk of its pass (the
-// pass's scratch carries over) and the rows it reads finished by pass p - 1. Tasks are numbered by k + Lag * p, with
-// Lag chunks enough for pass p - 1 to be that far ahead, so every dependency has a smaller number and two threads
-// can run consecutive passes side by side.
+// pass's scratch carries over) and the rows it reads finished by pass p - 1. Tasks are numbered by their key
+// k + PassLag * p, PassLag chunks being enough for pass p - 1 to be that far ahead, so every dependency has a smaller
+// number and two threads can run consecutive passes side by side. Task numbers for three passes of a solve on two threads:
+//
+//   key k + 2p   0      1      2      3      4
+//   pass 0       c0: 0  c1: 1  c2: 2  c3: 4  c4: 6 ...
+//   pass 1                     c0: 3  c1: 5  c2: 7 ...
+//   pass 2                                   c0: 8 ...
 //
 // Every thread runs the same loop: it takes the next task in number order, but only once that task's dependencies
 // have finished, so no thread ever holds a task it cannot start. A helper that loses its core while it waits for a
 // task therefore holds nothing up; the caller just takes that task itself. Only a task that is being computed is
 // waited for.
+//
+// Independent solves (diffuseTogether) go into one job: each pass waits only for the previous pass of its own solve,
+// and its key counts the passes before it in that solve, so the solves' first passes come first and run side by side.
 struct Solver::SweepJob {
     Solver* solver;
     SweepPass pass[MaxPasses];
     std::uint32_t stages[MaxPasses];
     std::uint32_t chunks[MaxPasses];
-    int passes;
-    std::uint32_t taskCount;
+    int after[MaxPasses];             // the pass this one follows (-1: the first of its solve)
+    std::uint32_t depth[MaxPasses];   // passes before this one in its solve
+    std::uint32_t chunkStages;        // stages per task
+    int passes = 0;
+    int solves = 0;
+    float* solveX[MaxTogether];
+    std::uint32_t taskCount = 0;
     std::atomic<std::uint32_t> next{0};       // the lowest task nobody has taken yet
     std::atomic<std::uint32_t> finished{0};   // tasks finished: what a waiting thread sleeps on
 };
@@ -78,24 +79,31 @@ constexpr std::uint32_t PassLag = 2;
 // hundred microseconds).
 constexpr int SweepSpinRounds = 2000;
 static_assert(PassChunk >= 2 * 16 - 1, "one chunk of lead must cover the deepest pass");
+// Stages per task of independent solves run together: whole passes, so that a thread keeps one pass's scratch in its
+// cache for the whole pass.
+constexpr std::uint32_t TogetherChunk = 1u << 30;
 } // namespace
 
+// One row stage: rows [first, end) (cells for Source), cut into tasks of `chunk` rows. Which fields a kind uses:
+// Source out += dt * in; Advect out from in and out2 (if not null) from in2 along (u, v); Divergence div and p from
+// (u, v); Gradient out (u) and v2 (v) from p.
 struct Solver::RowJob {
     enum Kind { Source, Advect, Divergence, Gradient } kind;
-    const Grid* g;
-    float* out;
-    const float* in;
-    const float* u;
-    const float* v;
-    float* p;
-    float* div;
-    float* out2;          // Advect: the second field, or null
-    const float* in2;
-    float dt;
-    std::uint32_t first;   // first row (or cell for Source)
-    std::uint32_t end;
-    std::uint32_t chunk;
-    const KernelSet* kernels;
+    const Grid* g = nullptr;
+    float* out = nullptr;
+    const float* in = nullptr;
+    float* out2 = nullptr;
+    const float* in2 = nullptr;
+    const float* u = nullptr;
+    const float* v = nullptr;
+    float* v2 = nullptr;
+    float* p = nullptr;
+    float* div = nullptr;
+    float dt = 0;
+    std::uint32_t first = 0;
+    std::uint32_t end = 0;
+    std::uint32_t chunk = 0;
+    const KernelSet* kernels = nullptr;
 };
 
 Solver::Solver(std::uint32_t n) : path_(bestSimdPath()), kernels_(&kernelSet(path_))
@@ -134,19 +142,24 @@ std::size_t Solver::ringFloats(const Plan& plan, std::uint32_t n)
     return total;
 }
 
+std::size_t Solver::taskCount(const Plan& plan, std::uint32_t n, std::uint32_t chunkStages)
+{
+    std::size_t count = 0;
+    for (int p = 0; p < plan.passes; ++p)
+        count += (passStages(n, plan.lanes[static_cast<std::size_t>(p)]) + chunkStages - 1) / chunkStages;
+    return count;
+}
+
 void Solver::resize(std::uint32_t n)
 {
     std::size_t most = 0;
-    for (int widest : {1, 4, 8, 16})
-        for (unsigned threads : {1u, 2u})
-            most = std::max(most, ringFloats(makePlan(widest, threads), n));
     std::size_t taskCount = 0;
     for (int widest : {1, 4, 8, 16}) {
-        const Plan plan = makePlan(widest, 2);
-        std::size_t count = 0;
-        for (int p = 0; p < plan.passes; ++p)
-            count += (passStages(n, plan.lanes[static_cast<std::size_t>(p)]) + PassChunk - 1) / PassChunk;
-        taskCount = std::max(taskCount, count);
+        for (unsigned threads : {1u, 2u})
+            most = std::max(most, ringFloats(makePlan(widest, threads), n));
+        most = std::max(most, MaxTogether * ringFloats(makePlan(widest, 1), n));
+        taskCount = std::max(taskCount, Solver::taskCount(makePlan(widest, 2), n, PassChunk));
+        taskCount = std::max(taskCount, MaxTogether * Solver::taskCount(makePlan(widest, 1), n, TogetherChunk));
     }
     FieldArray rings(most);
     FieldArray zeros(static_cast<std::size_t>(n) + 2);
@@ -157,7 +170,7 @@ void Solver::resize(std::uint32_t n)
     zeros_ = std::move(zeros);
     tasks_ = std::move(tasks);
     n_ = n;
-    forgetTimings();
+    chooser_.forget();
 }
 
 void Solver::setSimdPath(SimdPath path)
@@ -167,16 +180,14 @@ void Solver::setSimdPath(SimdPath path)
                                     " path");
     path_ = path;
     kernels_ = &kernelSet(path);
-    forgetTimings();
+    chooser_.forget();
 }
 
 void Solver::setAdaptiveThreads(bool on)
 {
     adaptive_ = on;
-    forgetTimings();
+    chooser_.forget();
 }
-
-void Solver::forgetTimings() { timing_ = Timing{}; }
 
 bool Solver::threadsPay(const Grid& g) const { return threads_ > 1 && pool_ && g.cells >= MinCellsForThreads; }
 
@@ -187,14 +198,16 @@ void Solver::setThreadCount(unsigned threads)
     if (threads == threads_ && (threads == 1 || pool_))
         return;
     pool_ = threads > 1 ? std::make_unique<WorkerPool>(threads - 1) : nullptr;
-    threads_ = threads;
-    forgetTimings();
+    // Fewer threads when not every helper could be started.
+    if (pool_ && pool_->threadCount() == 1)
+        pool_.reset();
+    threads_ = pool_ ? pool_->threadCount() : 1;
+    chooser_.forget();
 }
 
 void Solver::addSource(const Grid& g, float* x, const float* s, float dt)
 {
-    RowJob job{RowJob::Source, &g, x, s, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, dt, 0, g.cells, 0,
-               kernels_};
+    const RowJob job{.kind = RowJob::Source, .g = &g, .out = x, .in = s, .dt = dt, .end = g.cells, .kernels = kernels_};
     runRows(job, g.cells);
 }
 
@@ -204,7 +217,7 @@ void Solver::numberTasks(const SweepJob& job)
     std::uint32_t index = 0;
     for (std::uint32_t key = 0; index < job.taskCount; ++key)
         for (int p = 0; p < job.passes; ++p) {
-            const std::uint32_t lag = PassLag * static_cast<std::uint32_t>(p);
+            const std::uint32_t lag = PassLag * job.depth[p];
             if (key < lag || key - lag >= job.chunks[p])
                 continue;
             tasks_[index++] = TaskSlot{static_cast<std::uint16_t>(p), key - lag};
@@ -215,14 +228,15 @@ bool Solver::taskReady(const SweepJob& job, std::uint32_t index) const
 {
     const TaskSlot slot = tasks_[index];
     const int p = slot.pass;
-    const std::uint32_t first = slot.chunk * PassChunk;
-    const std::uint32_t end = std::min(first + PassChunk, job.stages[p]);
+    const std::uint32_t first = slot.chunk * job.chunkStages;
+    const std::uint32_t end = std::min(first + job.chunkStages, job.stages[p]);
     if (slot.chunk > 0 && progress_[static_cast<std::size_t>(p)].load(std::memory_order_acquire) < first)
         return false;
-    if (p > 0) {
-        const std::uint32_t need = end + 2 * static_cast<std::uint32_t>(job.pass[p - 1].lanes) - 1;
-        if (progress_[static_cast<std::size_t>(p - 1)].load(std::memory_order_acquire) <
-            std::min(need, job.stages[p - 1]))
+    const int before = job.after[p];
+    if (before >= 0) {
+        const std::uint32_t need = end + 2 * static_cast<std::uint32_t>(job.pass[before].lanes) - 1;
+        if (progress_[static_cast<std::size_t>(before)].load(std::memory_order_acquire) <
+            std::min(need, job.stages[before]))
             return false;
     }
     return true;
@@ -252,8 +266,8 @@ void Solver::runSweepTask(void* context, std::uint32_t, unsigned)
         idle = 0;
         const TaskSlot slot = solver.tasks_[index];
         const auto p = static_cast<std::size_t>(slot.pass);
-        const std::uint32_t first = slot.chunk * PassChunk;
-        const std::uint32_t end = std::min(first + PassChunk, job.stages[p]);
+        const std::uint32_t first = slot.chunk * job.chunkStages;
+        const std::uint32_t end = std::min(first + job.chunkStages, job.stages[p]);
         solver.kernels_->sweepPass(job.pass[p], first, end);
         solver.progress_[p].store(end, std::memory_order_release);
         job.finished.fetch_add(1, std::memory_order_acq_rel);
@@ -261,73 +275,42 @@ void Solver::runSweepTask(void* context, std::uint32_t, unsigned)
     }
 }
 
-bool Solver::threadsPreferred() const
-{
-    const double* mean = timing_.mean;
-    return mean[0] != 0 && mean[1] != 0 && mean[1] < ThreadsMargin * mean[0];
-}
-
-bool Solver::useThreads(const Grid& g) const { return threadsPay(g) && (!adaptive_ || timing_.threaded); }
+bool Solver::useThreads(const Grid& g) const { return threadsPay(g) && (!adaptive_ || chooser_.threaded()); }
 
 void Solver::beginStep()
 {
-    Timing& t = timing_;
-    t.timed = false;
-    if (!adaptive_ || !pool_)
-        return;
-    // Measure each mode once, then keep to the faster one between probes of the other.
-    t.probing = t.mean[1] == 0 || t.mean[0] == 0 || t.untilProbe == 0;
-    if (t.probing) {
-        t.probeThreaded = t.mean[1] == 0 ? true : t.mean[0] == 0 ? false : !threadsPreferred();
-        t.wasPreferred = threadsPreferred();
-    } else {
-        --t.untilProbe;
-    }
-    t.threaded = t.probing ? t.probeThreaded : threadsPreferred();
-    t.timed = true;
-    t.start = std::chrono::steady_clock::now();
+    if (adaptive_ && pool_)
+        chooser_.beginStep();
 }
 
 void Solver::endStep()
 {
-    Timing& t = timing_;
-    if (!adaptive_ || !pool_)
-        return;
-    if (t.timed) {
-        const double ns = std::max(1.0, static_cast<double>(std::chrono::duration_cast<std::chrono::nanoseconds>(
-                                                                std::chrono::steady_clock::now() - t.start)
-                                                                .count()));
-        double& mean = t.mean[t.threaded ? 1 : 0];
-        mean = mean == 0 ? ns : mean + (t.probing ? ProbeWeight : NewWeight) * (ns - mean);
-    }
-    if (t.probing && t.mean[0] != 0 && t.mean[1] != 0) {
-        t.probeGap = t.probeGap == 0 || threadsPreferred() != t.wasPreferred ? FirstProbeGap
-                                                                              : std::min(2 * t.probeGap, LastProbeGap);
-        t.untilProbe = t.probeGap;
-    }
-    t.probing = false;
-    t.timed = false;
+    if (adaptive_ && pool_)
+        chooser_.endStep();
 }
 
-void Solver::linSolve(const Grid& g, float* x, const float* x0, int b, float a, float c)
+void Solver::addSolve(SweepJob& job, const Grid& g, float* x, const float* x0, Boundary b, float a, float c,
+                      const Plan& plan, float*& ring)
 {
-    const bool threaded = useThreads(g);
-    const Plan plan = makePlan(kernels_->lanes, threaded ? threads_ : 1);
-    SweepJob job;
-    job.solver = this;
-    job.passes = plan.passes;
-    job.taskCount = 0;
-    float* ring = rings_.data();
-    for (int p = 0; p < plan.passes; ++p) {
-        const int lanes = plan.lanes[static_cast<std::size_t>(p)];
-        job.pass[p] = SweepPass{x, x0, g.n, g.size, b, a, c, lanes, ring, zeros_.data()};
+    for (int k = 0; k < plan.passes; ++k) {
+        const int p = job.passes++;
+        const int lanes = plan.lanes[static_cast<std::size_t>(k)];
+        job.pass[p] = SweepPass{.x = x, .x0 = x0, .n = g.n, .size = g.size, .b = b, .a = a, .c = c, .lanes = lanes,
+                                .ring = ring, .zeros = zeros_.data()};
         ring += (passRingFloats(g.n, lanes) + 15) / 16 * 16;
         job.stages[p] = passStages(g.n, lanes);
-        job.chunks[p] = (job.stages[p] + PassChunk - 1) / PassChunk;
+        job.chunks[p] = (job.stages[p] + job.chunkStages - 1) / job.chunkStages;
+        job.after[p] = k > 0 ? p - 1 : -1;
+        job.depth[p] = static_cast<std::uint32_t>(k);
         job.taskCount += job.chunks[p];
     }
+    job.solveX[job.solves++] = x;
+}
+
+void Solver::runSweeps(SweepJob& job, bool threaded)
+{
     if (!threaded) {
-        for (int p = 0; p < plan.passes; ++p)
+        for (int p = 0; p < job.passes; ++p)
             kernels_->sweepPass(job.pass[p], 0, job.stages[p]);
     } else {
         for (auto& progress : progress_)
@@ -336,15 +319,61 @@ void Solver::linSolve(const Grid& g, float* x, const float* x0, int b, float a, 
         // One loop per thread; a helper that wakes up late finds the tasks taken and returns at once.
         pool_->run(&runSweepTask, &job, threads_);
     }
+}
+
+void Solver::linSolve(const Grid& g, float* x, const float* x0, Boundary b, float a, float c)
+{
+    const bool threaded = useThreads(g);
+    SweepJob job;
+    job.solver = this;
+    job.chunkStages = PassChunk;
+    float* ring = rings_.data();
+    addSolve(job, g, x, x0, b, a, c, makePlan(kernels_->lanes, threaded ? threads_ : 1), ring);
+    runSweeps(job, threaded);
     setCorners(g, x);
 }
 
-void Solver::diffuse(const Grid& g, float* x, const float* x0, int b, float rate, float dt)
+namespace {
+struct Coefficients {
+    float a, c;
+};
+// a = dt * rate * n * n and c = 1 + 4a, each rounded to single precision.
+Coefficients diffusionCoefficients(const Grid& g, float rate, float dt)
 {
     const float nf = static_cast<float>(g.n);
     const float a = dt * rate * nf * nf;
     const float c = 1 + 4 * a;
-    linSolve(g, x, x0, b, a, c);
+    return {a, c};
+}
+} // namespace
+
+void Solver::diffuse(const Grid& g, float* x, const float* x0, Boundary b, float rate, float dt)
+{
+    const Coefficients k = diffusionCoefficients(g, rate, dt);
+    linSolve(g, x, x0, b, k.a, k.c);
+}
+
+void Solver::diffuseTogether(const Grid& g, std::span<const Diffusion> solves, float dt)
+{
+    if (solves.size() > MaxTogether)
+        throw std::invalid_argument("Solver: at most three diffusions run together");
+    if (!useThreads(g) || solves.size() < 2) {
+        for (const Diffusion& d : solves)
+            diffuse(g, d.x, d.x0, d.b, d.rate, dt);
+        return;
+    }
+    SweepJob job;
+    job.solver = this;
+    job.chunkStages = TogetherChunk;
+    float* ring = rings_.data();
+    const Plan plan = makePlan(kernels_->lanes, 1);
+    for (const Diffusion& d : solves) {
+        const Coefficients k = diffusionCoefficients(g, d.rate, dt);
+        addSolve(job, g, d.x, d.x0, d.b, k.a, k.c, plan, ring);
+    }
+    runSweeps(job, true);
+    for (int s = 0; s < job.solves; ++s)
+        setCorners(g, job.solveX[s]);
 }
 
 void Solver::runRowTask(void* context, std::uint32_t index, unsigned)
@@ -364,7 +393,7 @@ void Solver::runRowTask(void* context, std::uint32_t index, unsigned)
         k.divergenceRows(*job.g, job.u, job.v, job.p, job.div, lo, hi);
         break;
     case RowJob::Gradient:
-        k.gradientRows(*job.g, job.out, const_cast<float*>(job.v), job.p, lo, hi);
+        k.gradientRows(*job.g, job.out, job.v2, job.p, lo, hi);
         break;
     }
 }
@@ -381,17 +410,19 @@ void Solver::runRows(const RowJob& job, std::uint32_t units)
     pool_->run(&runRowTask, &j, (units + j.chunk - 1) / j.chunk);
 }
 
-void Solver::advect(const Grid& g, float* d, const float* d0, int b, const float* u, const float* v, float dt)
+void Solver::advect(const Grid& g, float* d, const float* d0, Boundary b, const float* u, const float* v, float dt)
 {
-    RowJob job{RowJob::Advect, &g, d, d0, u, v, nullptr, nullptr, nullptr, nullptr, dt, 1, g.n + 1, 0, kernels_};
+    const RowJob job{.kind = RowJob::Advect, .g = &g, .out = d, .in = d0, .u = u, .v = v, .dt = dt, .first = 1,
+                     .end = g.n + 1, .kernels = kernels_};
     runRows(job, g.n);
     setBnd(g, d, b);
 }
 
-void Solver::advectPair(const Grid& g, float* d, const float* d0, int bd, float* e, const float* e0, int be,
+void Solver::advectPair(const Grid& g, float* d, const float* d0, Boundary bd, float* e, const float* e0, Boundary be,
                         const float* u, const float* v, float dt)
 {
-    RowJob job{RowJob::Advect, &g, d, d0, u, v, nullptr, nullptr, e, e0, dt, 1, g.n + 1, 0, kernels_};
+    const RowJob job{.kind = RowJob::Advect, .g = &g, .out = d, .in = d0, .out2 = e, .in2 = e0, .u = u, .v = v,
+                     .dt = dt, .first = 1, .end = g.n + 1, .kernels = kernels_};
     runRows(job, g.n);
     setBnd(g, d, bd);
     setBnd(g, e, be);
@@ -399,17 +430,17 @@ void Solver::advectPair(const Grid& g, float* d, const float* d0, int bd, float*
 
 void Solver::project(const Grid& g, float* u, float* v, float* p, float* div)
 {
-    RowJob first{RowJob::Divergence, &g, nullptr, nullptr, u, v, p, div, nullptr, nullptr, 0, 1, g.n + 1, 0,
-                 kernels_};
+    const RowJob first{.kind = RowJob::Divergence, .g = &g, .u = u, .v = v, .p = p, .div = div, .first = 1,
+                       .end = g.n + 1, .kernels = kernels_};
     runRows(first, g.n);
-    setBnd(g, div, Scalar);
-    setBnd(g, p, Scalar);
-    linSolve(g, p, div, Scalar, 1, 4);
-    RowJob second{RowJob::Gradient, &g, u, nullptr, nullptr, v, p, nullptr, nullptr, nullptr, 0, 1, g.n + 1, 0,
-                  kernels_};
+    setBnd(g, div, Boundary::Scalar);
+    setBnd(g, p, Boundary::Scalar);
+    linSolve(g, p, div, Boundary::Scalar, 1, 4);
+    const RowJob second{.kind = RowJob::Gradient, .g = &g, .out = u, .v2 = v, .p = p, .first = 1, .end = g.n + 1,
+                        .kernels = kernels_};
     runRows(second, g.n);
-    setBnd(g, u, Horizontal);
-    setBnd(g, v, Vertical);
+    setBnd(g, u, Boundary::Horizontal);
+    setBnd(g, v, Boundary::Vertical);
 }
 
 const KernelSet& kernelSet(SimdPath path)

@@ -1,5 +1,6 @@
-// Solver: the fast CPU stages of one fluid step, with the same results as the straightforward loops in
-// SolverKernels, run with the widest vector path the processor offers and spread over a small thread pool.
+// Solver: the fast CPU stages of one fluid step, with the same results as the straightforward loops (the tests'
+// oracle, tests/support/ReferenceSolver), run with the widest vector path the processor offers and spread over a
+// small thread pool.
 //
 // Owns its scratch (a few rows per sweep pass) and the pool; both are made outside the step
 // (construction, resize, setThreadCount), so stepping allocates nothing. Used from one thread at a time.
@@ -7,16 +8,17 @@
 
 #include <array>
 #include <atomic>
-#include <chrono>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <vector>
 
+#include "fluid/WorkerPool.h"
 #include "fluid/cpu/FieldArray.h"
+#include "fluid/cpu/Grid.h"
 #include "fluid/cpu/KernelSet.h"
 #include "fluid/cpu/SimdPath.h"
-#include "fluid/cpu/SolverKernels.h"
-#include "fluid/cpu/WorkerPool.h"
+#include "fluid/cpu/ThreadCountChooser.h"
 
 namespace vornix::cpu {
 
@@ -40,8 +42,8 @@ public:
     static unsigned defaultThreadCount();
     // With more than one thread, by default every step (beginStep .. endStep) times itself and the solver keeps to
     // one thread while the helpers do not make steps faster (a loaded machine, a small grid), trying the other count
-    // now and then. Off: the
-    // thread count is used whenever the grid is large enough (for tests that must exercise the threaded path).
+    // now and then (ThreadCountChooser). Off: the thread count is used whenever the grid is large enough (for tests
+    // that must exercise the threaded path).
     void setAdaptiveThreads(bool on);
     // Bracket one step of the model: with adaptive threads, each step runs in one mode and is timed as a whole.
     // Stages called outside a bracket run in the mode of the last step.
@@ -50,19 +52,31 @@ public:
     bool adaptiveThreads() const { return adaptive_; }
 
     void addSource(const Grid& g, float* x, const float* s, float dt);
-    void linSolve(const Grid& g, float* x, const float* x0, int b, float a, float c);
-    void diffuse(const Grid& g, float* x, const float* x0, int b, float rate, float dt);
-    void advect(const Grid& g, float* d, const float* d0, int b, const float* u, const float* v, float dt);
+    void linSolve(const Grid& g, float* x, const float* x0, Boundary b, float a, float c);
+    void diffuse(const Grid& g, float* x, const float* x0, Boundary b, float rate, float dt);
+    // One diffusion of diffuseTogether: x0 into x with kind b and rate.
+    struct Diffusion {
+        float* x;
+        const float* x0;
+        Boundary b;
+        float rate;
+    };
+    static constexpr int MaxTogether = 3;
+    // Up to MaxTogether diffusions that do not depend on each other (no x is another one's x or x0): the same results
+    // as one diffuse call each. On several threads they run side by side, every solve's passes on one thread at a
+    // time, so no thread waits inside a pass for another.
+    void diffuseTogether(const Grid& g, std::span<const Diffusion> solves, float dt);
+    void advect(const Grid& g, float* d, const float* d0, Boundary b, const float* u, const float* v, float dt);
     // advect of d0 into d and of e0 into e along the same (u, v), which neither d nor e may alias: the same results
     // as two advect calls, with the positions and weights computed once.
-    void advectPair(const Grid& g, float* d, const float* d0, int bd, float* e, const float* e0, int be,
+    void advectPair(const Grid& g, float* d, const float* d0, Boundary bd, float* e, const float* e0, Boundary be,
                     const float* u, const float* v, float dt);
     void project(const Grid& g, float* u, float* v, float* p, float* div);
 
 private:
     static constexpr int Sweeps = 20;
 
-    static constexpr int MaxPasses = Sweeps;
+    static constexpr int MaxPasses = MaxTogether * Sweeps;
 
     // How the 20 sweeps are split into passes, for a given widest pass and thread count.
     struct Plan {
@@ -78,35 +92,23 @@ private:
         std::uint16_t pass = 0;
         std::uint32_t chunk = 0;
     };
+    void addSolve(SweepJob& job, const Grid& g, float* x, const float* x0, Boundary b, float a, float c,
+                  const Plan& plan, float*& ring);
+    void runSweeps(SweepJob& job, bool threaded);
+    static std::size_t taskCount(const Plan& plan, std::uint32_t n, std::uint32_t chunkStages);
     void numberTasks(const SweepJob& job);
     bool taskReady(const SweepJob& job, std::uint32_t index) const;
     static void runSweepTask(void* job, std::uint32_t index, unsigned thread);
     static void runRowTask(void* job, std::uint32_t index, unsigned thread);
     void runRows(const RowJob& job, std::uint32_t rows);
     bool threadsPay(const Grid& g) const;
-    void forgetTimings();
-
-    // Adaptive thread count: a running mean of the step's wall time in ns per mode (0 one thread, 1 all threads;
-    // 0: not measured since the last reset), and where the probes of the other mode stand.
-    struct Timing {
-        double mean[2] = {};
-        std::uint32_t untilProbe = 0;   // steps before the other mode is tried again
-        std::uint32_t probeGap = 0;     // the last such gap; doubles while probes confirm the choice
-        bool probing = false;           // this step measures the other mode
-        bool probeThreaded = false;     // the mode of that probe
-        bool wasPreferred = false;      // the preferred mode when the probe began
-        bool threaded = true;           // the mode of this step (outside a step: of the last one)
-        bool timed = false;             // whether this step's time counts
-        std::chrono::steady_clock::time_point start;
-    };
-    bool threadsPreferred() const;
     bool useThreads(const Grid& g) const;
 
     SimdPath path_;
     const KernelSet* kernels_;
     unsigned threads_ = 1;
     bool adaptive_ = true;
-    Timing timing_;
+    ThreadCountChooser chooser_;
     std::uint32_t n_ = 0;
     FieldArray rings_;   // the passes' scratch, back to back, sized for every plan
     FieldArray zeros_;   // one row of zeros

@@ -14,9 +14,12 @@ namespace vornix {
 
 namespace {
 
-constexpr int VertexProgramId = 128;
+constexpr int VertexProgramId = resource::vert_passthru.id;
 // Resource ids of the fragment programs, in the order of FluidModelGLSL::Program.
-constexpr std::array<int, 8> FragmentProgramIds{129, 130, 132, 133, 134, 135, 136, 137};
+constexpr std::array<int, 8> FragmentProgramIds{
+    resource::frag_setbnd.id,   resource::frag_addsource.id, resource::frag_linsolve.id,
+    resource::frag_addvect.id,  resource::frag_project1.id,  resource::frag_project2.id,
+    resource::frag_project3.id, resource::frag_addforcearea_circular.id};
 
 // 1 / (GridSize - 1), rounded once: GridSize - 1 is exact as a float, so the float division is the only rounding.
 float oneNStepFor(std::uint32_t gridSize) { return 1.0f / static_cast<float>(gridSize - 1); }
@@ -367,12 +370,12 @@ void FluidModelGLSL::velStep()
     Batch batch(*this);
     addSource(U, UPrev);
     addSource(V, VPrev);
-    diffuse(UPrev, U, 1, Viscosity);
-    diffuse(VPrev, V, 2, Viscosity);
+    diffuse(UPrev, U, Boundary::Horizontal, Viscosity);
+    diffuse(VPrev, V, Boundary::Vertical, Viscosity);
     project(UPrev, VPrev, U, V);
     // Both advections read the same, not yet advected, velocity in uPrev / vPrev.
-    advect(U, UPrev, 1, UPrev, VPrev);
-    advect(V, VPrev, 2, UPrev, VPrev);
+    advect(U, UPrev, Boundary::Horizontal, UPrev, VPrev);
+    advect(V, VPrev, Boundary::Vertical, UPrev, VPrev);
     project(U, V, UPrev, VPrev);
 }
 
@@ -382,8 +385,8 @@ void FluidModelGLSL::densStep()
         return;
     Batch batch(*this);
     addSource(Dens, DensPrev);
-    diffuse(DensPrev, Dens, 0, Diffusion);
-    advect(Dens, DensPrev, 0, U, V);
+    diffuse(DensPrev, Dens, Boundary::Scalar, Diffusion);
+    advect(Dens, DensPrev, Boundary::Scalar, U, V);
     putDensityHome();
 }
 
@@ -417,13 +420,13 @@ Rectf FluidModelGLSL::getDensityArea() const
 // Each pass binds its program, the uniforms whose values changed and its field textures, and draws; a pass that
 // rewrites a field it reads draws into the field's spare buffer.
 
-void FluidModelGLSL::setBnd(Field x, int b)
+void FluidModelGLSL::setBnd(Field x, Boundary b)
 {
     if (!hasProgram(SetBnd))
         return;
     Batch batch(*this);
     useProgram(SetBnd);
-    setUniform(SetBnd, BU, b);
+    setUniform(SetBnd, BU, static_cast<int>(b));
     setUniform(SetBnd, OneNStepU, OneNStep);
     bindTexture(current(x), 0);
     drawInPlace(x);
@@ -456,7 +459,7 @@ void FluidModelGLSL::linSolveIteration(Field x, Field x0, float a, float c)
     drawInPlace(x);
 }
 
-void FluidModelGLSL::linSolve(Field x, Field x0, int b, float a, float c)
+void FluidModelGLSL::linSolve(Field x, Field x0, Boundary b, float a, float c)
 {
     Batch batch(*this);
     for (int k = 0; k < LinSolveIterations; ++k) {
@@ -465,7 +468,7 @@ void FluidModelGLSL::linSolve(Field x, Field x0, int b, float a, float c)
     }
 }
 
-void FluidModelGLSL::diffuse(Field x, Field x0, int b, float rate)
+void FluidModelGLSL::diffuse(Field x, Field x0, Boundary b, float rate)
 {
     const float n = static_cast<float>(N);
     const float a = DT * rate * n * n;
@@ -488,7 +491,7 @@ void FluidModelGLSL::advectPass(Field d, Field d0, Field u, Field v, float dt0)
     drawInto(d, front_[d]);
 }
 
-void FluidModelGLSL::advect(Field d, Field d0, int b, Field u, Field v)
+void FluidModelGLSL::advect(Field d, Field d0, Boundary b, Field u, Field v)
 {
     Batch batch(*this);
     advectPass(d, d0, u, v, (1.0f - OneNStep) * DT);
@@ -539,13 +542,13 @@ void FluidModelGLSL::project(Field u, Field v, Field p, Field div)
     Batch batch(*this);
     clearBuffer(p);
     divergencePass(u, v, div);
-    setBnd(div, 0);
-    setBnd(p, 0);
-    linSolve(p, div, 0, 1.0f, 4.0f);
+    setBnd(div, Boundary::Scalar);
+    setBnd(p, Boundary::Scalar);
+    linSolve(p, div, Boundary::Scalar, 1.0f, 4.0f);
     subtractGradientU(u, p);
     subtractGradientV(v, p);
-    setBnd(u, 1);
-    setBnd(v, 2);
+    setBnd(u, Boundary::Horizontal);
+    setBnd(v, Boundary::Vertical);
 }
 
 void FluidModelGLSL::addForceAreaPass(Field f, float xCenter, float yCenter, float value, float r)

@@ -73,6 +73,7 @@ public:
     // Same N: nothing. Other N: new all-zero buffers. Strong guarantee: the new buffers are made before the old ones
     // go, so a rejected size (std::invalid_argument, gl::FboExceptionInvalidSpecification) leaves the model as it was.
     void setN(int newN) override;
+    DensitySource densitySource() const override { return DensitySource::Texture; }
 
     // The colour texture of the density buffer; valid until setN reallocates or the model goes. It holds the density
     // after every model operation; red carries it, and a single-channel texture shows it in all four channels.
@@ -97,14 +98,14 @@ public:
     void drawQuad(Field target);
 
     // ---- Pass building blocks (each a complete pass; one whose program is missing does nothing) -------------------
-    void setBnd(Field x, int b);
+    void setBnd(Field x, Boundary b);
     void addSource(Field x, Field s);
     // One Jacobi iteration into x (no boundary pass).
     void linSolveIteration(Field x, Field x0, float a, float c);
     // 20 iterations, each followed by setBnd(x, b).
-    void linSolve(Field x, Field x0, int b, float a, float c);
-    void diffuse(Field x, Field x0, int b, float rate);
-    void advect(Field d, Field d0, int b, Field u, Field v);
+    void linSolve(Field x, Field x0, Boundary b, float a, float c);
+    void diffuse(Field x, Field x0, Boundary b, float rate);
+    void advect(Field d, Field d0, Boundary b, Field u, Field v);
     // Advection with an explicit DT0 (= (1 - h) * DT in the solver), no boundary pass.
     void advectPass(Field d, Field d0, Field u, Field v, float dt0);
     void project(Field u, Field v, Field p, Field div);

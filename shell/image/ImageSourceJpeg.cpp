@@ -14,6 +14,9 @@ struct JpegLayout {
 
 // Larger pictures are refused rather than attempted (a hostile header can claim 65500 x 65500).
 constexpr std::size_t MaxPixelBytes = std::size_t(1) << 30;
+// The decoder's own working memory. A progressive picture keeps every coefficient of the whole image (two bytes per
+// sample) until its last scan, so a small file can ask for gigabytes; beyond this it fails with a message instead.
+constexpr long MaxDecoderBytes = 512L << 20;
 
 // Decodes into `pixels`. Returns false with `message` filled on failure. Only trivially destructible locals: the
 // error handler longjmps back into this frame (`pixels` lives in the caller's).
@@ -37,14 +40,16 @@ bool decode(const std::uint8_t* data, std::size_t size, std::vector<std::uint8_t
         return false;
     }
     info.out_color_space = info.num_components == 1 ? JCS_GRAYSCALE : JCS_RGB;
-    jpeg_start_decompress(&info);
-    layout = {static_cast<int>(info.output_width), static_cast<int>(info.output_height), info.output_components};
+    // The size is judged from the header, before the decoder allocates anything for the picture.
+    layout = {static_cast<int>(info.image_width), static_cast<int>(info.image_height), info.num_components};
     const std::size_t rowBytes = static_cast<std::size_t>(layout.width) * layout.components;
     if (rowBytes * layout.height > MaxPixelBytes) {
         std::snprintf(message, JMSG_LENGTH_MAX, "JPEG of %d x %d pixels is too large", layout.width, layout.height);
         jpeg_destroy_decompress(&info);
         return false;
     }
+    info.mem->max_memory_to_use = MaxDecoderBytes;
+    jpeg_start_decompress(&info);
     try {
         pixels.resize(rowBytes * layout.height);
     } catch (...) {

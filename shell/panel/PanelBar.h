@@ -38,8 +38,8 @@ struct PanelEntry {
     void stepBy(int steps) const;
 };
 
-// What one frame of drawing found: whether a typed edit is under way, and the buttons pressed (run after the frame,
-// so that a callback may draw again).
+// What one frame of drawing found: whether a typed edit is under way, and the buttons pressed (their actions run
+// between frames, see BetweenFrames.h).
 struct PanelFrameResult {
     bool editing = false;
     std::vector<PanelCallback> pressed;

@@ -11,6 +11,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "shell/BetweenFrames.h"
 #include "shell/Console.h"
 #include "shell/Exception.h"
 #include "shell/Font.h"
@@ -69,7 +70,6 @@ struct PanelManager::Impl {
     unsigned buttonsHeld = 0;              // ImGui button bits
     bool captured = false;                 // a press landed on a panel; its drag and release are the panel's
     bool editing = false;                  // a value is being typed (as of the last frame)
-    bool inFrame = false;
     bool shownLastFrame = false;
     std::chrono::steady_clock::time_point lastFrame = std::chrono::steady_clock::now();
 
@@ -260,7 +260,7 @@ bool PanelManager::mouseUp(const MouseEvent& event)
 bool PanelManager::mouseWheel(const MouseEvent& event)
 {
     Impl& m = *impl_;
-    // The wheel event's own position is in screen coordinates; the pointer's last window position decides.
+    // The pointer's last position decides (the one the wheel event carries; synthetic wheel events carry none).
     if (const int notches = m.wheel.add(event.wheelIncrement); notches != 0)
         m.input.wheel(notches, event.modifiers);
     m.settleWhileHidden();
@@ -310,8 +310,6 @@ bool PanelManager::resize(const ResizeEvent& event)
 void PanelManager::draw()
 {
     Impl& m = *impl_;
-    if (m.inFrame)   // a button callback drawing again from inside the frame
-        return;
     const auto bars = m.liveBars();
     const bool anyVisible = std::any_of(bars.begin(), bars.end(), [](const auto& bar) { return bar->visible; });
     ImGuiIO& io = ImGui::GetIO();
@@ -333,7 +331,7 @@ void PanelManager::draw()
 void PanelManager::settle()
 {
     Impl& m = *impl_;
-    if (m.inFrame || !m.shownLastFrame)
+    if (!m.shownLastFrame)
         return;
     // The library takes at most one change per button or key per frame; a few frames without drawing hand it the
     // rest (a press and its release need two).
@@ -346,7 +344,6 @@ void PanelManager::runFrame(bool render)
     Impl& m = *impl_;
     const auto bars = m.liveBars();
     ImGuiIO& io = ImGui::GetIO();
-    m.inFrame = true;
     m.input.apply(true);
     io.DisplaySize = ImVec2(m.width, m.height);
     const auto now = std::chrono::steady_clock::now();
@@ -367,9 +364,8 @@ void PanelManager::runFrame(bool render)
     }
 
     m.editing = result.editing;
-    m.inFrame = false;
     for (const PanelCallback& callback : result.pressed)
-        (*callback)();
+        runBetweenFrames([callback] { (*callback)(); });
 }
 
 void PanelManager::renderDrawData()

@@ -54,6 +54,7 @@ public:
     void addEnumParam(const std::string& label, const std::vector<std::string>& items, std::int32_t* variable,
                       const std::string& definition = "", bool readOnly = false);
     // The panel keeps the callback for its own lifetime. An empty callback is reported and the button does nothing.
+    // A click runs the callback between frames (BetweenFrames.h), a shortcut key at once, from the key's event.
     void addButton(const std::string& label, std::function<void()> callback, const std::string& definition = "");
     void addSeparator(const std::string& name = "", const std::string& definition = "");
 

@@ -198,6 +198,10 @@ void AppImplGlfw::setFullScreen(bool fullScreen)
     switching_ = true;
     if (fullScreen) {
         glfwGetWindowPos(window_, &windowedX_, &windowedY_);
+        // The display the window is on now: the user may have moved it since it opened.
+        display_ = displayOfWindow(Display::getDisplays(), windowedX_, windowedY_, windowedX_ + width_,
+                                   windowedY_ + height_);
+        monitor_ = monitorOf(display_);
         const GLFWvidmode* mode = glfwGetVideoMode(monitor_);
         const int width = mode ? mode->width : display_.getWidth();
         const int height = mode ? mode->height : display_.getHeight();

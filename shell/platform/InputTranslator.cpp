@@ -133,8 +133,9 @@ int InputTranslator::keyCode(int key, int mods)
     case GLFW_KEY_BACKSLASH: return KeyCode::Backslash;
     case GLFW_KEY_RIGHT_BRACKET: return KeyCode::RightBracket;
     case GLFW_KEY_APOSTROPHE: return KeyCode::Quote;
-    case GLFW_KEY_WORLD_1: return KeyCode::Backquote;   // the layout-specific extra key
-    case GLFW_KEY_WORLD_2: return KeyCode::Less;        // the extra key beside the left Shift
+    // The "< >" key beside the left Shift: GLFW reports it as WORLD_1 on X11 and as WORLD_2 on Windows.
+    case GLFW_KEY_WORLD_1:
+    case GLFW_KEY_WORLD_2: return KeyCode::Less;
     default: return KeyCode::Unknown;                   // the minus key among others
     }
 }
@@ -162,10 +163,10 @@ char InputTranslator::keyCharacter(int key, int mods)
         {GLFW_KEY_MINUS, '-', '_'},         {GLFW_KEY_PERIOD, '.', '>'},      {GLFW_KEY_SLASH, '/', '?'},
         {GLFW_KEY_SEMICOLON, ';', ':'},     {GLFW_KEY_EQUAL, '=', '+'},       {GLFW_KEY_LEFT_BRACKET, '[', '{'},
         {GLFW_KEY_BACKSLASH, '\\', '|'},    {GLFW_KEY_RIGHT_BRACKET, ']', '}'}, {GLFW_KEY_GRAVE_ACCENT, '`', '~'},
-        {GLFW_KEY_WORLD_2, '\\', '|'},      {GLFW_KEY_ENTER, '\r', '\r'},     {GLFW_KEY_KP_ENTER, '\r', '\r'},
-        {GLFW_KEY_TAB, '\t', '\t'},         {GLFW_KEY_BACKSPACE, '\b', '\b'}, {GLFW_KEY_ESCAPE, 27, 27},
-        {GLFW_KEY_KP_DIVIDE, '/', '/'},     {GLFW_KEY_KP_MULTIPLY, '*', '*'}, {GLFW_KEY_KP_SUBTRACT, '-', '-'},
-        {GLFW_KEY_KP_ADD, '+', '+'},
+        {GLFW_KEY_WORLD_1, '<', '>'},       {GLFW_KEY_WORLD_2, '<', '>'},     {GLFW_KEY_ENTER, '\r', '\r'},
+        {GLFW_KEY_KP_ENTER, '\r', '\r'},    {GLFW_KEY_TAB, '\t', '\t'},       {GLFW_KEY_BACKSPACE, '\b', '\b'},
+        {GLFW_KEY_ESCAPE, 27, 27},          {GLFW_KEY_KP_DIVIDE, '/', '/'},   {GLFW_KEY_KP_MULTIPLY, '*', '*'},
+        {GLFW_KEY_KP_SUBTRACT, '-', '-'},   {GLFW_KEY_KP_ADD, '+', '+'},
     };
     for (const Pair& entry : table)
         if (entry.key == key)

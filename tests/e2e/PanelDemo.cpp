@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "shell/BetweenFrames.h"
 #include "shell/EventCallbacks.h"
 #include "shell/panel/PanelManager.h"
 #include "shell/panel/ParamPanel.h"
@@ -257,6 +258,7 @@ int main(int argc, char** argv)
         if (elapsed > seconds)
             break;
         glfwWaitEventsTimeout(1.0 / 30.0);
+        runQueuedTasks();   // clicked buttons' actions, between frames as the shell's frame loop runs them
         int width = 0, height = 0;
         glfwGetFramebufferSize(window, &width, &height);
         drawBackground(width, height);

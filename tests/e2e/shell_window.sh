@@ -86,6 +86,10 @@ expect "^keyDown code=97 character=65 modifiers=8$"
 expect "^keyDown code=0 character=45 modifiers=0$"
 expect "^keyDown code=285 character=0 modifiers=16$"
 kill -0 "$pid" 2>/dev/null || fail "Alt+F4 ended the program"
+# The "< >" key beside the left Shift (X keycode 94): code 60 with its character, Shift gives '>'.
+xdotool key 94 shift+94; sleep 0.3
+expect "^keyDown code=60 character=60 modifiers=0$"
+expect "^keyDown code=60 character=62 modifiers=8$"
 
 # The frame read back: red square top left, green bottom left, blue elsewhere, rows top to bottom.
 xdotool key F5; sleep 0.3

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Saving pictures through the real save dialog (zenity, answered with xdotool): with the panel shown, 's' writes a
-# 600 x 600 PNG of the fluid without the panel, then a JPEG; a cancelled dialog writes nothing; a name without an
+# 600 x 600 PNG of the fluid without the panel, and so does the panel's button, then a JPEG; a cancelled dialog writes nothing; a name without an
 # extension is saved as .png. The fluid is paused, so the saved files can be compared with the window.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/lib_app.sh"
@@ -30,6 +30,14 @@ check 'app_panel_hidden "$out/fluid.png"' "the saved picture has no panel where 
 check 'dye "$out/fluid.png"' "the saved picture shows the dye where it was painted"
 check 'app_shot_until after-save 10 app_panel_shown' "the panel is shown again after saving"
 check '[ "$(e2e_diff "$E2E_DIR/after-save.png" "$E2E_DIR/with-panel.png")" = 0 ]' "the window looks as before the save"
+
+# The panel's "Save Picture" button does what 's' does: the same picture without the panel, and the panel back.
+e2e_click 150 151
+xdotool mousemove --window "$E2E_WID" 590 590
+e2e_dialog_save "$out/clicked.png"
+e2e_wait 10 test -s "$out/clicked.png"
+check '[ "$(e2e_diff "$out/clicked.png" "$out/fluid.png")" = 0 ]' "the clicked \"Save Picture\" saved the picture 's' saved"
+check 'app_shot_until after-click 10 app_panel_shown' "the panel is shown again after the clicked save"
 app_toggle_panel hidden
 sleep 0.5
 e2e_shot no-panel >/dev/null
@@ -46,7 +54,7 @@ check '[ "$(app_rmse "$out/fluid.jpg" "$E2E_DIR/no-panel.png")" -le 2 ]' "the JP
 e2e_key s
 e2e_dialog_cancel
 sleep 0.5
-check '[ "$(ls "$out" | tr "\n" " ")" = "fluid.jpg fluid.png " ]' "a cancelled dialog writes no file ($(ls "$out" | tr "\n" " "))"
+check '[ "$(ls "$out" | tr "\n" " ")" = "clicked.png fluid.jpg fluid.png " ]' "a cancelled dialog writes no file ($(ls "$out" | tr "\n" " "))"
 
 # A name without an extension gets .png.
 e2e_key s

@@ -181,16 +181,16 @@ TEST_F(AppScene, APresetChosenInTheSameFrameWinsOverEdits)
     EXPECT_EQ(current().engine, EngineGPU);
 }
 
-TEST_F(AppScene, NegativeArgumentsStandForTheSelectedPresetNotTheLiveSet)
+TEST_F(AppScene, EmptyArgumentsStandForTheSelectedPresetNotTheLiveSet)
 {
     current().quality = 50;
     current().viscosity = 7;
-    scene().setEngine(EngineCPU, -1, -1, -1.0f, -1);
+    scene().setEngine(EngineCPU);
     EXPECT_EQ(scene().model->Viscosity, toModelRate(100));
     EXPECT_EQ(scene().model->DT, 0.1f);
     // setEngine sets the grid from current.quality, which the preset-valued n did not change.
     current().paused = true;
-    scene().setQuality(0);
+    scene().setQuality();
     EXPECT_EQ(scene().model->N, 200u);
     EXPECT_FALSE(current().paused);
 }

@@ -119,13 +119,13 @@ protected:
 TEST_F(GpuDensity, EndsOfTheRangeAndTheLitPlateau)
 {
     const std::uint32_t n = 30;
-    renderer.updateGridDependents(n, 1);
+    renderer.updateGridDependents(n, DensitySource::Texture);
     const gl::Texture density = densityTexture(n, thirds);
     const Rectf interior = density.texCoordsOf(Area{1, 1, 31, 31});
     Rgb unlitEdge{};
     for (bool lighting : {false, true}) {
         WindowTarget target(300, 300);
-        renderer.drawGpuDensity(density, interior, n, RenderFlags{lighting, false, 1}, table, 300, 300);
+        renderer.drawGpuDensity(density, interior, n, RenderFlags{lighting, false}, table, 300, 300);
         expectNear(target.at(50, 150), entry(table, 0), 2, "empty");
         if (lighting) {
             // Flat dense areas glow white; the empty third has c = 0 and stays the first colour.
@@ -145,12 +145,12 @@ TEST_F(GpuDensity, EndsOfTheRangeAndTheLitPlateau)
 TEST_F(GpuDensity, CellRowOneIsAtTheTopAndTheBarIsThirtyPixelsAtN100)
 {
     const std::uint32_t n = 100;
-    renderer.updateGridDependents(n, 1);
+    renderer.updateGridDependents(n, DensitySource::Texture);
     // Density 1 in the top ten cell rows only, 0 elsewhere (boundary ring included as its neighbours).
     const gl::Texture density = densityTexture(n, [](int, int j) { return j <= 10 ? 1.0f : 0.0f; });
     const Rectf interior = density.texCoordsOf(Area{1, 1, 101, 101});
     WindowTarget target(600, 600);
-    renderer.drawGpuDensity(density, interior, n, RenderFlags{false, true, 1}, table, 600, 600);
+    renderer.drawGpuDensity(density, interior, n, RenderFlags{false, true}, table, 600, 600);
     // The bar: gradient from left to right over the top 30 pixel rows.
     expectNear(target.at(0, 0), entry(table, 0), 2, "bar left");
     expectNear(target.at(599, 29), entry(table, 2047), 4, "bar right");
@@ -172,13 +172,13 @@ TEST_F(GpuDensity, CpuAndGpuPicturesAgreeOnTheSameField)
         densityTexture(n, [&](int i, int j) { return field[static_cast<std::size_t>(i) + (n + 2) * j]; });
     const Rectf interior = density.texCoordsOf(Area{1, 1, 31, 31});
     DensityRenderer cpu;
-    cpu.updateGridDependents(n, 0);
-    renderer.updateGridDependents(n, 1);
+    cpu.updateGridDependents(n, DensitySource::Field);
+    renderer.updateGridDependents(n, DensitySource::Texture);
     WindowTarget gpuTarget(300, 300);
-    renderer.drawGpuDensity(density, interior, n, RenderFlags{false, false, 1}, table, 300, 300);
+    renderer.drawGpuDensity(density, interior, n, RenderFlags{false, false}, table, 300, 300);
     const Rgb gpuCentre = gpuTarget.at(145, 115), gpuCorner = gpuTarget.at(5, 295);
     WindowTarget cpuTarget(300, 300);
-    cpu.drawCpuDensity(model, RenderFlags{false, false, 0}, table, 300, 300);
+    cpu.drawCpuDensity(model, RenderFlags{false, false}, table, 300, 300);
     ASSERT_TRUE(cpu.densityTexture);
     EXPECT_EQ(cpu.densityTexture.getWidth(), 30);
     // Cell (15, 12) is pixel column 14, row 11 of the surface: window (145, 115) in the CPU picture.
@@ -209,11 +209,11 @@ TEST(DrawProgramFailure, BrokenOrMissingProgramIsReportedAndDrawsBlack)
     }
     GradientTable table;
     table.setColorScheme(1);
-    renderer.updateGridDependents(10, 1);
+    renderer.updateGridDependents(10, DensitySource::Texture);
     const gl::Texture density = densityTexture(10, [](int, int) { return 1.0f; });
     WindowTarget target(100, 100);
     glColor4f(1.0f, 1.0f, 1.0f, 0.5f);   // textures are modulated by it: keep RGB white, mark the alpha
-    renderer.drawGpuDensity(density, density.texCoordsOf(Area{1, 1, 11, 11}), 10, RenderFlags{true, true, 1},
+    renderer.drawGpuDensity(density, density.texCoordsOf(Area{1, 1, 11, 11}), 10, RenderFlags{true, true},
                             table, 100, 100);
     EXPECT_EQ(target.at(50, 50), (Rgb{0, 0, 0}));
     expectNear(target.at(99, 5), Rgb{255, 255, 255}, 2, "the bar still shows");

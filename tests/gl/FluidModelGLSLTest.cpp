@@ -71,7 +71,7 @@ TEST(FluidModelGLSL, DiffusionWithoutViscosityCopiesTheInteriorOnly)
     const Field4 source = test::patternField(8), before = test::patternField(8, -2.0f);
     test::writeField(model, F::U, source);
     test::writeField(model, F::UPrev, before);
-    model.diffuse(F::UPrev, F::U, 1, model.Viscosity);
+    model.diffuse(F::UPrev, F::U, vornix::Boundary::Horizontal, model.Viscosity);
     const Field4 out = test::readField(model, F::UPrev);
     for (int j = 0; j < 8; ++j)
         for (int i = 0; i < 8; ++i) {
@@ -160,7 +160,7 @@ TEST(FluidModelGLSL, ACompileErrorIsReportedAndTheModelStaysInert)
     model.addDensity(5, 5, 1.0f, 3.0f);
     model.addVelocity(5, 5, 1.0f, 1.0f, 3.0f);
     model.step();
-    model.setBnd(F::Dens, 0);   // a pass whose program did load still runs
+    model.setBnd(F::Dens, vornix::Boundary::Scalar);   // a pass whose program did load still runs
     EXPECT_EQ(model.passCounts().quadPasses, 1u);
     EXPECT_TRUE(test::allZero(test::readField(model, F::DensPrev)));
     GLint program = -1;

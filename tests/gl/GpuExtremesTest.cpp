@@ -50,7 +50,7 @@ std::string firstBadColour(const gl::Texture& density, const Rectf& interior, st
     table.setColorScheme(scheme);
     DensityRenderer renderer;
     renderer.loadDrawProgram();
-    renderer.updateGridDependents(n, EngineGPU);
+    renderer.updateGridDependents(n, DensitySource::Texture);
     const int size = 64;
     gl::Fbo target(size, size, gl::FboFormat().colorInternalFormatIs(GL_RGBA32F).enableDepthBuffer(false));
     std::string bad;
@@ -65,7 +65,7 @@ std::string firstBadColour(const gl::Texture& density, const Rectf& interior, st
         glColor4f(1, 1, 1, 1);
         glClearColor(0.5f, 0.5f, 0.5f, 1.0f);
         glClear(GL_COLOR_BUFFER_BIT);
-        renderer.drawGpuDensity(density, interior, n, RenderFlags{lighting, true, EngineGPU}, table, size, size);
+        renderer.drawGpuDensity(density, interior, n, RenderFlags{lighting, true}, table, size, size);
         std::vector<float> pixels(static_cast<std::size_t>(size * size * 4));
         glReadPixels(0, 0, size, size, GL_RGBA, GL_FLOAT, pixels.data());
         gl::Fbo::unbindFramebuffer();

@@ -206,13 +206,13 @@ TYPED_TEST(GpuPass, BoundaryPassCopiesTheFieldWithTheTexelCentredQuad)
 {
     GPU_PASS_LOCALS;
     // No fragment sits exactly on 0.0 or 1.0, so neither the wall nor the corner rules select one.
-    for (int b = 0; b <= 2; ++b) {
+    for (vornix::Boundary b : {vornix::Boundary::Scalar, vornix::Boundary::Horizontal, vornix::Boundary::Vertical}) {
         test::writeField(model, F::VPrev, x);
         model.setBnd(F::VPrev, b);
         const Field4 out = test::readField(model, F::VPrev);
         for (std::size_t k = 0; k < out.texels.size(); ++k)
             if (static_cast<int>(k % 4) < channels) {
-                ASSERT_NEAR(out.texels[k], x.texels[k], 1e-6) << "b " << b << " texel value " << k;
+                ASSERT_NEAR(out.texels[k], x.texels[k], 1e-6) << "b " << static_cast<int>(b) << " texel value " << k;
             }
     }
 }

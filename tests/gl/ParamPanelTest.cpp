@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "shell/BetweenFrames.h"
 #include "shell/Console.h"
 #include "shell/EventCallbacks.h"
 #include "shell/panel/PanelManager.h"
@@ -75,11 +76,18 @@ public:
             key(c >= 'a' && c <= 'z' ? c : 0, c);
         frames(static_cast<int>(text.size()) + 1);
     }
+    // Frames as the frame loop runs them: the work queued between frames, then the drawing.
     static void frames(int n)
     {
-        for (int i = 0; i < n; ++i)
+        for (int i = 0; i < n; ++i) {
+            runQueuedTasks();
+            drawing = true;
             drawPanels();
+            drawing = false;
+        }
     }
+
+    static inline bool drawing = false;
 
     EventCallbacks callbacks;
     std::vector<std::string> reached;
@@ -113,7 +121,7 @@ TEST(ParamPanel, PointerOverThePanelIsConsumedElsewhereItReachesTheApplication)
 
     EXPECT_FALSE(app.move(outX, outY));
     EXPECT_FALSE(app.press(outX, outY));
-    // A drag that started outside reaches the application even over the panel.
+    // Over the panel even a drag that started outside is the panel's: it does not reach the application.
     EXPECT_TRUE(app.drag(inX, inY));
     EXPECT_TRUE(app.release(inX, inY));
     EXPECT_EQ(app.reached, (std::vector<std::string>{"move", "down"}));
@@ -356,20 +364,25 @@ TEST(ParamPanel, NumericEntriesStayWithinTheirRangeHoweverEdited)
     EXPECT_EQ(shortcutRuns, 1);
 }
 
-TEST(ParamPanel, ButtonsRunAfterTheFrameAndMayDrawAgain)
+TEST(ParamPanel, ButtonsRunBetweenFramesAndMayDrawAgain)
 {
     ParamPanel panel("Buttons", {280, 300}, {0.3f, 0.3f, 0.3f, 0.4f});
-    int runs = 0;
-    panel.addButton("Single Step", [&] {
+    int runs = 0, runsWhileDrawing = 0;
+    panel.addButton("Save Picture", [&] {
         ++runs;
-        drawPanels();   // the application's draw hook, called from a button
+        runsWhileDrawing += PanelApp::drawing;
+        panel.hide();
+        drawPanels();   // the application's draw hook, called from a button: a frame without the panel
+        panel.show();
     });
     PanelApp app;
     app.frames(2);
-    const PanelRect button = *panel.entryRect("Single Step");
+    const PanelRect button = *panel.entryRect("Save Picture");
     app.click(button.centerX(), button.centerY());
     app.frames(2);
     EXPECT_EQ(runs, 1);
+    EXPECT_EQ(runsWhileDrawing, 0);
+    EXPECT_TRUE(panel.isVisible());
 }
 
 TEST(ParamPanel, BadDefinitionsAreReportedOnceAndIgnored)

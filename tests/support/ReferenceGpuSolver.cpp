@@ -5,15 +5,19 @@
 #include <stdexcept>
 #include <utility>
 
+#include "resources/ResourceIds.h"
 #include "shell/gl/GlException.h"
 
 namespace vornix::test {
 
 namespace {
 
-constexpr int VertexProgramId = 128;
+constexpr int VertexProgramId = resource::vert_passthru.id;
 // Resource ids of the fragment programs, in the order of ReferenceGpuSolver::Program.
-constexpr std::array<int, 8> FragmentProgramIds{129, 130, 132, 133, 134, 135, 136, 137};
+constexpr std::array<int, 8> FragmentProgramIds{
+    resource::frag_setbnd.id,   resource::frag_addsource.id, resource::frag_linsolve.id,
+    resource::frag_addvect.id,  resource::frag_project1.id,  resource::frag_project2.id,
+    resource::frag_project3.id, resource::frag_addforcearea_circular.id};
 
 // 1 / (GridSize - 1), rounded once: GridSize - 1 is exact as a float, so the float division is the only rounding.
 float oneNStepFor(std::uint32_t gridSize) { return 1.0f / static_cast<float>(gridSize - 1); }
@@ -133,12 +137,12 @@ void ReferenceGpuSolver::velStep()
         return;
     addSource(U, UPrev);
     addSource(V, VPrev);
-    diffuse(UPrev, U, 1, Viscosity);
-    diffuse(VPrev, V, 2, Viscosity);
+    diffuse(UPrev, U, Boundary::Horizontal, Viscosity);
+    diffuse(VPrev, V, Boundary::Vertical, Viscosity);
     project(UPrev, VPrev, U, V);
     // Both advections read the same, not yet advected, velocity in uPrev / vPrev.
-    advect(U, UPrev, 1, UPrev, VPrev);
-    advect(V, VPrev, 2, UPrev, VPrev);
+    advect(U, UPrev, Boundary::Horizontal, UPrev, VPrev);
+    advect(V, VPrev, Boundary::Vertical, UPrev, VPrev);
     project(U, V, UPrev, VPrev);
 }
 
@@ -147,8 +151,8 @@ void ReferenceGpuSolver::densStep()
     if (!programsLoaded_)
         return;
     addSource(Dens, DensPrev);
-    diffuse(DensPrev, Dens, 0, Diffusion);
-    advect(Dens, DensPrev, 0, U, V);
+    diffuse(DensPrev, Dens, Boundary::Scalar, Diffusion);
+    advect(Dens, DensPrev, Boundary::Scalar, U, V);
 }
 
 void ReferenceGpuSolver::setN(int newN)
@@ -194,14 +198,14 @@ void ReferenceGpuSolver::endPass()
     gl::GlslProg::unbind();
 }
 
-void ReferenceGpuSolver::setBnd(Field x, int b)
+void ReferenceGpuSolver::setBnd(Field x, Boundary b)
 {
     if (!hasProgram(SetBnd))
         return;
     copyToScratch(x);
     const auto& prog = beginPass(SetBnd);
     prog.uniform("x", 0);
-    prog.uniform("b", b);
+    prog.uniform("b", static_cast<int>(b));
     prog.uniform("OneNStep", OneNStep);
     bindField(Scratch, 0);
     drawQuad(x);
@@ -241,7 +245,7 @@ void ReferenceGpuSolver::linSolveIteration(Field x, Field x0, float a, float c)
     endPass();
 }
 
-void ReferenceGpuSolver::linSolve(Field x, Field x0, int b, float a, float c)
+void ReferenceGpuSolver::linSolve(Field x, Field x0, Boundary b, float a, float c)
 {
     for (int k = 0; k < LinSolveIterations; ++k) {
         linSolveIteration(x, x0, a, c);
@@ -249,7 +253,7 @@ void ReferenceGpuSolver::linSolve(Field x, Field x0, int b, float a, float c)
     }
 }
 
-void ReferenceGpuSolver::diffuse(Field x, Field x0, int b, float rate)
+void ReferenceGpuSolver::diffuse(Field x, Field x0, Boundary b, float rate)
 {
     const float n = static_cast<float>(N);
     const float a = DT * rate * n * n;
@@ -275,7 +279,7 @@ void ReferenceGpuSolver::advectPass(Field d, Field d0, Field u, Field v, float d
     endPass();
 }
 
-void ReferenceGpuSolver::advect(Field d, Field d0, int b, Field u, Field v)
+void ReferenceGpuSolver::advect(Field d, Field d0, Boundary b, Field u, Field v)
 {
     advectPass(d, d0, u, v, (1.0f - OneNStep) * DT);
     setBnd(d, b);
@@ -332,13 +336,13 @@ void ReferenceGpuSolver::project(Field u, Field v, Field p, Field div)
 {
     clearBuffer(p);
     divergencePass(u, v, div);
-    setBnd(div, 0);
-    setBnd(p, 0);
-    linSolve(p, div, 0, 1.0f, 4.0f);
+    setBnd(div, Boundary::Scalar);
+    setBnd(p, Boundary::Scalar);
+    linSolve(p, div, Boundary::Scalar, 1.0f, 4.0f);
     subtractGradientU(u, p);
     subtractGradientV(v, p);
-    setBnd(u, 1);
-    setBnd(v, 2);
+    setBnd(u, Boundary::Horizontal);
+    setBnd(v, Boundary::Vertical);
 }
 
 void ReferenceGpuSolver::addForceAreaPass(Field f, float xCenter, float yCenter, float value, float r)

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "shell/App.h"
+#include "shell/Display.h"
 #include "shell/RendererGl.h"
 
 namespace {
@@ -112,4 +113,16 @@ TEST(RendererGl, LevelIsTheLargestWhoseSampleCountWasGranted)
     EXPECT_EQ(vornix::RendererGl::levelForSamples(16), 5);
     EXPECT_EQ(vornix::RendererGl::levelForSamples(64), 6);
     EXPECT_EQ(vornix::RendererGl(9).antiAliasingLevel, 6);
+}
+
+TEST(DisplayChoice, AWindowBelongsToTheDisplayItOverlapsMostOrElseTheNearest)
+{
+    using vornix::displayOfWindow;
+    // Two 1280 x 1024 displays side by side, the second one 200 pixels lower.
+    const std::vector<vornix::Display> displays{{0, 0, 1280, 1024}, {1280, 200, 2560, 1224}};
+    EXPECT_EQ(&displayOfWindow(displays, 340, 212, 940, 812), &displays[0]);
+    EXPECT_EQ(&displayOfWindow(displays, 1000, 300, 1600, 900), &displays[1]);    // moved: mostly on the second
+    EXPECT_EQ(&displayOfWindow(displays, 980, 300, 1580, 900), &displays[0]);     // 300 pixels on each: the first
+    EXPECT_EQ(&displayOfWindow(displays, 3000, 1500, 3600, 2100), &displays[1]);  // on none: the nearest
+    EXPECT_EQ(&displayOfWindow(displays, -900, 100, -300, 700), &displays[0]);
 }

@@ -7,7 +7,7 @@
 #include <limits>
 #include <random>
 
-#include "fluid/cpu/WorkerPool.h"
+#include "fluid/WorkerPool.h"
 
 #include "fluid/FluidModelCPU.h"
 #include "render/DensityRenderer.h"
@@ -45,13 +45,21 @@ GradientTable tables(int scheme)
 TEST(DensityColouring, IndexRuleMapsTheRangeOntoTheGradient)
 {
     const GradientTable t = tables(0);   // Spectrum: red .. blue
-    Field f(6);
-    const float values[6] = {0.0f, -3.0f, 1.0f, 7.5f, 0.5f, std::numeric_limits<float>::quiet_NaN()};
-    for (int x = 0; x < 6; ++x)
-        for (int j = 1; j <= 6; ++j)
+    constexpr float Infinity = std::numeric_limits<float>::infinity();
+    Field f(8);
+    const float values[8] = {0.0f, -3.0f, 1.0f, 7.5f, 0.5f, std::numeric_limits<float>::quiet_NaN(), Infinity,
+                             -Infinity};
+    for (int x = 0; x < 8; ++x)
+        for (int j = 1; j <= 8; ++j)
             f.at(x + 1, j) = values[x];
-    Surface8u s(6, 6, false, SurfaceChannelOrder::RGB);
-    colorDensityField(f.cells.data(), 6, t.gradientColors, false, 0, s);
+    for (bool lighting : {false, true}) {
+        Surface8u s(8, 8, false, SurfaceChannelOrder::RGB);
+        colorDensityField(f.cells.data(), 8, t.gradientColors, lighting, 0, s);
+        EXPECT_EQ(pixel(s, 6, 3), entry(t, 2047)) << lighting;   // +infinity: the top, and no light on it
+        EXPECT_EQ(pixel(s, 7, 3), entry(t, 0)) << lighting;      // -infinity: the bottom
+    }
+    Surface8u s(8, 8, false, SurfaceChannelOrder::RGB);
+    colorDensityField(f.cells.data(), 8, t.gradientColors, false, 0, s);
     EXPECT_EQ(pixel(s, 0, 3), entry(t, 0));      // 0
     EXPECT_EQ(pixel(s, 1, 3), entry(t, 0));      // negative
     EXPECT_EQ(pixel(s, 2, 3), entry(t, 2047));   // 1
@@ -112,12 +120,13 @@ TEST(DensityColouring, LightingSparesSlopesAndEmptyCells)
     EXPECT_EQ(pixel(nearlyFlat, 1, 2)[0], expected);
 }
 
-// The colouring rule pixel by pixel, written plainly (std::pow for every lit pixel).
+// The colouring rule pixel by pixel, written plainly (std::pow for every lit pixel). A NaN is no density; an
+// infinite density is clamped like any other, and its infinite slope leaves no light.
 std::array<int, 3> plainPixel(const Field& f, const GradientTable& t, bool lighting, int x, int y)
 {
     const auto value = [&](int i, int j) {
         const float d = f.cells[static_cast<std::size_t>(i) + (f.n + 2) * static_cast<std::size_t>(j)];
-        return std::isfinite(d) ? d : 0.0f;
+        return std::isnan(d) ? 0.0f : d;
     };
     const float d = value(x + 1, y + 1);
     const float scaled = d * 2048.0f;
@@ -208,29 +217,29 @@ TEST(DensityColouring, RendererColoursTheModelAndKeepsItsSurfaceInStep)
     model.addDensity(6, 6, 20.0f, 0.0f);   // full amount on cell (6, 6) only
     model.step();                            // dens(6, 6) = 2: beyond the top of the gradient
     DensityRenderer r;
-    r.updateGridDependents(12, 0);
+    r.updateGridDependents(12, DensitySource::Field);
     ASSERT_EQ(r.densitySurface.getWidth(), 12);
     EXPECT_FALSE(r.densitySurface.hasAlpha());
-    r.colorDensitySurface(model, RenderFlags{false, false, 0}, t);
+    r.colorDensitySurface(model, RenderFlags{false, false}, t);
     EXPECT_EQ(pixel(r.densitySurface, 5, 5), (std::array<int, 3>{255, 255, 255}));
     EXPECT_EQ(pixel(r.densitySurface, 0, 0), (std::array<int, 3>{0, 0, 0}));
 
     // A grid change the renderer was not told about must not read or write out of bounds.
     model.setN(30);
-    r.colorDensitySurface(model, RenderFlags{true, true, 0}, t);
+    r.colorDensitySurface(model, RenderFlags{true, true}, t);
     EXPECT_EQ(r.densitySurface.getWidth(), 30);
 }
 
 TEST(DensityColouring, GridDependentsByEngine)
 {
     DensityRenderer r;
-    r.updateGridDependents(100, 1);
+    r.updateGridDependents(100, DensitySource::Texture);
     EXPECT_EQ(r.gradientBarRows, 5u);
     EXPECT_EQ(r.OnePixel, static_cast<float>(1.0L / 99.0L));
     EXPECT_FALSE(r.densitySurface);   // the GPU engine needs no surface
-    r.updateGridDependents(1, 1);
+    r.updateGridDependents(1, DensitySource::Texture);
     EXPECT_EQ(r.OnePixel, 0.0f);
-    r.updateGridDependents(40, 0);
+    r.updateGridDependents(40, DensitySource::Field);
     EXPECT_EQ(r.gradientBarRows, 2u);
     EXPECT_EQ(r.densitySurface.getHeight(), 40);
 }

@@ -72,18 +72,20 @@ TEST(Extremes, ZeroViscosityAndDiffusionAtTheLargestStepStayFinite)
     expectAllFinite(m, "zero rates");
 }
 
-TEST(Extremes, NonFiniteDensitiesAreDrawnAsNoDensityWithAndWithoutLighting)
+TEST(Extremes, NaNIsDrawnAsNoDensityAndInfinitiesAsTheLargestDensities)
 {
     GradientTable t;
     t.buildTables(3);
     const std::uint32_t n = 8;
     const float inf = std::numeric_limits<float>::infinity(), nan = std::numeric_limits<float>::quiet_NaN();
+    const float big = std::numeric_limits<float>::max();
     std::vector<float> bad((n + 2) * (n + 2), 0.7f), clean = bad;
-    // Every pattern of neighbours: a bad cell next to good ones, good cells next to bad ones, bad next to bad.
+    // A bad cell next to good ones, good cells next to bad ones (never two bad neighbours: inf - inf is no slope).
     const float specials[] = {nan, inf, -inf, -nan};
+    const float standIns[] = {0.0f, big, -big, 0.0f};
     for (std::size_t k = 0; k < bad.size(); k += 3) {
         bad[k] = specials[(k / 3) % 4];
-        clean[k] = 0.0f;
+        clean[k] = standIns[(k / 3) % 4];
     }
     for (bool lighting : {false, true}) {
         Surface8u a(n, n, false, SurfaceChannelOrder::RGB), b(n, n, false, SurfaceChannelOrder::RGB);

@@ -1,12 +1,16 @@
-// WorkerPool: helper threads that join the calling thread on one job of numbered tasks at a time.
+// WorkerPool: helper threads that join the calling thread on one job of numbered tasks at a time. Used by the CPU
+// solver and by the renderer's CPU colouring, each with a pool of its own.
 //
 // Tasks are claimed in increasing order, by the caller and by whichever helpers are awake, so a job finishes even if
 // no helper ever runs (the caller then does every task itself, in order). Helpers wait for work with a short spin
-// and then sleep on a futex; nothing spins without bound. Created once per solver, joined in the destructor.
+// and then sleep on a futex; nothing spins without bound. The helpers are joined in the destructor. A helper
+// that cannot be started is not an error: the pool runs with the threads it has (at least the caller) and says so in
+// one line on standard error.
 #pragma once
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <thread>
 #include <vector>
 
@@ -17,11 +21,17 @@ public:
     // task(context, index, thread): thread is 0 for the caller and 1.. for the helpers.
     using TaskFn = void (*)(void* context, std::uint32_t index, unsigned thread);
 
-    explicit WorkerPool(unsigned helpers);
+    // Starts one helper thread running body; throws (std::system_error) when the thread cannot be made.
+    using ThreadStarter = std::thread (*)(std::function<void()> body);
+    static std::thread startThread(std::function<void()> body) { return std::thread(std::move(body)); }
+
+    // Up to `helpers` helper threads, as many as `start` can make.
+    explicit WorkerPool(unsigned helpers, ThreadStarter start = &startThread);
     ~WorkerPool();
     WorkerPool(const WorkerPool&) = delete;
     WorkerPool& operator=(const WorkerPool&) = delete;
 
+    // The caller plus the helpers that started.
     unsigned threadCount() const { return static_cast<unsigned>(threads_.size()) + 1; }
 
     // Runs task(context, k, thread) for every k in [0, count) and returns when all have finished. Tasks with a higher

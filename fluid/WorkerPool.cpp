@@ -1,4 +1,8 @@
-#include "fluid/cpu/WorkerPool.h"
+#include "fluid/WorkerPool.h"
+
+#include <exception>
+#include <iostream>
+#include <system_error>
 
 namespace vornix::cpu {
 
@@ -10,11 +14,22 @@ constexpr int SpinRounds = 4000;
 
 } // namespace
 
-WorkerPool::WorkerPool(unsigned helpers)
+WorkerPool::WorkerPool(unsigned helpers, ThreadStarter start)
 {
     threads_.reserve(helpers);
-    for (unsigned t = 0; t < helpers; ++t)
-        threads_.emplace_back([this, t] { helperLoop(t + 1); });
+    for (unsigned t = 0; t < helpers; ++t) {
+        try {
+            std::thread helper = start([this, t] { helperLoop(t + 1); });
+            if (!helper.joinable())
+                throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+            threads_.push_back(std::move(helper));
+        } catch (const std::exception& e) {
+            // The threads that did start are complete helpers; the caller does the rest of every job.
+            std::cerr << "Worker pool: " << t << " of " << helpers << " helper threads started (" << e.what()
+                      << "); running on " << t + 1 << " thread(s)" << std::endl;
+            break;
+        }
+    }
 }
 
 WorkerPool::~WorkerPool()
