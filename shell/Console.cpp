@@ -1,7 +1,8 @@
 #include "shell/Console.h"
 
-#include <cstdio>
 #include <streambuf>
+
+#include "shell/platform/ConsoleOutput.h"
 
 namespace vornix {
 
@@ -36,8 +37,7 @@ protected:
 private:
     void emit()
     {
-        std::fprintf(stderr, "%s\n", pending_.c_str());
-        std::fflush(stderr);
+        writeConsoleLine(pending_);
         if (lineHook())
             lineHook()(pending_);
         pending_.clear();

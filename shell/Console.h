@@ -1,5 +1,6 @@
-// The console: a text stream for diagnostic lines. Each complete line goes to standard error (and to any capture
-// installed by a test). No levels, no log file.
+// The console: a text stream for diagnostic lines. Each complete line goes to standard error (on Windows to the
+// debugger output as well, see platform/ConsoleOutput.h) and to any capture installed by a test. No levels, no log
+// file.
 #pragma once
 
 #include <functional>

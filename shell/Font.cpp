@@ -3,11 +3,15 @@
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include FT_TRUETYPE_TABLES_H
-#include <fontconfig/fontconfig.h>
 
 #include <algorithm>
 #include <cmath>
+#include <exception>
+#include <fstream>
+#include <iterator>
 #include <vector>
+
+#include "shell/Path.h"
 
 namespace vornix {
 
@@ -28,33 +32,6 @@ std::shared_ptr<FT_LibraryRec_> freeTypeLibrary()
 }
 
 } // namespace
-
-std::pair<std::string, int> matchFontFamily(const std::string& family)
-{
-    if (!FcInit())
-        throw FontLoadExc("fontconfig could not be initialised");
-    FcPattern* pattern = FcPatternCreate();
-    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
-    FcPatternAddInteger(pattern, FC_WEIGHT, FC_WEIGHT_REGULAR);
-    FcPatternAddInteger(pattern, FC_SLANT, FC_SLANT_ROMAN);
-    FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
-    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
-    FcDefaultSubstitute(pattern);
-    FcResult result = FcResultNoMatch;
-    FcPattern* match = FcFontMatch(nullptr, pattern, &result);
-    FcPatternDestroy(pattern);
-    std::pair<std::string, int> found{"", 0};
-    if (match) {
-        FcChar8* file = nullptr;
-        if (FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch && file)
-            found.first = reinterpret_cast<const char*>(file);
-        FcPatternGetInteger(match, FC_INDEX, 0, &found.second);
-        FcPatternDestroy(match);
-    }
-    if (found.first.empty())
-        throw FontLoadExc("No font found for family \"" + family + "\"");
-    return found;
-}
 
 namespace {
 
@@ -88,6 +65,7 @@ std::vector<char32_t> decodeUtf8(const std::string& text)
 
 struct Font::Impl {
     std::shared_ptr<FT_LibraryRec_> library;
+    std::vector<unsigned char> fileData;   // the face reads the font from here
     FT_Face face = nullptr;
     std::string name, filePath;
     float size = 0;
@@ -130,7 +108,18 @@ void Font::open(const std::string& name, const std::string& path, int index, flo
     f.size = size;
     f.emHeight = static_cast<int>(size * 72.0f / 96.0f);
     f.filePath = path;
-    if (FT_New_Face(f.library.get(), path.c_str(), index, &f.face) != 0)
+    // Read here rather than by FreeType, whose file calls take narrow paths (Windows names outside the code page).
+    // A read error (a folder, say) throws from the stream buffer; it is reported like any file FreeType rejects.
+    try {
+        std::ifstream file(pathFromUtf8(path), std::ios::binary);
+        if (file)
+            f.fileData.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    } catch (const std::exception&) {
+        f.fileData.clear();
+    }
+    if (f.fileData.empty() ||
+        FT_New_Memory_Face(f.library.get(), f.fileData.data(), static_cast<FT_Long>(f.fileData.size()), index,
+                           &f.face) != 0)
         throw FontLoadExc("Cannot open font file " + path);
     if (FT_Set_Pixel_Sizes(f.face, 0, static_cast<FT_UInt>(f.emHeight)) != 0)
         throw FontLoadExc("Cannot size font " + path);

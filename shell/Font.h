@@ -1,4 +1,4 @@
-// Font: a platform font found by family name (fontconfig) and rasterised with FreeType, made with an em height of
+// Font: a platform font found by family name (fontconfig; on Windows the registered fonts) and rasterised with FreeType, made with an em height of
 // trunc(size * 72 / 96) pixels. "Arial" resolves to a metric-compatible face such as Liberation Sans.
 #pragma once
 
@@ -22,8 +22,8 @@ private:
     std::string message_;
 };
 
-// The font file (and face index in it) fontconfig picks for a family, as the platform would substitute it.
-// Throws FontLoadExc when fontconfig fails or has no match.
+// The font file (and face index in it) the platform picks for a family, as it would substitute it.
+// Throws FontLoadExc when there is no match.
 std::pair<std::string, int> matchFontFamily(const std::string& family);
 
 class Font {
@@ -38,7 +38,7 @@ public:
     explicit operator bool() const { return static_cast<bool>(impl_); }
     const std::string& getName() const;
     float getSize() const;
-    // The file of the face fontconfig chose.
+    // The file of the face the platform chose.
     const std::string& getFilePath() const;
     // Em height in pixels: trunc(size * 72 / 96).
     int getEmHeight() const;

@@ -4,10 +4,16 @@ namespace vornix {
 
 namespace {
 
+#ifdef _WIN32
+constexpr std::string_view separators = "/\\";
+#else
+constexpr std::string_view separators = "/";
+#endif
+
 // Index of the first character of the last component.
 std::size_t lastComponentStart(std::string_view path)
 {
-    const std::size_t slash = path.rfind('/');
+    const std::size_t slash = path.find_last_of(separators);
     return slash == std::string_view::npos ? 0 : slash + 1;
 }
 
@@ -41,15 +47,20 @@ std::string replaceExtension(std::string_view path, std::string_view extension)
 
 std::string parentPath(std::string_view path)
 {
-    const std::size_t slash = path.rfind('/');
+    const std::size_t slash = path.find_last_of(separators);
     if (slash == std::string_view::npos)
         return {};
     if (slash == 0)
-        return "/";
+        return std::string(path.substr(0, 1));
     return std::string(path.substr(0, slash));
 }
 
 std::string fileName(std::string_view path) { return std::string(path.substr(lastComponentStart(path))); }
+
+std::filesystem::path pathFromUtf8(std::string_view path)
+{
+    return std::filesystem::path(std::u8string(path.begin(), path.end()));
+}
 
 std::string toLowerAscii(std::string_view text)
 {

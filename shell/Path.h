@@ -1,7 +1,8 @@
-// Path helpers for file names chosen by the user. '/' separates folders; the extension belongs to the last
-// component only, so "a.b/c" has none.
+// Path helpers for file names chosen by the user. '/' separates folders (on Windows '\\' too); the extension belongs
+// to the last component only, so "a.b/c" has none. Paths are UTF-8 text inside the program.
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -14,11 +15,15 @@ std::string pathExtension(std::string_view path);
 // the last component has none. An empty `extension` removes the extension and its dot.
 std::string replaceExtension(std::string_view path, std::string_view extension);
 
-// Everything before the last '/', or empty when there is none ("/" for a file directly in the root).
+// Everything before the last separator, or empty when there is none ("/" for a file directly in the root).
 std::string parentPath(std::string_view path);
 
 // The last path component.
 std::string fileName(std::string_view path);
+
+// A UTF-8 path as the system's path type: on Windows its wide-character form, so file calls made with it reach names
+// outside the current code page.
+std::filesystem::path pathFromUtf8(std::string_view path);
 
 // ASCII lower case (extensions compare in lower case).
 std::string toLowerAscii(std::string_view text);

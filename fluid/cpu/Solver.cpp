@@ -1,6 +1,8 @@
 #include "fluid/cpu/Solver.h"
 
+#ifdef __linux__
 #include <sched.h>
+#endif
 
 #include <algorithm>
 #include <stdexcept>
@@ -13,9 +15,11 @@ namespace {
 
 unsigned availableCpus()
 {
+#ifdef __linux__
     cpu_set_t set;
     if (sched_getaffinity(0, sizeof set, &set) == 0)
         return static_cast<unsigned>(CPU_COUNT(&set));
+#endif
     return std::max(1u, std::thread::hardware_concurrency());
 }
 

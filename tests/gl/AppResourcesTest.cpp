@@ -12,6 +12,7 @@
 #include "shell/Console.h"
 #include "shell/Resources.h"
 #include "shell/gl/Fbo.h"
+#include "tests/support/FontAvailability.h"
 
 using namespace vornix;
 
@@ -48,6 +49,7 @@ DataSourceRef bytes(std::vector<std::uint8_t> data) { return DataSourceBuffer::c
 
 TEST(AppResources, WithoutTheFramerateFontThereIsNoFramerateLineAndTheProgramRunsOn)
 {
+    SKIP_WITHOUT_ARIAL();
     ResourceApp app;
     app.fontLoader = [] { return Font::fromFile("/nonexistent/fonts/arial.ttf", 16.0f); };
     {
@@ -89,6 +91,7 @@ TEST(AppResources, WithoutTheFramerateFontThereIsNoFramerateLineAndTheProgramRun
 
 TEST(AppResources, AHelpPictureThatCannotBeHadLeavesTheFluidShown)
 {
+    SKIP_WITHOUT_ARIAL();
     const std::vector<std::function<DataSourceRef()>> loaders = {
         // A JPEG start followed by nonsense.
         [] { return bytes({0xFF, 0xD8, 0xFF, 0xE0, 0x00, 0x10, 'J', 'F', 'I', 'F', 0x00, 0x01, 0x02, 0x03, 0x04}); },

@@ -17,6 +17,7 @@
 #include "shell/Resources.h"
 #include "shell/gl/Fbo.h"
 #include "shell/TextRenderer.h"
+#include "tests/support/FontAvailability.h"
 
 using namespace vornix;
 
@@ -223,6 +224,7 @@ TEST(DrawProgramFailure, BrokenOrMissingProgramIsReportedAndDrawsBlack)
 
 TEST(FramerateText, WhiteTextOnABlackBoxAtTenTen)
 {
+    SKIP_WITHOUT_ARIAL();
     FramerateLine line;
     ASSERT_TRUE(line.refresh(true, 2.0, 29.5));
     WindowTarget target(300, 60);

@@ -3,8 +3,10 @@
 
 #include <cstdio>
 #include <cstring>
+#ifdef __linux__
 #include <dlfcn.h>
 #include <link.h>
+#endif
 #include <memory>
 
 #include "shell/platform/HiddenGlContext.h"
@@ -16,6 +18,7 @@ namespace {
 // "<unknown module>".
 void pinGlDriverLibraries()
 {
+#ifdef __linux__
     dl_iterate_phdr(
         [](dl_phdr_info* info, size_t, void*) {
             const char* name = info->dlpi_name;
@@ -25,6 +28,7 @@ void pinGlDriverLibraries()
             return 0;
         },
         nullptr);
+#endif
 }
 
 class GlEnvironment : public ::testing::Environment {

@@ -3,12 +3,24 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#ifdef _WIN32
+#include <malloc.h>
+#endif
 #include <new>
 
 #include "fluid/FluidModelCPU.h"
 
 namespace {
 int allocationsUntilFailure = -1;   // -1: never fail
+
+// The Windows C library has no aligned_alloc; its aligned blocks have their own free.
+#ifdef _WIN32
+void* alignedAlloc(std::size_t align, std::size_t size) { return _aligned_malloc(size, align); }
+void alignedFree(void* p) { _aligned_free(p); }
+#else
+void* alignedAlloc(std::size_t align, std::size_t size) { return std::aligned_alloc(align, size); }
+void alignedFree(void* p) { std::free(p); }
+#endif
 }
 
 void* operator new[](std::size_t size, std::align_val_t align)
@@ -18,14 +30,14 @@ void* operator new[](std::size_t size, std::align_val_t align)
     if (allocationsUntilFailure > 0)
         --allocationsUntilFailure;
     const std::size_t a = static_cast<std::size_t>(align);
-    void* p = std::aligned_alloc(a, (size + a - 1) / a * a);
+    void* p = alignedAlloc(a, (size + a - 1) / a * a);
     if (!p)
         throw std::bad_alloc();
     return p;
 }
 
-void operator delete[](void* p, std::align_val_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t, std::align_val_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::align_val_t) noexcept { alignedFree(p); }
+void operator delete[](void* p, std::size_t, std::align_val_t) noexcept { alignedFree(p); }
 
 namespace {
 

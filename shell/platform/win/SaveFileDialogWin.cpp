@@ -1,0 +1,48 @@
+// The common save-file dialog (the wide-character call, so a name outside the current code page comes back
+// exactly as typed), owned by the window whose context is current.
+#include "shell/SaveFileDialog.h"
+
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#include <commdlg.h>
+
+#include <GLFW/glfw3.h>
+#define GLFW_EXPOSE_NATIVE_WIN32
+#include <GLFW/glfw3native.h>
+
+#include "shell/Console.h"
+#include "shell/platform/win/WideText.h"
+
+namespace vornix {
+
+std::optional<std::string> getSaveFilePath(const std::string& initialPath, const std::vector<std::string>& extensions)
+{
+    // One entry: "Supported Types" and its wildcards joined by ';', each string ending in a NUL, the list in two.
+    std::wstring filter = L"Supported Types";
+    filter.push_back(L'\0');
+    for (std::size_t i = 0; i < extensions.size(); ++i)
+        filter += (i ? L";*." : L"*.") + widen(extensions[i]);
+    filter.push_back(L'\0');
+
+    wchar_t file[MAX_PATH] = L"";
+    const std::wstring folder = widen(initialPath);
+    GLFWwindow* window = glfwGetCurrentContext();
+    OPENFILENAMEW dialog{};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = window ? glfwGetWin32Window(window) : nullptr;
+    dialog.lpstrFilter = filter.c_str();   // the string's own terminator is the list's second NUL
+    dialog.nFilterIndex = 1;
+    dialog.lpstrFile = file;
+    dialog.nMaxFile = MAX_PATH;
+    dialog.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
+    dialog.Flags = OFN_OVERWRITEPROMPT | OFN_SHOWHELP;
+    if (GetSaveFileNameW(&dialog))
+        return narrow(file);
+    const DWORD error = CommDlgExtendedError();
+    if (error == 0)
+        return std::string();   // cancelled
+    console() << "Save dialog could not be shown: common dialog error " << error << std::endl;
+    return std::nullopt;
+}
+
+} // namespace vornix
