@@ -4,6 +4,10 @@
 #include <iostream>
 #include <system_error>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace vornix {
 
 namespace {
@@ -36,7 +40,7 @@ WorkerPool::~WorkerPool()
 {
     stop_.store(true, std::memory_order_release);
     wake_.fetch_add(1, std::memory_order_release);
-    wake_.notify_all();
+    wakeAll(wake_);
     for (auto& t : threads_)
         t.join();
 }
@@ -49,7 +53,29 @@ void WorkerPool::waitWhileEqual(const std::atomic<std::uint32_t>& value, std::ui
         WorkerPool::relax();
     }
     while (value.load(std::memory_order_acquire) == old)
-        value.wait(old, std::memory_order_acquire);
+        sleepWhileEqual(value, old);
+}
+
+// The C++ library's atomic wait sleeps on a futex on Linux. Where there is none it falls back on a shared table of
+// condition variables, which in GCC 12 can lose a wake-up (a pool job then never finishes), so Windows sleeps on the
+// address with the system's own call instead.
+void WorkerPool::sleepWhileEqual(const std::atomic<std::uint32_t>& value, std::uint32_t old)
+{
+#ifdef _WIN32
+    static_assert(sizeof(std::atomic<std::uint32_t>) == sizeof(std::uint32_t));
+    WaitOnAddress(const_cast<std::atomic<std::uint32_t>*>(&value), &old, sizeof old, INFINITE);
+#else
+    value.wait(old, std::memory_order_acquire);
+#endif
+}
+
+void WorkerPool::wakeAll(std::atomic<std::uint32_t>& value)
+{
+#ifdef _WIN32
+    WakeByAddressAll(&value);
+#else
+    value.notify_all();
+#endif
 }
 
 void WorkerPool::run(TaskFn task, void* context, std::uint32_t count)
@@ -64,7 +90,7 @@ void WorkerPool::run(TaskFn task, void* context, std::uint32_t count)
     ticket_.store(generation << 32, std::memory_order_release);
     if (!threads_.empty()) {
         wake_.fetch_add(1, std::memory_order_release);
-        wake_.notify_all();
+        wakeAll(wake_);
     }
     work(generation, 0);
     for (;;) {
@@ -94,7 +120,7 @@ void WorkerPool::work(std::uint64_t generation, unsigned thread)
             continue;
         task(context, index, thread);
         if (finished_.fetch_add(1, std::memory_order_acq_rel) + 1 == count && thread != 0)
-            finished_.notify_all();
+            wakeAll(finished_);
     }
 }
 

@@ -258,7 +258,7 @@ void Solver::runSweepTask(void* context, std::uint32_t, unsigned)
             if (++idle < SweepSpinRounds)
                 WorkerPool::relax();
             else if (job.finished.load(std::memory_order_acquire) == seen)
-                job.finished.wait(seen, std::memory_order_acquire);
+                WorkerPool::sleepWhileEqual(job.finished, seen);
             continue;
         }
         if (!job.next.compare_exchange_strong(index, index + 1, std::memory_order_acq_rel))
@@ -271,7 +271,7 @@ void Solver::runSweepTask(void* context, std::uint32_t, unsigned)
         solver.kernels_->sweepPass(job.pass[p], first, end);
         solver.progress_[p].store(end, std::memory_order_release);
         job.finished.fetch_add(1, std::memory_order_acq_rel);
-        job.finished.notify_all();
+        WorkerPool::wakeAll(job.finished);
     }
 }
 
