@@ -63,6 +63,19 @@ std::vector<char32_t> decodeUtf8(const std::string& text)
 
 } // namespace
 
+std::vector<unsigned char> readFontFile(const std::string& path)
+{
+    std::vector<unsigned char> bytes;
+    try {   // a read error (a folder, say) throws from the stream buffer
+        std::ifstream file(pathFromUtf8(path), std::ios::binary);
+        if (file)
+            bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    } catch (const std::exception&) {
+        bytes.clear();
+    }
+    return bytes;
+}
+
 struct Font::Impl {
     std::shared_ptr<FT_LibraryRec_> library;
     std::vector<unsigned char> fileData;   // the face reads the font from here
@@ -108,15 +121,7 @@ void Font::open(const std::string& name, const std::string& path, int index, flo
     f.size = size;
     f.emHeight = static_cast<int>(size * 72.0f / 96.0f);
     f.filePath = path;
-    // Read here rather than by FreeType, whose file calls take narrow paths (Windows names outside the code page).
-    // A read error (a folder, say) throws from the stream buffer; it is reported like any file FreeType rejects.
-    try {
-        std::ifstream file(pathFromUtf8(path), std::ios::binary);
-        if (file)
-            f.fileData.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-    } catch (const std::exception&) {
-        f.fileData.clear();
-    }
+    f.fileData = readFontFile(path);
     if (f.fileData.empty() ||
         FT_New_Memory_Face(f.library.get(), f.fileData.data(), static_cast<FT_Long>(f.fileData.size()), index,
                            &f.face) != 0)

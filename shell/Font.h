@@ -1,10 +1,11 @@
-// Font: a platform font found by family name (fontconfig; on Windows the registered fonts) and rasterised with FreeType, made with an em height of
-// trunc(size * 72 / 96) pixels. "Arial" resolves to a metric-compatible face such as Liberation Sans.
+// Font: a platform font found by family name (fontconfig; on Windows the registered fonts) and rasterised with
+// FreeType, made with an em height of trunc(size * 72 / 96) pixels. "Arial" resolves to a metric-compatible face such as Liberation Sans.
 #pragma once
 
 #include <memory>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "shell/Color.h"
 #include "shell/Exception.h"
@@ -25,6 +26,11 @@ private:
 // The font file (and face index in it) the platform picks for a family, as it would substitute it.
 // Throws FontLoadExc when there is no match.
 std::pair<std::string, int> matchFontFamily(const std::string& family);
+
+// The bytes of a font file at a UTF-8 path, read by us rather than by the font libraries (their file calls take
+// narrow paths, which on Windows miss names outside the code page). Empty when the file cannot be read (a folder,
+// say).
+std::vector<unsigned char> readFontFile(const std::string& path);
 
 class Font {
 public:

@@ -8,14 +8,11 @@
 #include <algorithm>
 #include <cctype>
 #include <chrono>
-#include <fstream>
-#include <iterator>
 
 #include "shell/BetweenFrames.h"
 #include "shell/Console.h"
 #include "shell/Exception.h"
 #include "shell/Font.h"
-#include "shell/Path.h"
 #include "shell/panel/PanelBar.h"
 #include "shell/panel/PanelInputQueue.h"
 #include "shell/panel/PanelKeyMap.h"
@@ -171,8 +168,7 @@ PanelManager::PanelManager() : impl_(std::make_unique<Impl>())
     } catch (const FontLoadExc&) {
         // Reported below, with the built-in font taking its place.
     }
-    std::ifstream file(pathFromUtf8(path), std::ios::binary);
-    impl_->fontData.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    impl_->fontData = readFontFile(path);
     if (!path.empty() && impl_->fontData.size() > 4) {
         ImFontConfig config;
         config.FontDataOwnedByAtlas = false;
