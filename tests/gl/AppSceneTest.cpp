@@ -86,20 +86,33 @@ protected:
 
 TEST_F(AppScene, StartsOnTheHelpPictureWithFancyOnTheGpu)
 {
-    EXPECT_TRUE(current().showHelp);
-    EXPECT_FALSE(current().showFramerate);
-    EXPECT_FALSE(current().showGradientBar);
     EXPECT_FALSE(app.panel->isVisible());
-    EXPECT_FALSE(app.showMenu);
     EXPECT_EQ(current().name, "Fancy");
-    EXPECT_EQ(current().colorScheme, 3);
-    EXPECT_EQ(current().quality, 200);
     EXPECT_NE(dynamic_cast<FluidModelGLSL*>(scene().model.get()), nullptr);
     EXPECT_EQ(scene().model->N, 200u);
     EXPECT_TRUE(app.helpTexture);
-    EXPECT_EQ(app.viscosity.value, 100);
-    EXPECT_EQ(app.engine.applied, EngineGPU);
     EXPECT_EQ(app.fpsSampleInterval, 0.5);
+    // What the panel's entries show at start, in entry order.
+    EXPECT_EQ(app.presetIndex.value, 0);          // "vornix Preset": Fancy
+    EXPECT_EQ(app.colorScheme.value, 3);          // "Color Scheme": Blackbody
+    EXPECT_FALSE(current().paused);               // "Simulation Paused"
+    EXPECT_EQ(current().brushSizeVelocity, 10.0f);
+    EXPECT_EQ(current().brushSizeDensity, 20.0f);
+    EXPECT_EQ(current().velocityPrecision, 4);
+    EXPECT_EQ(app.viscosity.value, 100);
+    EXPECT_EQ(app.diffusion.value, 200);
+    EXPECT_EQ(app.deltaTime.value, 0.1f);
+    EXPECT_EQ(app.quality.value, 200);
+    EXPECT_EQ(app.engine.value, EngineGPU);       // "Render Engine": GPU
+    EXPECT_TRUE(current().showHelp);
+    EXPECT_FALSE(app.showMenu);
+    EXPECT_FALSE(current().showFramerate);
+    EXPECT_FALSE(current().showGradientBar);
+    EXPECT_TRUE(current().show3DLighting);
+    // Nothing is pending for the first frame.
+    EXPECT_FALSE(app.presetIndex.changed() || app.colorScheme.changed() || app.viscosity.changed() ||
+                 app.diffusion.changed() || app.deltaTime.changed() || app.quality.changed() ||
+                 app.engine.changed() || app.showMenuApplied);
 }
 
 TEST_F(AppScene, ChoosingRetroPlasmaRebuildsEverythingFromThePreset)
@@ -198,19 +211,35 @@ TEST_F(AppScene, EmptyArgumentsStandForTheSelectedPresetNotTheLiveSet)
 TEST_F(AppScene, MouseBrushesMapPixelsToCellsAndDampTheForce)
 {
     switchToCpu();
+    const auto densPrev = [this](int i, int j) { return cpuModel().densPrevField()[i + 202 * j]; };
+    const auto uPrev = [this](int i, int j) { return cpuModel().uPrevField()[i + 202 * j]; };
     app.mouseDown(mouse(0, 0, Modifier::RightDown, MouseEvent::RightButton));
     EXPECT_FALSE(current().showHelp);
-    EXPECT_GT(cpuModel().densPrevField()[1 + 202 * 1], 0.0f);   // cell (1, 1) carries the full amount
-    EXPECT_EQ(cpuModel().densPrevField()[1 + 202 * 1], 0.5f);
+    EXPECT_EQ(densPrev(1, 1), 0.5f);   // cell (1, 1) carries the full amount
     app.mouseDown(mouse(599, 599, Modifier::RightDown, MouseEvent::RightButton));
-    EXPECT_EQ(cpuModel().densPrevField()[200 + 202 * 200], 0.5f);
+    EXPECT_EQ(densPrev(200, 200), 0.5f);
+
+    // The density brush of Fancy has radius 20: a cell 19 cells away gets the fade 1 - 19/20, one 20 away nothing.
+    app.mouseDown(mouse(300, 300, Modifier::RightDown, MouseEvent::RightButton));   // cell (101, 101)
+    EXPECT_EQ(densPrev(101 + 19, 101), 0.5f * (1.0f - 19.0f / 20.0f));
+    EXPECT_EQ(densPrev(101, 101 - 19), 0.5f * (1.0f - 19.0f / 20.0f));
+    EXPECT_EQ(densPrev(101 + 20, 101), 0.0f);
+    EXPECT_EQ(densPrev(101, 101 - 20), 0.0f);
+    EXPECT_EQ(uPrev(101, 101), 0.0f);   // the right button pushes nothing
 
     current().velocityPrecision = 4;
     app.mouseDown(mouse(100, 100, Modifier::LeftDown, MouseEvent::LeftButton));
     app.mouseDrag(mouse(110, 100, Modifier::LeftDown));
-    // (110, 100) is cell (37, 34); the force (10 / 1.4, 0) lands there in full.
-    EXPECT_EQ(cpuModel().uPrevField()[37 + 202 * 34], 10.0f / 1.4f);
+    // (110, 100) is cell (37, 34); the force (10 / 1.4, 0) lands there in full, and the velocity brush's radius of
+    // 10 reaches 9 cells but not 10.
+    const float force = 10.0f / 1.4f;
+    EXPECT_EQ(uPrev(37, 34), force);
+    EXPECT_EQ(uPrev(37 + 9, 34), force * (1.0f - 9.0f / 10.0f));
+    EXPECT_EQ(uPrev(37, 34 + 9), force * (1.0f - 9.0f / 10.0f));
+    EXPECT_EQ(uPrev(37 + 10, 34), 0.0f);
+    EXPECT_EQ(uPrev(37, 34 + 10), 0.0f);
     EXPECT_EQ(cpuModel().vPrevField()[37 + 202 * 34], 0.0f);
+    EXPECT_EQ(densPrev(37, 34), 0.0f);   // the left button drops no dye
     EXPECT_EQ(app.lastMouseX, 110);
 }
 

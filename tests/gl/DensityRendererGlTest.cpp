@@ -18,6 +18,7 @@
 #include "shell/gl/Fbo.h"
 #include "shell/TextRenderer.h"
 #include "tests/support/FontAvailability.h"
+#include "tests/support/SchemeStops.h"
 
 using namespace vornix;
 
@@ -67,10 +68,8 @@ gl::Texture densityTexture(std::uint32_t n, const std::function<float(int, int)>
     return gl::Texture(image);
 }
 
-Rgb entry(const GradientTable& t, int k)
-{
-    return {t.gradientColors[3 * k], t.gradientColors[3 * k + 1], t.gradientColors[3 * k + 2]};
-}
+// Entry k of the Spectrum table, from the hand-written stops rather than the table the renderer is given.
+Rgb spectrum(int k) { return schemes::entry(0, k); }
 
 void expectNear(const Rgb& actual, const Rgb& expected, int tolerance, const char* what)
 {
@@ -126,7 +125,7 @@ TEST_F(GpuDensity, EndsOfTheRangeAndTheLitPlateau)
     for (bool lighting : {false, true}) {
         WindowTarget target(300, 300);
         renderer.drawGpuDensity(density, interior, n, RenderFlags{lighting, false}, table, 300, 300);
-        expectNear(target.at(50, 150), entry(table, 0), 2, "empty");
+        expectNear(target.at(50, 150), spectrum(0), 2, "empty");
         if (lighting) {
             // Flat dense areas glow white; the empty third has c = 0 and stays the first colour.
             expectNear(target.at(150, 150), Rgb{255, 255, 255}, 1, "lit plateau");
@@ -134,12 +133,17 @@ TEST_F(GpuDensity, EndsOfTheRangeAndTheLitPlateau)
             // On the step between the thirds the slope is steep: no glow, the gradient colour stays.
             expectNear(target.at(103, 150), unlitEdge, 1, "left edge of the plateau");
         } else {
-            expectNear(target.at(150, 150), entry(table, 1535), 3, "plateau");
-            expectNear(target.at(250, 150), entry(table, 2047), 2, "above 1");
+            expectNear(target.at(150, 150), spectrum(1535), 3, "plateau");
+            expectNear(target.at(250, 150), spectrum(2047), 2, "above 1");
             unlitEdge = target.at(103, 150);
             EXPECT_LT(std::min({unlitEdge[0], unlitEdge[1], unlitEdge[2]}), 200);
         }
     }
+    // A low plateau stays below white: Spectrum at 0.1 is (1, 0.4, 0), brightened by 2 x 0.1 in every channel.
+    WindowTarget low(300, 300);
+    renderer.drawGpuDensity(densityTexture(n, [](int, int) { return 0.1f; }), interior, n, RenderFlags{true, false},
+                            table, 300, 300);
+    expectNear(low.at(150, 150), Rgb{255, 153, 51}, 2, "lit low plateau");
 }
 
 TEST_F(GpuDensity, CellRowOneIsAtTheTopAndTheBarIsThirtyPixelsAtN100)
@@ -152,13 +156,13 @@ TEST_F(GpuDensity, CellRowOneIsAtTheTopAndTheBarIsThirtyPixelsAtN100)
     WindowTarget target(600, 600);
     renderer.drawGpuDensity(density, interior, n, RenderFlags{false, true}, table, 600, 600);
     // The bar: gradient from left to right over the top 30 pixel rows.
-    expectNear(target.at(0, 0), entry(table, 0), 2, "bar left");
-    expectNear(target.at(599, 29), entry(table, 2047), 4, "bar right");
-    expectNear(target.at(300, 15), entry(table, 1024), 6, "bar middle");
+    expectNear(target.at(0, 0), spectrum(0), 2, "bar left");
+    expectNear(target.at(599, 29), spectrum(2047), 4, "bar right");
+    expectNear(target.at(300, 15), spectrum(1024), 6, "bar middle");
     // Below it the top cell rows (density 1 = blue), and the empty rest (red) further down.
-    expectNear(target.at(300, 30), entry(table, 2047), 2, "row below the bar");
-    expectNear(target.at(300, 45), entry(table, 2047), 2, "top cells");
-    expectNear(target.at(300, 400), entry(table, 0), 2, "lower cells");
+    expectNear(target.at(300, 30), spectrum(2047), 2, "row below the bar");
+    expectNear(target.at(300, 45), spectrum(2047), 2, "top cells");
+    expectNear(target.at(300, 400), spectrum(0), 2, "lower cells");
 }
 
 TEST_F(GpuDensity, CpuAndGpuPicturesAgreeOnTheSameField)
@@ -184,7 +188,7 @@ TEST_F(GpuDensity, CpuAndGpuPicturesAgreeOnTheSameField)
     // Cell (15, 12) is pixel column 14, row 11 of the surface: window (145, 115) in the CPU picture.
     expectNear(cpuTarget.at(145, 115), gpuCentre, 12, "centre");
     expectNear(cpuTarget.at(5, 295), gpuCorner, 2, "corner");
-    expectNear(cpuTarget.at(5, 295), entry(table, 0), 0, "corner is the first colour");
+    expectNear(cpuTarget.at(5, 295), spectrum(0), 0, "corner is the first colour");
 }
 
 TEST(DrawProgramFailure, BrokenOrMissingProgramIsReportedAndDrawsBlack)

@@ -31,6 +31,8 @@ void pinGlDriverLibraries()
 #endif
 }
 
+std::unique_ptr<vornix::HiddenGlContext> context_;
+
 class GlEnvironment : public ::testing::Environment {
 public:
     void SetUp() override
@@ -40,11 +42,11 @@ public:
         std::printf("GL tests run on: %s\n", context_->renderer().c_str());
     }
     void TearDown() override { context_.reset(); }
-
-private:
-    std::unique_ptr<vornix::HiddenGlContext> context_;
 };
 
 [[maybe_unused]] auto* const environment = ::testing::AddGlobalTestEnvironment(new GlEnvironment);
 
 } // namespace
+
+// For tests that run a window of their own: the shared context is current again afterwards.
+void makeTestContextCurrent() { context_->makeCurrent(); }

@@ -1,10 +1,11 @@
-// The application base without a window: the dispatch rule for events, the average frame rate, and the
-// renderer's sample-count levels.
+// The application base without a window: the dispatch rule for events, the average frame rate, the renderer's
+// sample-count levels, and the program's own window settings.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "app/vornixApp.h"
 #include "shell/App.h"
 #include "shell/Display.h"
 #include "shell/RendererGl.h"
@@ -125,4 +126,17 @@ TEST(DisplayChoice, AWindowBelongsToTheDisplayItOverlapsMostOrElseTheNearest)
     EXPECT_EQ(&displayOfWindow(displays, 980, 300, 1580, 900), &displays[0]);     // 300 pixels on each: the first
     EXPECT_EQ(&displayOfWindow(displays, 3000, 1500, 3600, 2100), &displays[1]);  // on none: the nearest
     EXPECT_EQ(&displayOfWindow(displays, -900, 100, -300, 700), &displays[0]);
+}
+
+TEST(ProgramSettings, ThirtyFramesPerSecondIn600By600UnderItsTitle)
+{
+    vornix::vornixApp app;
+    vornix::AppBasic::Settings settings;
+    settings.title = "vornix";
+    app.prepareSettings(&settings);
+    EXPECT_EQ(settings.frameRate, 30.0f);
+    EXPECT_EQ(settings.windowSize.x, 600);
+    EXPECT_EQ(settings.windowSize.y, 600);
+    EXPECT_EQ(settings.title, "vornix - Quillon's interactive fluidum");
+    EXPECT_FALSE(settings.fullScreen || settings.shouldQuit);
 }

@@ -11,6 +11,7 @@
 
 #include "fluid/FluidModelCPU.h"
 #include "render/DensityRenderer.h"
+#include "tests/support/SchemeStops.h"
 
 using namespace vornix;
 
@@ -30,10 +31,8 @@ std::array<int, 3> pixel(const Surface8u& s, int x, int y)
     return {p[0], p[1], p[2]};
 }
 
-std::array<int, 3> entry(const GradientTable& t, int k)
-{
-    return {t.gradientColors[3 * k], t.gradientColors[3 * k + 1], t.gradientColors[3 * k + 2]};
-}
+// Expected colours come from the hand-written stops, not from the table the renderer is given.
+std::array<int, 3> entry(int scheme, int k) { return schemes::entry(scheme, k); }
 
 GradientTable tables(int scheme)
 {
@@ -55,17 +54,18 @@ TEST(DensityColouring, IndexRuleMapsTheRangeOntoTheGradient)
     for (bool lighting : {false, true}) {
         Surface8u s(8, 8, false, SurfaceChannelOrder::RGB);
         colorDensityField(f.cells.data(), 8, t.gradientColors, lighting, 0, s);
-        EXPECT_EQ(pixel(s, 6, 3), entry(t, 2047)) << lighting;   // +infinity: the top, and no light on it
-        EXPECT_EQ(pixel(s, 7, 3), entry(t, 0)) << lighting;      // -infinity: the bottom
+        EXPECT_EQ(pixel(s, 6, 3), (std::array<int, 3>{0, 0, 255})) << lighting;   // +infinity: the top, unlit
+        EXPECT_EQ(pixel(s, 7, 3), (std::array<int, 3>{255, 0, 0})) << lighting;   // -infinity: the bottom
     }
     Surface8u s(8, 8, false, SurfaceChannelOrder::RGB);
     colorDensityField(f.cells.data(), 8, t.gradientColors, false, 0, s);
-    EXPECT_EQ(pixel(s, 0, 3), entry(t, 0));      // 0
-    EXPECT_EQ(pixel(s, 1, 3), entry(t, 0));      // negative
-    EXPECT_EQ(pixel(s, 2, 3), entry(t, 2047));   // 1
-    EXPECT_EQ(pixel(s, 3, 3), entry(t, 2047));   // above 1
-    EXPECT_EQ(pixel(s, 4, 3), entry(t, 1024));   // trunc(0.5 x 2048)
-    EXPECT_EQ(pixel(s, 5, 3), entry(t, 0));      // NaN counts as 0
+    const std::array<int, 3> red{255, 0, 0}, blue{0, 0, 255};
+    EXPECT_EQ(pixel(s, 0, 3), red);    // 0
+    EXPECT_EQ(pixel(s, 1, 3), red);    // negative
+    EXPECT_EQ(pixel(s, 2, 3), blue);   // 1
+    EXPECT_EQ(pixel(s, 3, 3), blue);   // above 1
+    EXPECT_EQ(pixel(s, 4, 3), (std::array<int, 3>{0, 255, 0}));   // entry trunc(0.5 x 2048) = 1024: green
+    EXPECT_EQ(pixel(s, 5, 3), red);    // NaN counts as 0
 }
 
 TEST(DensityColouring, LightingWhitensFlatPlateausFromHalfDensityOnly)
@@ -80,14 +80,13 @@ TEST(DensityColouring, LightingWhitensFlatPlateausFromHalfDensityOnly)
         colorDensityField(f.cells.data(), n, t.gradientColors, true, 0, lit);
         colorDensityField(f.cells.data(), n, t.gradientColors, false, 0, plain);
         const int k = static_cast<int>(d * 2048.0f);
-        EXPECT_EQ(pixel(plain, 7, 7), entry(t, k));
+        EXPECT_EQ(pixel(plain, 7, 7), entry(3, k));
         if (d >= 0.5f) {
             EXPECT_EQ(pixel(lit, 7, 7), (std::array<int, 3>{255, 255, 255})) << d;
         } else {
-            // w = k x 512 / 2048 = 128 byte units on a flat plateau at 0.25.
-            const auto base = entry(t, k);
-            for (int c = 0; c < 3; ++c)
-                EXPECT_EQ(pixel(lit, 7, 7)[c], std::min(255, base[c] + 128)) << d;
+            // Entry 512 is (0, 96, 255); w = k x 512 / 2048 = 128 byte units on a flat plateau at 0.25.
+            EXPECT_EQ(pixel(plain, 7, 7), (std::array<int, 3>{0, 96, 255}));
+            EXPECT_EQ(pixel(lit, 7, 7), (std::array<int, 3>{128, 224, 255}));
         }
     }
 }
@@ -116,13 +115,13 @@ TEST(DensityColouring, LightingSparesSlopesAndEmptyCells)
     colorDensityField(g.cells.data(), n, t.gradientColors, true, 0, nearlyFlat);
     const float s = 1.0f + 0x1p-24f;
     const float w = std::pow(1.0f / std::sqrt(s), 100000.0f) * 1024.0f * 512.0f / 2048.0f;
-    const int expected = std::min(255, static_cast<int>(std::trunc(static_cast<float>(entry(t, 1024)[0]) + w)));
+    const int expected = std::min(255, static_cast<int>(std::trunc(static_cast<float>(entry(1, 1024)[0]) + w)));
     EXPECT_EQ(pixel(nearlyFlat, 1, 2)[0], expected);
 }
 
 // The colouring rule pixel by pixel, written plainly (std::pow for every lit pixel). A NaN is no density; an
 // infinite density is clamped like any other, and its infinite slope leaves no light.
-std::array<int, 3> plainPixel(const Field& f, const GradientTable& t, bool lighting, int x, int y)
+std::array<int, 3> plainPixel(const Field& f, int scheme, bool lighting, int x, int y)
 {
     const auto value = [&](int i, int j) {
         const float d = f.cells[static_cast<std::size_t>(i) + (f.n + 2) * static_cast<std::size_t>(j)];
@@ -131,7 +130,7 @@ std::array<int, 3> plainPixel(const Field& f, const GradientTable& t, bool light
     const float d = value(x + 1, y + 1);
     const float scaled = d * 2048.0f;
     const int k = !(scaled > 0.0f) ? 0 : scaled >= 2047.0f ? 2047 : static_cast<int>(scaled);
-    std::array<int, 3> rgb = entry(t, k);
+    std::array<int, 3> rgb = entry(scheme, k);
     if (lighting && d > 0.0f) {
         const float dx = d - value(x + 2, y + 1), dy = d - value(x + 1, y + 2);
         const float nz = 1.0f / std::sqrt(1.0f + dx * dx + dy * dy);
@@ -164,7 +163,7 @@ TEST(DensityColouring, EveryPixelFollowsThePlainRuleOnOneOrSeveralThreads)
             colorDensityField(f.cells.data(), n, t.gradientColors, lighting, 0, one);
             for (int y = 0; y < static_cast<int>(n); ++y)
                 for (int x = 0; x < static_cast<int>(n); ++x)
-                    ASSERT_EQ(pixel(one, x, y), plainPixel(f, t, lighting, x, y))
+                    ASSERT_EQ(pixel(one, x, y), plainPixel(f, 4, lighting, x, y))
                         << "n " << n << " lighting " << lighting << " at " << x << ", " << y;
             for (WorkerPool* pool : {&two, &five}) {
                 Surface8u banded(static_cast<int>(n), static_cast<int>(n), false, SurfaceChannelOrder::RGB);
@@ -201,10 +200,10 @@ TEST(DensityColouring, BarRowsShowTheWholeGradientWithoutLighting)
         colorDensityField(f.cells.data(), n, t.gradientColors, true, rows, s);
         const float q = static_cast<float>(n) / 2048.0f;
         for (std::uint32_t y = 0; y < rows; ++y) {
-            EXPECT_EQ(pixel(s, 0, static_cast<int>(y)), entry(t, 0)) << n;
+            EXPECT_EQ(pixel(s, 0, static_cast<int>(y)), (std::array<int, 3>{255, 0, 0})) << n;
             const int last = static_cast<int>(static_cast<float>(n - 1) / q);
             EXPECT_EQ(last, static_cast<int>((n - 1) * 2048 / n));
-            EXPECT_EQ(pixel(s, static_cast<int>(n) - 1, static_cast<int>(y)), entry(t, last)) << n;
+            EXPECT_EQ(pixel(s, static_cast<int>(n) - 1, static_cast<int>(y)), entry(0, last)) << n;
         }
         EXPECT_EQ(pixel(s, 0, static_cast<int>(rows)), (std::array<int, 3>{255, 255, 255})) << n;
     }

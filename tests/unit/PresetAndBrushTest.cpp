@@ -10,29 +10,45 @@
 
 using namespace vornix;
 
-TEST(Presets, TableHoldsTheSixPresetsInOrder)
+TEST(Presets, EveryFieldOfTheSixPresetsIsAsListed)
 {
+    struct Row {
+        const char* name;
+        int colorScheme;
+        float brushSizeDensity, brushSizeVelocity;
+        int velocityPrecision, viscosity, diffusion;
+        float deltaTime;
+        int quality;
+        bool show3DLighting;
+    };
+    const Row expected[] = {
+        {"Fancy", 3, 20.0f, 10.0f, 4, 100, 200, 0.1f, 200, true},
+        {"Pudding", 2, 20.0f, 3.0f, 40, 5000, 75, 0.15f, 200, true},
+        {"Smoke", 1, 35.0f, 2.0f, 2, 1, 1200, 0.2f, 200, false},
+        {"VJ", 4, 25.0f, 35.0f, 0, 50, 500, 0.2f, 200, true},
+        {"Retro Plasma", 0, 3.0f, 1.0f, 10, 2000, 1, 0.07f, 15, false},
+        {"Sensitive", 6, std::bit_cast<float>(std::uint32_t{0x41F00001}), 20.0f, 80, 600, 800, 0.07f, 200, true},
+    };
     const auto presets = builtInPresets();
     ASSERT_EQ(presets.size(), 6u);
-    const char* names[] = {"Fancy", "Pudding", "Smoke", "VJ", "Retro Plasma", "Sensitive"};
-    for (int k = 0; k < 6; ++k) {
-        EXPECT_EQ(presets[k].name, names[k]);
-        EXPECT_EQ(presets[k].engine, EngineGPU);
-        EXPECT_FALSE(presets[k].showFramerate || presets[k].showGradientBar || presets[k].showHelp ||
-                     presets[k].paused);
+    for (std::size_t k = 0; k < 6; ++k) {
+        const Preset& p = presets[k];
+        const Row& e = expected[k];
+        SCOPED_TRACE(e.name);
+        EXPECT_EQ(p.name, e.name);
+        EXPECT_EQ(p.colorScheme, e.colorScheme);
+        EXPECT_EQ(std::bit_cast<std::uint32_t>(p.brushSizeDensity), std::bit_cast<std::uint32_t>(e.brushSizeDensity));
+        EXPECT_EQ(std::bit_cast<std::uint32_t>(p.brushSizeVelocity), std::bit_cast<std::uint32_t>(e.brushSizeVelocity));
+        EXPECT_EQ(p.velocityPrecision, e.velocityPrecision);
+        EXPECT_EQ(p.viscosity, e.viscosity);
+        EXPECT_EQ(p.diffusion, e.diffusion);
+        EXPECT_EQ(std::bit_cast<std::uint32_t>(p.deltaTime), std::bit_cast<std::uint32_t>(e.deltaTime));
+        EXPECT_EQ(p.quality, e.quality);
+        EXPECT_EQ(p.show3DLighting, e.show3DLighting);
+        EXPECT_EQ(p.engine, EngineGPU);
+        EXPECT_FALSE(p.showFramerate || p.showGradientBar || p.showHelp || p.paused);
     }
-    const Preset& retro = presets[4];
-    EXPECT_EQ(retro.quality, 15);
-    EXPECT_EQ(retro.deltaTime, 0.07f);
-    EXPECT_EQ(retro.viscosity, 2000);
-    EXPECT_EQ(retro.diffusion, 1);
-    EXPECT_EQ(retro.colorScheme, 0);
-    EXPECT_FALSE(retro.show3DLighting);
-    EXPECT_EQ(presets[0].colorScheme, 3);
-    EXPECT_EQ(presets[0].quality, 200);
-    EXPECT_EQ(presets[2].brushSizeDensity, 35.0f);
     // The density brush of "Sensitive" is one ulp above 30, not 30.
-    EXPECT_EQ(std::bit_cast<std::uint32_t>(presets[5].brushSizeDensity), 0x41F00001u);
     EXPECT_NE(presets[5].brushSizeDensity, 30.0f);
 }
 

@@ -1,0 +1,60 @@
+// The running program's pace: vornix in the shell's real window and frame loop, on a small grid, for a few seconds.
+// The loop sleeps to each 1/30-second deadline, so the measured rate may fall below 30 on a busy machine but must
+// never rise above it.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <memory>
+
+#include "app/vornixApp.h"
+#include "shell/RendererGl.h"
+
+void makeTestContextCurrent();
+
+namespace {
+
+class PacedProgram : public vornix::vornixApp {
+public:
+    void setup() override
+    {
+        vornixApp::setup();
+        presetIndex.value = 4;   // "Retro Plasma": a 15 x 15 grid, applied in the first frame
+    }
+    // Frames are counted for three seconds, from one second after the first frame (which switches the preset and
+    // builds its programs, after which the loop may run a few frames at once to catch up).
+    void update() override
+    {
+        vornixApp::update();
+        const double now = getElapsedSeconds();
+        if (start < 0)
+            start = now;
+        if (now - start < 1.0)
+            return;
+        if (frames++ == 0)
+            first = now;
+        last = now;
+        if (last - first >= 3.0)
+            quit();
+    }
+    double start = -1;
+    int frames = 0;
+    double first = 0, last = 0;
+};
+
+TEST(ProgramPace, ThirtyFramesPerSecondAndNeverMore)
+{
+    PacedProgram program;
+    const int status = program.run("vornixApp", std::make_shared<vornix::RendererGl>(5), {});
+    makeTestContextCurrent();
+    ASSERT_EQ(status, 0);
+    ASSERT_GT(program.frames, 1);
+    EXPECT_EQ(program.getSettings().frameRate, 30.0f);
+    const double rate = (program.frames - 1) / (program.last - program.first);
+    std::printf("vornix ran %d frames in %.2f s: %.1f frames per second\n", program.frames - 1,
+                program.last - program.first, rate);
+    // A few frames over for a loop catching up at the start of the count; two thirds of the pace for a loaded machine.
+    EXPECT_LE(rate, 32.0);
+    EXPECT_GE(rate, 20.0);
+}
+
+} // namespace
