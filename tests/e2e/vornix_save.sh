@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Saving pictures through the real save dialog (zenity, answered with xdotool): with the panel shown, 's' writes a
-# 600 x 600 PNG of the fluid without the panel, and so does the panel's button, then a JPEG; a cancelled dialog writes nothing; a name without an
-# extension is saved as .png. The fluid is paused, so the saved files can be compared with the window.
+# 600 x 600 PNG (three 8-bit channels) of the fluid without the panel, and so does the panel's button, then a JPEG of
+# quality 90; a cancelled dialog writes nothing; a name without an extension is saved as .png. The fluid is paused, so the saved files can be compared with the window.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/lib_app.sh"
 
@@ -25,7 +25,9 @@ e2e_shot with-panel >/dev/null
 e2e_key s
 e2e_dialog_save "$out/fluid.png"
 e2e_wait 10 test -s "$out/fluid.png"   # the program writes the file after the dialog has gone
-check '[ "$(identify -format "%m %wx%h" "$out/fluid.png" 2>&1)" = "PNG 600x600" ]' "'s' saved fluid.png, a 600 x 600 PNG"
+# The PNG header's bit depth and colour type: 8 bits, type 2 (three channels, no alpha).
+png_kind() { identify -format "%m %wx%h %[png:IHDR.bit-depth-orig] %[png:IHDR.color-type-orig]" "$1" 2>&1; }
+check '[ "$(png_kind "$out/fluid.png")" = "PNG 600x600 8 2" ]' "'s' saved fluid.png, a 600 x 600 PNG of three 8-bit channels ($(png_kind "$out/fluid.png"))"
 check 'app_panel_hidden "$out/fluid.png"' "the saved picture has no panel where the window shows it (title bar $(app_title_sum "$out/fluid.png"))"
 check 'dye "$out/fluid.png"' "the saved picture shows the dye where it was painted"
 check 'app_shot_until after-save 10 app_panel_shown' "the panel is shown again after saving"
@@ -47,7 +49,9 @@ check '[ "$(e2e_diff "$out/fluid.png" "$E2E_DIR/no-panel.png")" = 0 ]' "the PNG 
 e2e_key s
 e2e_dialog_save "$out/fluid.jpg"
 e2e_wait 10 test -s "$out/fluid.jpg"
-check '[ "$(identify -format "%m %wx%h" "$out/fluid.jpg" 2>&1)" = "JPEG 600x600" ]' "'s' saved fluid.jpg, a 600 x 600 JPEG"
+# The quality ImageMagick reads back from the file's quantisation tables.
+jpeg_kind() { identify -format "%m %wx%h %Q" "$1" 2>&1; }
+check '[ "$(jpeg_kind "$out/fluid.jpg")" = "JPEG 600x600 90" ]' "'s' saved fluid.jpg, a 600 x 600 JPEG of quality 90 ($(jpeg_kind "$out/fluid.jpg"))"
 check '[ "$(app_rmse "$out/fluid.jpg" "$E2E_DIR/no-panel.png")" -le 2 ]' "the JPEG shows the same picture (RMSE $(app_rmse "$out/fluid.jpg" "$E2E_DIR/no-panel.png")%)"
 
 # A cancelled dialog writes nothing; the program goes on (the panel still answers 'm').
@@ -61,7 +65,7 @@ e2e_key s
 e2e_dialog_save "$out/plain"
 e2e_wait 10 test -s "$out/plain.png"
 check '[ -f "$out/plain.png" ] && [ ! -e "$out/plain" ]' "a name without an extension is saved as plain.png"
-check '[ "$(identify -format "%m %wx%h" "$out/plain.png" 2>&1)" = "PNG 600x600" ]' "plain.png is a 600 x 600 PNG"
+check '[ "$(png_kind "$out/plain.png")" = "PNG 600x600 8 2" ]' "plain.png is a 600 x 600 PNG"
 
 app_toggle_panel shown
 check 'app_panel_shown "$E2E_DIR/panel-shown.png"' "the program still answers keys after the dialogs"

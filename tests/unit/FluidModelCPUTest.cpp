@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <limits>
 #include <stdexcept>
@@ -87,13 +88,22 @@ void expectSameAsOracle(const OracleCase& c, const ReferenceFluid& oracle, vorni
     EXPECT_TRUE(sameBits(copyField(model.vField(), cells), oracle.v));
 }
 
+// The vector paths this processor runs; the first call says in the test output which they are.
 std::vector<vornix::cpu::SimdPath> runnablePaths()
 {
+    static bool reported = false;
     std::vector<vornix::cpu::SimdPath> paths;
+    std::string ran, skipped;
     for (auto p : {vornix::cpu::SimdPath::Scalar, vornix::cpu::SimdPath::Sse2, vornix::cpu::SimdPath::Avx2,
-                   vornix::cpu::SimdPath::Avx512})
+                   vornix::cpu::SimdPath::Avx512}) {
         if (vornix::cpu::simdPathSupported(p))
             paths.push_back(p);
+        (vornix::cpu::simdPathSupported(p) ? ran : skipped) += std::string(" ") + vornix::cpu::simdPathName(p);
+    }
+    if (!reported)
+        std::printf("Identity tests run the vector paths:%s; this processor lacks:%s\n", ran.c_str(),
+                    skipped.empty() ? " none" : skipped.c_str());
+    reported = true;
     return paths;
 }
 
@@ -129,6 +139,7 @@ TEST(OracleIdentityLarge, DefaultEngineMatchesAtN300)
 {
     const OracleCase c{300, 0.00001f, 0.1f, 0.00002f, 3};
     const ReferenceFluid oracle = runOracle(c);
+    std::printf("Default engine: vector path %s\n", vornix::cpu::simdPathName(vornix::cpu::bestSimdPath()));
     expectSameAsOracle(c, oracle, vornix::cpu::bestSimdPath(), vornix::cpu::Solver::defaultThreadCount(), true);
     expectSameAsOracle(c, oracle, vornix::cpu::bestSimdPath(), 5);
 }

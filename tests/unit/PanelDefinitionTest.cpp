@@ -76,17 +76,34 @@ TEST(PanelDefinition, BadPartsAreReportedAndSkippedWhileTheRestIsKept)
     EXPECT_EQ(parseDefinition("size='1 2'", DefinitionTarget::Entry).errors.size(), 1u);
 }
 
-TEST(PanelDefinition, HostileTextNeverBreaksTheParser)
+static bool nothingSet(const Definition& d)
 {
-    for (const char* text : {"=", "==", "'", "`", "``", "key=", "help=", "a=b=c", "   ", "help='x'y", "\t\n",
-                             "key='", "min=1e999", "size='1 2 3'", "max=nan"}) {
-        const Definition def = parseDefinition(text, DefinitionTarget::Entry);
-        (void)def;
-        const Definition bar = parseDefinition(text, DefinitionTarget::Panel);
-        (void)bar;
+    return !d.key && d.keyText.empty() && d.help.empty() && !d.precision && !d.min && !d.max && !d.step &&
+           d.barName.empty() && !d.size && !d.color && !d.alpha;
+}
+
+TEST(PanelDefinition, HostileTextGivesOneMessageAndSetsNothing)
+{
+    // text, messages as an entry's definition, messages as a panel's
+    const struct {
+        const char* text;
+        std::size_t entry, panel;
+    } cases[] = {{"=", 1, 1},       {"==", 1, 1},        {"'", 1, 1},         {"`", 1, 1},           {"``", 1, 0},
+                 {"key=", 1, 1},    {"help=", 0, 1},     {"a=b=c", 1, 1},     {"   ", 0, 0},         {"\t\n", 0, 0},
+                 {"help='x'y", 1, 1}, {"key='", 1, 1},   {"min=1e999", 1, 1}, {"size='1 2 3'", 1, 1}, {"max=nan", 1, 1}};
+    for (const auto& c : cases) {
+        const Definition entry = parseDefinition(c.text, DefinitionTarget::Entry);
+        EXPECT_EQ(entry.errors.size(), c.entry) << "entry: " << c.text;
+        EXPECT_TRUE(nothingSet(entry)) << "entry: " << c.text;
+        const Definition bar = parseDefinition(c.text, DefinitionTarget::Panel);
+        EXPECT_EQ(bar.errors.size(), c.panel) << "panel: " << c.text;
+        EXPECT_TRUE(nothingSet(bar)) << "panel: " << c.text;
     }
-    EXPECT_FALSE(parseDefinition("max=nan", DefinitionTarget::Entry).max);
-    EXPECT_FALSE(parseDefinition("min=1e999", DefinitionTarget::Entry).min);
+    // Each message quotes the part it ignored.
+    EXPECT_EQ(parseDefinition("max=nan", DefinitionTarget::Entry).errors,
+              (std::vector<std::string>{"malformed value in 'max=nan'"}));
+    EXPECT_EQ(parseDefinition("a=b=c", DefinitionTarget::Panel).errors,
+              (std::vector<std::string>{"unknown definition 'a=b=c'"}));
 }
 
 TEST(PanelDefinition, ShortcutsMatchTheirKeyOnly)
