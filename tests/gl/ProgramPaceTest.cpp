@@ -1,6 +1,7 @@
-// The running program's pace: vornix in the shell's real window and frame loop, on a small grid, for a few seconds.
-// The loop sleeps to each 1/30-second deadline, so the measured rate may fall below 30 on a busy machine but must
-// never rise above it.
+// The running program's pace: vornix in the shell's real window and frame loop for a few seconds. The loop sleeps to
+// each 1/30-second deadline, so the measured rate may fall below 30 on a busy machine but must never rise above it.
+// The frames are made cheap, so that a faster pace would show: a 15 x 15 grid on the CPU engine, and no multisampling
+// (Mesa's software rasteriser spends most of a frame period resolving 16 samples on a loaded machine).
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -18,10 +19,12 @@ public:
     void setup() override
     {
         vornixApp::setup();
-        presetIndex.value = 4;   // "Retro Plasma": a 15 x 15 grid, applied in the first frame
+        presetIndex.value = 4;   // "Retro Plasma"
+        applyPanelChanges();
+        engine.value = vornix::EngineCPU;   // applied in the first frame
     }
-    // Frames are counted for three seconds, from one second after the first frame (which switches the preset and
-    // builds its programs, after which the loop may run a few frames at once to catch up).
+    // Frames are counted for three seconds, from one second after the first frame (which makes the CPU model; the
+    // loop may then run a few frames at once to catch up).
     void update() override
     {
         vornixApp::update();
@@ -44,11 +47,10 @@ public:
 TEST(ProgramPace, ThirtyFramesPerSecondAndNeverMore)
 {
     PacedProgram program;
-    const int status = program.run("vornixApp", std::make_shared<vornix::RendererGl>(5), {});
+    const int status = program.run("vornixApp", std::make_shared<vornix::RendererGl>(0), {});
     makeTestContextCurrent();
     ASSERT_EQ(status, 0);
     ASSERT_GT(program.frames, 1);
-    EXPECT_EQ(program.getSettings().frameRate, 30.0f);
     const double rate = (program.frames - 1) / (program.last - program.first);
     std::printf("vornix ran %d frames in %.2f s: %.1f frames per second\n", program.frames - 1,
                 program.last - program.first, rate);
