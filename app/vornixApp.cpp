@@ -6,7 +6,7 @@
 #include "shell/Path.h"
 #include "shell/RendererGl.h"
 #include "shell/Resources.h"
-#include "shell/SaveFileDialog.h"
+#include "shell/platform/SaveFileDialog.h"
 #include "shell/image/ImageIo.h"
 #include "shell/image/ImageIoException.h"
 #include "shell/panel/PanelManager.h"

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "shell/Console.h"
-#include "shell/SaveFileDialog.h"
+#include "shell/platform/SaveFileDialog.h"
 #include "shell/image/DataSourcePath.h"
 #include "shell/image/ImageIo.h"
 #include "shell/image/ImageTargetSurface.h"

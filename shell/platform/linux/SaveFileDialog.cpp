@@ -1,6 +1,6 @@
 // The dialog is zenity, started as a child process without a shell (nothing in a path or filter is ever
 // interpreted), its standard output read as the chosen path.
-#include "shell/SaveFileDialog.h"
+#include "shell/platform/SaveFileDialog.h"
 
 #include <cerrno>
 #include <cstring>
