@@ -65,7 +65,11 @@ int AppImplGlfw::run()
     glfwFocusWindow(window_);
 
     const auto clock = [this] { return app_.getElapsedSeconds(); };
-    const auto waitEvents = [](double timeout) { glfwWaitEventsTimeout(timeout); };
+    // A key press may wait for its text input, which comes within the same round of events.
+    const auto waitEvents = [this](double timeout) {
+        glfwWaitEventsTimeout(timeout);
+        input_.flush();
+    };
     const auto quitRequested = [this] { return quit_; };
     schedule_.start(clock());
     while (!quit_) {
@@ -83,6 +87,7 @@ int AppImplGlfw::run()
             }
         }
         glfwPollEvents();   // late: drain the queue and go on at once
+        input_.flush();
     }
 
     // The shutdown hook runs with the context still current, so what it releases is released in its context.
@@ -148,9 +153,12 @@ void AppImplGlfw::installCallbacks()
             self.windowedY_ = y;
         }
     });
+    // The key's label in the user's layout (GLFW's tokens are US positions), and the layout's own text input.
     glfwSetKeyCallback(window_, [](GLFWwindow* w, int key, int scancode, int action, int mods) {
-        from(w).input_.key(key, scancode, action, mods);
+        const char* label = glfwGetKeyName(key, scancode);
+        from(w).input_.key(key, scancode, action, mods, label ? label : "");
     });
+    glfwSetCharCallback(window_, [](GLFWwindow* w, unsigned codepoint) { from(w).input_.character(codepoint); });
     glfwSetMouseButtonCallback(window_, [](GLFWwindow* w, int button, int action, int mods) {
         from(w).input_.mouseButton(button, action, mods);
     });
