@@ -7,6 +7,7 @@
 #include <exception>
 
 #include "shell/Console.h"
+#include "shell/UserMessage.h"
 #include "shell/platform/GlfwLibrary.h"
 #include "shell/platform/GlfwRendererGl.h"
 
@@ -130,7 +131,12 @@ bool AppImplGlfw::createWindow()
     std::string error;
     window_ = renderer_.getPlatform()->createWindow(request, renderer_.antiAliasingLevel, error);
     if (!window_) {
-        console() << "No OpenGL context could be made: " << error << std::endl;
+        // Started from a menu or a file browser, nobody reads the console: the user is told as well.
+        const std::string offered = GlfwRendererGl::offeredOpenGl();
+        const std::string has = offered.empty() ? "no OpenGL at all" : offered;
+        console() << "No OpenGL context could be made: " << error << "; this computer offers " << has << std::endl;
+        showErrorMessage("This program needs OpenGL 2.0 or later (with GLSL 1.10), but the graphics driver of this "
+                         "computer offers " + has + ".\n\n" + error);
         return false;
     }
     if (!fullScreen_)
