@@ -7,7 +7,7 @@
 #include <exception>
 
 #include "shell/Console.h"
-#include "shell/UserMessage.h"
+#include "shell/platform/UserMessage.h"
 #include "shell/platform/GlfwLibrary.h"
 #include "shell/platform/GlfwRendererGl.h"
 

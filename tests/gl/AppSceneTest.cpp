@@ -17,7 +17,7 @@
 #include "resources/ResourceIds.h"
 #include "shell/Console.h"
 #include "shell/Resources.h"
-#include "shell/SaveFileDialog.h"
+#include "shell/platform/SaveFileDialog.h"
 #include "shell/image/ImageIo.h"
 #include "shell/image/ImageTargetSurface.h"
 #include "shell/image/DataSourcePath.h"

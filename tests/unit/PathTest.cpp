@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "shell/Path.h"
-#include "shell/SaveFileDialog.h"
+#include "shell/platform/SaveFileDialog.h"
 
 using vornix::pathExtension;
 using vornix::replaceExtension;

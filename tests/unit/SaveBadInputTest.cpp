@@ -10,8 +10,8 @@
 #include <string>
 
 #include "shell/Console.h"
-#include "shell/SaveFileDialog.h"
-#include "shell/UserMessage.h"
+#include "shell/platform/SaveFileDialog.h"
+#include "shell/platform/UserMessage.h"
 #include "shell/image/DataSourcePath.h"
 #include "shell/image/ImageIo.h"
 #include "shell/image/ImageTargetSurface.h"

@@ -1,8 +1,8 @@
 // A zenity error dialog; the program waits until the user has closed it.
-#include "shell/UserMessage.h"
+#include "shell/platform/UserMessage.h"
 
 #include "shell/Console.h"
-#include "shell/platform/Zenity.h"
+#include "shell/platform/linux/Zenity.h"
 
 namespace vornix {
 

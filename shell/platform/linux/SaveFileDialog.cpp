@@ -1,9 +1,9 @@
 // The dialog is zenity's file selection, its standard output read as the chosen path.
-#include "shell/SaveFileDialog.h"
+#include "shell/platform/SaveFileDialog.h"
 
 #include "shell/Console.h"
 #include "shell/platform/ReplaceQuestion.h"
-#include "shell/platform/Zenity.h"
+#include "shell/platform/linux/Zenity.h"
 
 namespace vornix {
 

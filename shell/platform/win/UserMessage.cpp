@@ -1,5 +1,5 @@
 // A message box owned by the window whose context is current (none before the window exists or after it failed).
-#include "shell/UserMessage.h"
+#include "shell/platform/UserMessage.h"
 
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>

@@ -1,4 +1,4 @@
-#include "shell/platform/Zenity.h"
+#include "shell/platform/linux/Zenity.h"
 
 #include <cerrno>
 #include <cstring>

@@ -1,6 +1,6 @@
 // The common save-file dialog (the wide-character call, so a name outside the current code page comes back
 // exactly as typed), owned by the window whose context is current.
-#include "shell/SaveFileDialog.h"
+#include "shell/platform/SaveFileDialog.h"
 
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
