@@ -90,6 +90,7 @@ check '[ "$E2E_STATUS" = 0 ]' "closing ends the program with status 0 (status $E
 # ---- Keyboard layouts (Wine reads the X layout when the program starts) -------------------------------------------
 for layout in fr:AZERTY de:QWERTZ; do
     setxkbmap "${layout%%:*}"
+    check '[ "$(setxkbmap -query | sed -n "s/^layout: *//p")" = "${layout%%:*}" ]' "the display has the layout ${layout%%:*}"
     wine_start
     app_dismiss_help
     layouts_check "${layout##*:}"
