@@ -9,7 +9,8 @@
 
 namespace vornix {
 
-FluidScene::FluidScene(App& app, const FontLoader& framerateFont) : application(app)
+FluidScene::FluidScene(App& app, const FontLoader& framerateFont, Notifier notify)
+    : application(app), notify_(std::move(notify))
 {
     colorSchemeNames = gradient.gradient.schemeNames();
     // The live set starts from the record's defaults: nothing named yet, lighting on, GPU engine.
@@ -48,13 +49,48 @@ void FluidScene::setEngine(Engine engine, std::optional<int> n, std::optional<in
     // The new model is made before the old one goes, so a model that cannot be made (an exception out of its
     // constructor) leaves the scene with the model it had instead of none.
     std::unique_ptr<FluidModel> next;
-    if (engine == EngineCPU)
+    if (engine == EngineGPU) {
+        std::string why;
+        next = makeGpuModel(cells, viscosityRate, dt, diffusionRate, why);
+        if (!next) {
+            engine = EngineCPU;
+            const std::string text = "The GPU engine cannot run on this computer: " + why + ". The CPU engine runs instead.";
+            App::console() << text << std::endl;
+            if (notify_)
+                notify_(text);
+        }
+    }
+    if (!next)
         next = std::make_unique<FluidModelCPU>(cells, viscosityRate, dt, diffusionRate);
-    else
-        next = std::make_unique<FluidModelGLSL>(App::console(), cells, viscosityRate, dt, diffusionRate);
     current.engine = engine;
     model = std::move(next);
     setQuality(current.quality);
+}
+
+std::unique_ptr<FluidModel> FluidScene::makeGpuModel(int n, float viscosity, float dt, float diffusion,
+                                                     std::string& why)
+{
+    // Without the density program the GPU engine's picture could not be drawn.
+    if (!renderer.drawProgram) {
+        why = "the density program could not be made";
+        return nullptr;
+    }
+    why = FluidModelGLSL::missingCapability();
+    if (!why.empty())
+        return nullptr;
+    try {
+        auto gpu = gpuProgramSource
+                       ? std::make_unique<FluidModelGLSL>(App::console(), n, viscosity, dt, diffusion, gpuProgramSource)
+                       : std::make_unique<FluidModelGLSL>(App::console(), n, viscosity, dt, diffusion);
+        if (!gpu->programsLoaded()) {
+            why = "a solver program could not be made";
+            return nullptr;
+        }
+        return gpu;
+    } catch (const std::exception& e) {
+        why = e.what();   // e.g. a float framebuffer the driver cannot render to
+        return nullptr;
+    }
 }
 
 void FluidScene::setQuality(std::optional<int> n)

@@ -40,7 +40,8 @@ void vornixApp::mirrorCurrent()
 
 void vornixApp::setup()
 {
-    scene = std::make_unique<FluidScene>(*this, [this] { return loadFramerateFont(); });
+    scene = std::make_unique<FluidScene>(
+        *this, [this] { return loadFramerateFont(); }, [this](const std::string& text) { showFailure(text); });
     presetIndex.setBoth(scene->presetIndex);
     mirrorCurrent();
 
@@ -177,6 +178,7 @@ void vornixApp::applyPanelChanges()
         engine.applied = engine.value;
         scene->setEngine(static_cast<Engine>(engine.value), quality.value, viscosity.value, deltaTime.value,
                          diffusion.value);
+        engine.setBoth(scene->current.engine);   // "CPU" when the GPU engine could not be had
     }
     if (colorScheme.changed()) {
         colorScheme.applied = colorScheme.value;

@@ -3,8 +3,8 @@
 #include <system_error>
 
 #include "shell/Path.h"
-#include "shell/platform/SaveFileDialog.h"
 #include "shell/platform/ReplaceQuestion.h"
+#include "shell/platform/SaveFileDialog.h"
 
 namespace vornix {
 

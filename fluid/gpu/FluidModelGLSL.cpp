@@ -57,6 +57,19 @@ bool singleChannelFieldsAvailable()
 
 } // namespace
 
+std::string FluidModelGLSL::missingCapability()
+{
+    const int version = epoxy_gl_version();
+    const bool framebuffers = version >= 30 || epoxy_has_gl_extension("GL_ARB_framebuffer_object") ||
+                              (epoxy_has_gl_extension("GL_EXT_framebuffer_object") &&
+                               epoxy_has_gl_extension("GL_EXT_framebuffer_blit"));
+    if (!framebuffers)
+        return "the graphics driver offers no framebuffer objects with blits (GL_ARB_framebuffer_object)";
+    if (version < 30 && !epoxy_has_gl_extension("GL_ARB_texture_float"))
+        return "the graphics driver offers no floating-point textures (GL_ARB_texture_float)";
+    return {};
+}
+
 FluidModelGLSL::FluidModelGLSL(std::ostream& console, int n, float viscosity, float dt, float diffusion)
     : FluidModelGLSL(console, n, viscosity, dt, diffusion, resourceText)
 {

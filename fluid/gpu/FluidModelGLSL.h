@@ -58,6 +58,10 @@ public:
     FluidModelGLSL(const FluidModelGLSL&) = delete;
     FluidModelGLSL& operator=(const FluidModelGLSL&) = delete;
 
+    // What the current context lacks for this model (framebuffer objects with blits, floating-point textures), in
+    // words for the user; empty when it has everything. Needs a current context.
+    static std::string missingCapability();
+
     void reset() override;
     void clearVelocity() override;
     void clearDensity() override;

@@ -7,6 +7,7 @@
 #include <exception>
 
 #include "shell/Console.h"
+#include "shell/platform/UserMessage.h"
 #include "shell/platform/GlfwLibrary.h"
 #include "shell/platform/GlfwRendererGl.h"
 
@@ -65,7 +66,11 @@ int AppImplGlfw::run()
     glfwFocusWindow(window_);
 
     const auto clock = [this] { return app_.getElapsedSeconds(); };
-    const auto waitEvents = [](double timeout) { glfwWaitEventsTimeout(timeout); };
+    // A key press may wait for its text input, which comes within the same round of events.
+    const auto waitEvents = [this](double timeout) {
+        glfwWaitEventsTimeout(timeout);
+        input_.flush();
+    };
     const auto quitRequested = [this] { return quit_; };
     schedule_.start(clock());
     while (!quit_) {
@@ -83,6 +88,7 @@ int AppImplGlfw::run()
             }
         }
         glfwPollEvents();   // late: drain the queue and go on at once
+        input_.flush();
     }
 
     // The shutdown hook runs with the context still current, so what it releases is released in its context.
@@ -125,7 +131,12 @@ bool AppImplGlfw::createWindow()
     std::string error;
     window_ = renderer_.getPlatform()->createWindow(request, renderer_.antiAliasingLevel, error);
     if (!window_) {
-        console() << "No OpenGL context could be made: " << error << std::endl;
+        // Started from a menu or a file browser, nobody reads the console: the user is told as well.
+        const std::string offered = GlfwRendererGl::offeredOpenGl();
+        const std::string has = offered.empty() ? "no OpenGL at all" : offered;
+        console() << "No OpenGL context could be made: " << error << "; this computer offers " << has << std::endl;
+        showErrorMessage("This program needs OpenGL 2.0 or later (with GLSL 1.10), but the graphics driver of this "
+                         "computer offers " + has + ".\n\n" + error);
         return false;
     }
     if (!fullScreen_)
@@ -148,9 +159,12 @@ void AppImplGlfw::installCallbacks()
             self.windowedY_ = y;
         }
     });
+    // The key's label in the user's layout (GLFW's tokens are US positions), and the layout's own text input.
     glfwSetKeyCallback(window_, [](GLFWwindow* w, int key, int scancode, int action, int mods) {
-        from(w).input_.key(key, scancode, action, mods);
+        const char* label = glfwGetKeyName(key, scancode);
+        from(w).input_.key(key, scancode, action, mods, label ? label : "");
     });
+    glfwSetCharCallback(window_, [](GLFWwindow* w, unsigned codepoint) { from(w).input_.character(codepoint); });
     glfwSetMouseButtonCallback(window_, [](GLFWwindow* w, int button, int action, int mods) {
         from(w).input_.mouseButton(button, action, mods);
     });

@@ -62,6 +62,26 @@ GLFWwindow* GlfwRendererGl::createWindow(const WindowRequest& request, int& anti
     return window;
 }
 
+std::string GlfwRendererGl::offeredOpenGl()
+{
+    GLFWerrorfun previous = glfwSetErrorCallback(rememberError);
+    glfwDefaultWindowHints();
+    glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
+    GLFWwindow* probe = glfwCreateWindow(16, 16, "vornix", nullptr, nullptr);
+    glfwSetErrorCallback(previous);
+    if (!probe)
+        return {};
+    glfwMakeContextCurrent(probe);
+    const auto text = [](GLenum name) {
+        const auto* value = reinterpret_cast<const char*>(glGetString(name));
+        return std::string(value ? value : "unknown");
+    };
+    const std::string offered = "OpenGL " + text(GL_VERSION) + " on " + text(GL_RENDERER);
+    glfwMakeContextCurrent(nullptr);
+    glfwDestroyWindow(probe);
+    return offered;
+}
+
 void GlfwRendererGl::makeCurrent()
 {
     if (window_)

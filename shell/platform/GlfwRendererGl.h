@@ -26,6 +26,11 @@ public:
     // context actually got. Returns nullptr when no level works; `error` then holds the window system's reason.
     GLFWwindow* createWindow(const WindowRequest& request, int& antiAliasingLevel, std::string& error);
 
+    // The OpenGL the window system offers without asking for a version, e.g. "OpenGL 1.4 (Mesa 22.3.6) on
+    // llvmpipe (LLVM 15.0.6, 256 bits)"; empty when it offers none. Makes and destroys a hidden window; no context
+    // is current afterwards.
+    static std::string offeredOpenGl();
+
     void makeCurrent();
     void swapBuffers();
     // Client area in pixels.

@@ -4,6 +4,7 @@
 #include <GLFW/glfw3.h>
 
 #include <cmath>
+#include <iterator>
 #include <limits>
 
 namespace vornix::platform {
@@ -45,6 +46,53 @@ int keypadNavigationKey(int key)
     }
 }
 
+// Keys whose character depends on the layout: the letters, the digit row and the punctuation keys.
+bool isLayoutKey(int key) { return key >= GLFW_KEY_APOSTROPHE && key <= GLFW_KEY_WORLD_2; }
+bool isDigitRow(int key) { return key >= GLFW_KEY_0 && key <= GLFW_KEY_9; }
+bool isLetterKey(int key) { return key >= GLFW_KEY_A && key <= GLFW_KEY_Z; }
+
+// The one ASCII character of a label, or 0 when it has none or more than one.
+char asciiLabel(const char* label)
+{
+    if (!label || !label[0] || label[1] || static_cast<unsigned char>(label[0]) >= 128)
+        return 0;
+    return label[0];
+}
+
+char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// The code a layout key has by its label: a letter's code for a letter, a punctuation key's code (as on a US
+// keyboard) where a letter position carries punctuation; -1 where the position decides (the digit row, the
+// punctuation keys whose label is not a letter, and letters of other scripts).
+int codeOfLabel(int key, const char* label)
+{
+    if (!isLayoutKey(key) || isDigitRow(key))
+        return -1;
+    const char c = lowerAscii(asciiLabel(label));
+    if (c == 0)
+        return -1;   // no layout information, or a letter of another script: the position's letter
+    if (c == '-')
+        return KeyCode::Unknown;   // the minus key has no code wherever the layout puts it
+    if (c >= 'a' && c <= 'z')
+        return KeyCode::A + (c - 'a');
+    if (!isLetterKey(key))
+        return -1;
+    switch (c) {
+    case ';': return KeyCode::Semicolon;
+    case '=': return KeyCode::Equals;
+    case ',': return KeyCode::Comma;
+    case '.': return KeyCode::Period;
+    case '/': return KeyCode::Slash;
+    case '`': return KeyCode::Backquote;
+    case '[': return KeyCode::LeftBracket;
+    case '\\': return KeyCode::Backslash;
+    case ']': return KeyCode::RightBracket;
+    case '\'': return KeyCode::Quote;
+    case '<': return KeyCode::Less;
+    default: return KeyCode::Unknown;
+    }
+}
+
 bool isKeypadNumber(int key) { return (key >= GLFW_KEY_KP_0 && key <= GLFW_KEY_KP_9) || key == GLFW_KEY_KP_DECIMAL; }
 
 int toPixel(double v)
@@ -73,8 +121,10 @@ unsigned InputTranslator::modifierBits(int mods)
     return bits;
 }
 
-int InputTranslator::keyCode(int key, int mods)
+int InputTranslator::keyCode(int key, int mods, const char* label)
 {
+    if (const int code = codeOfLabel(key, label); code >= 0)
+        return code;
     if (isKeypadNumber(key) && !(mods & GLFW_MOD_NUM_LOCK))
         key = keypadNavigationKey(key);
     if (key == -2)
@@ -174,8 +224,46 @@ char InputTranslator::keyCharacter(int key, int mods)
     return 0;
 }
 
-void InputTranslator::key(int key, int /*scancode*/, int action, int mods)
+char InputTranslator::characterWithoutText(int key, int mods, const char* label)
 {
+    if (!label || !isLayoutKey(key))
+        return keyCharacter(key, mods);
+    const char c = asciiLabel(label);
+    if (c && c == keyCharacter(key, 0))
+        return keyCharacter(key, mods);   // the layout agrees with the US one here
+    if (c >= 'a' && c <= 'z') {
+        const bool upper = static_cast<bool>(mods & GLFW_MOD_SHIFT) != static_cast<bool>(mods & GLFW_MOD_CAPS_LOCK);
+        return upper ? static_cast<char>(c - 'a' + 'A') : c;
+    }
+    // What Shift makes of another label only the layout knows; without text input it gives no character.
+    return mods & GLFW_MOD_SHIFT ? 0 : c;
+}
+
+void InputTranslator::deliverPending()
+{
+    if (!pending_)
+        return;
+    pending_ = false;
+    const int key = pendingEvent_.nativeKeyCode;
+    if (key >= 0 && key < static_cast<int>(std::size(pressedCharacter_)))
+        pressedCharacter_[key] = pendingEvent_.character;
+    target_.keyDown(pendingEvent_);
+}
+
+void InputTranslator::flush() { deliverPending(); }
+
+void InputTranslator::character(unsigned codepoint)
+{
+    if (!pending_)
+        return;   // text without a key press of ours (an input method's): the key events already went
+    // The event's character is 8 bits wide: Latin-1 reaches it, other scripts give 0.
+    pendingEvent_.character = codepoint < 256 ? static_cast<char>(codepoint) : 0;
+    deliverPending();
+}
+
+void InputTranslator::key(int key, int /*scancode*/, int action, int mods, const char* label)
+{
+    deliverPending();
     // The window system reports the modifiers as they were before this key; a modifier key's own press or
     // release is already part of the state the event carries.
     if (const int own = modifierOfKey(key)) {
@@ -187,14 +275,24 @@ void InputTranslator::key(int key, int /*scancode*/, int action, int mods)
     mods_ = mods;
 
     KeyEvent event;
-    event.code = keyCode(key, mods);
-    event.character = keyCharacter(key, mods);
+    event.code = keyCode(key, mods, label);
+    event.character = characterWithoutText(key, mods, label);
     event.modifiers = modifierBits(mods);
     event.nativeKeyCode = key;
-    if (action == GLFW_RELEASE)
+    const bool known = key >= 0 && key < static_cast<int>(std::size(pressedCharacter_));
+    if (action == GLFW_RELEASE) {
+        if (known && label)
+            event.character = pressedCharacter_[key];
         target_.keyUp(event);
-    else
+    } else if (label && (isLayoutKey(key) || isKeypadNumber(key) || key == GLFW_KEY_SPACE ||
+                         (key >= GLFW_KEY_KP_DIVIDE && key <= GLFW_KEY_KP_ADD))) {
+        pending_ = true;   // its text input follows
+        pendingEvent_ = event;
+    } else {
+        if (known)
+            pressedCharacter_[key] = event.character;
         target_.keyDown(event);
+    }
 }
 
 unsigned InputTranslator::buttonBits() const
@@ -216,6 +314,7 @@ MouseEvent InputTranslator::mouseEvent(int initiator) const
 
 void InputTranslator::mouseButton(int button, int action, int mods)
 {
+    deliverPending();
     if (button < GLFW_MOUSE_BUTTON_LEFT || button > GLFW_MOUSE_BUTTON_MIDDLE)
         return;
     static constexpr int initiators[] = {MouseEvent::LeftButton, MouseEvent::RightButton, MouseEvent::MiddleButton};
@@ -233,6 +332,7 @@ void InputTranslator::mouseButton(int button, int action, int mods)
 
 void InputTranslator::cursorPos(double x, double y)
 {
+    deliverPending();
     x_ = toPixel(x);
     y_ = toPixel(y);
     if (buttonHeld_)
@@ -243,6 +343,7 @@ void InputTranslator::cursorPos(double x, double y)
 
 void InputTranslator::scroll(double /*xOffset*/, double yOffset)
 {
+    deliverPending();
     if (yOffset == 0.0)
         return;
     MouseEvent event = mouseEvent(0);
@@ -252,6 +353,7 @@ void InputTranslator::scroll(double /*xOffset*/, double yOffset)
 
 void InputTranslator::focus(bool focused)
 {
+    deliverPending();
     if (focused) {
         return;
     }
@@ -266,6 +368,7 @@ void InputTranslator::focus(bool focused)
 
 void InputTranslator::drop(std::vector<std::string> paths)
 {
+    deliverPending();
     FileDropEvent event;
     event.files = std::move(paths);
     event.x = x_;

@@ -1,6 +1,11 @@
 // InputTranslator: turns the window system's raw input (GLFW-style key, button, action, modifier and position values)
 // into the shell's event records and hands them to an InputTarget. It keeps the one button-held flag that decides
 // between drag and move. It has no window of its own, so it can be driven with made-up input.
+//
+// Keys follow the user's layout. GLFW's key tokens name physical positions on a US keyboard, so the code of a letter
+// key comes from the label the layout gives it, and the character from the window system's own text input, which
+// arrives just after the key (a key press that may give text waits for it until the next input or `flush`). Where no
+// text comes (Control with a letter, a dead key) the character is worked out from the label.
 #pragma once
 
 #include <string>
@@ -27,8 +32,14 @@ class InputTranslator {
 public:
     explicit InputTranslator(InputTarget& target) : target_(target) {}
 
-    // GLFW key callback values: press and repeat give keyDown, release keyUp.
-    void key(int key, int scancode, int action, int mods);
+    // GLFW key callback values: press and repeat give keyDown, release keyUp. `label` is the character the user's
+    // layout prints on the key (UTF-8, as glfwGetKeyName gives it; empty when the layout gives the key none);
+    // nullptr: no layout information, the key is taken as on a US keyboard.
+    void key(int key, int scancode, int action, int mods, const char* label = nullptr);
+    // A character of text input (a Unicode code point) that the window system made of the last key press.
+    void character(unsigned codepoint);
+    // Delivers a key press still waiting for its text. Call after each round of the window system's events.
+    void flush();
     // GLFW mouse-button callback values; left, right and middle buttons only.
     void mouseButton(int button, int action, int mods);
     // Cursor position in client pixels (may lie outside the window while a button is held).
@@ -43,16 +54,23 @@ public:
     bool buttonHeld() const { return buttonHeld_; }
 
     // The key code for a GLFW key (0 for keys outside the table). With Num Lock off the keypad's digit and decimal
-    // keys are their navigation keys, as the keyboard reports them then.
-    static int keyCode(int glfwKey, int mods);
+    // keys are their navigation keys, as the keyboard reports them then. With a `label` (see key), a key labelled
+    // with a letter has that letter's code, and a letter position labelled with punctuation that punctuation's code;
+    // the digit row keeps its digits.
+    static int keyCode(int glfwKey, int mods, const char* label = nullptr);
     // The one character the key gives with the US layout: Shift (and Caps Lock for letters) honoured, Control
     // ignored; 0 when the key gives no single character.
     static char keyCharacter(int glfwKey, int mods);
+    // The character for a key press that brought no text input: from the label (a letter in the case Shift and
+    // Caps Lock give, other characters only without Shift); as on a US keyboard where the layout agrees with it or
+    // gives no label (nullptr).
+    static char characterWithoutText(int glfwKey, int mods, const char* label);
     // Shift, Alt, Control and Meta bits for GLFW modifier flags.
     static unsigned modifierBits(int mods);
 
 private:
     MouseEvent mouseEvent(int initiator) const;
+    void deliverPending();
     unsigned buttonBits() const;
 
     InputTarget& target_;
@@ -60,6 +78,11 @@ private:
     bool buttonDown_[3] = {false, false, false};   // left, right, middle, for the button bits of mouse events
     int mods_ = 0;                                  // GLFW modifier flags as of the last key or button event
     int x_ = 0, y_ = 0;
+    // A key press waiting for its text input, and what its character would be without.
+    bool pending_ = false;
+    KeyEvent pendingEvent_;
+    // The character each key's last press gave, for its release (the window system gives releases no text).
+    char pressedCharacter_[512] = {};
 };
 
 } // namespace vornix::platform

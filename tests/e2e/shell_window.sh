@@ -9,15 +9,22 @@ out="$VORNIX_SCRATCH/probe.out"
 export LP_NUM_THREADS=0
 
 if [[ "${1:-}" != "--inside" ]]; then
-    # No GL: a clear line and exit status 1, not a window without a context.
+    # No GL: a clear line, one error message for the user (a stand-in zenity records it) and exit status 1, not a
+    # window without a context.
+    mkdir -p "$VORNIX_SCRATCH/bin"
+    rm -f "$VORNIX_SCRATCH/messages.txt"
+    printf '#!/bin/sh\nprintf "%%s\\n" "$*" >>"%s/messages.txt"\n' "$VORNIX_SCRATCH" >"$VORNIX_SCRATCH/bin/zenity"
+    chmod +x "$VORNIX_SCRATCH/bin/zenity"
     set +e
-    xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp -noreset -extension GLX" "$VORNIX_SHELL_PROBE" \
-        >"$VORNIX_SCRATCH/noglx.out" 2>"$VORNIX_SCRATCH/noglx.err"
+    PATH="$VORNIX_SCRATCH/bin:$PATH" xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp -noreset -extension GLX" \
+        "$VORNIX_SHELL_PROBE" >"$VORNIX_SCRATCH/noglx.out" 2>"$VORNIX_SCRATCH/noglx.err"
     status=$?
     set -e
     [[ $status -eq 1 ]] || { echo "FAIL: without GLX the probe exited with $status"; exit 1; }
-    grep -q "No OpenGL context could be made" "$VORNIX_SCRATCH/noglx.err" \
+    grep -q "No OpenGL context could be made.*offers no OpenGL at all" "$VORNIX_SCRATCH/noglx.err" \
         || { echo "FAIL: no console line about the missing context"; cat "$VORNIX_SCRATCH/noglx.err"; exit 1; }
+    [[ $(grep -c "^--error .*needs OpenGL 2.0 or later.*offers no OpenGL at all" "$VORNIX_SCRATCH/messages.txt") -eq 1 ]] \
+        || { echo "FAIL: not one error message for the user"; cat "$VORNIX_SCRATCH/messages.txt"; exit 1; }
     grep -q "^setup" "$VORNIX_SCRATCH/noglx.out" && { echo "FAIL: setup ran without a context"; exit 1; }
 
     exec xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp -noreset" bash "$0" --inside

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# No silent overwrite, and a failed save the user sees: a name the extension rule changes ("shot", "shot.bmp") to
-# that of an existing file (shot.png) brings a question; "No" (the default) keeps the file, "Yes" replaces it. A
-# picture that cannot be written brings one error message, after which the program goes on.
+# No silent overwrite, and a failed save the user sees: a name the extension rule changes ("shot.jpeg", "shot.bmp")
+# to that of an existing file (shot.png) brings a question; "No" (the default) keeps the file, "Yes" replaces it. A
+# picture that cannot be written brings one error message, after which the program goes on. (A bare "shot" is not
+# typed here: the dialog may complete it to the existing shot.png while it is typed, and then asks itself.)
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/lib_app.sh"
 
@@ -40,9 +41,9 @@ type_in_dialog() {
 app_start
 app_dismiss_help
 
-# "shot" becomes shot.png, which exists: the question comes; Return takes its default, "No": nothing is written.
+# "shot.jpeg" becomes shot.png, which exists: the question comes; Return takes its default, "No": nothing is written.
 e2e_key s
-type_in_dialog "$out/shot"
+type_in_dialog "$out/shot.jpeg"
 check 'answer "^Confirm Save As$" Return' "a question asks before shot.png is replaced, and \"No\" closes it"
 sleep 1
 check '[ "$(cat "$out/shot.png")" = "earlier picture" ] && [ "$(ls "$out")" = shot.png ]' "\"No\" keeps the earlier shot.png and writes nothing else"

@@ -5,6 +5,7 @@
 
 #include <epoxy/gl.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -13,7 +14,9 @@
 #include "app/vornixApp.h"
 #include "fluid/FluidModelCPU.h"
 #include "fluid/gpu/FluidModelGLSL.h"
+#include "resources/ResourceIds.h"
 #include "shell/Console.h"
+#include "shell/Resources.h"
 #include "shell/platform/SaveFileDialog.h"
 #include "shell/image/ImageIo.h"
 #include "shell/image/ImageTargetSurface.h"
@@ -129,6 +132,58 @@ TEST_F(AppScene, StartsOnTheHelpPictureWithFancyOnTheGpu)
     EXPECT_FALSE(app.presetIndex.changed() || app.colorScheme.changed() || app.viscosity.changed() ||
                  app.diffusion.changed() || app.deltaTime.changed() || app.quality.changed() ||
                  app.engine.changed() || app.showMenuApplied);
+}
+
+TEST_F(AppScene, WithoutAWorkingGpuEngineTheCpuEngineRunsAndEachTryIsReportedOnce)
+{
+    // A solver program that does not compile: every GPU model is then unusable.
+    scene().gpuProgramSource = [](int id) {
+        return id == resource::frag_linsolve.id ? std::string("not a shader")
+                                                 : loadResource(id, "GLSL")->getBuffer().asString();
+    };
+    ConsoleCapture capture;
+    const auto fallbackLines = [&] {
+        return std::count_if(capture.lines.begin(), capture.lines.end(),
+                             [](const std::string& l) { return l.rfind("The GPU engine cannot run", 0) == 0; });
+    };
+    switchToCpu();
+    app.engine.value = EngineGPU;   // chosen again in the panel
+    app.applyPanelChanges();
+    ASSERT_NE(dynamic_cast<FluidModelCPU*>(scene().model.get()), nullptr);
+    EXPECT_EQ(current().engine, EngineCPU);
+    EXPECT_EQ(app.engine.value, EngineCPU);   // "Render Engine" shows "CPU", with no change pending
+    EXPECT_EQ(app.engine.applied, EngineCPU);
+    ASSERT_EQ(app.failures.size(), 1u);
+    EXPECT_NE(app.failures[0].text.find("a solver program could not be made"), std::string::npos);
+    EXPECT_EQ(fallbackLines(), 1);
+    app.applyPanelChanges();   // nothing pending: no second try
+    EXPECT_EQ(app.failures.size(), 1u);
+
+    // A preset (GPU engine) tries again; the CPU model takes its grid size.
+    app.presetIndex.value = 4;
+    app.applyPanelChanges();
+    EXPECT_EQ(app.failures.size(), 2u);
+    EXPECT_EQ(fallbackLines(), 2);
+    EXPECT_EQ(app.engine.value, EngineCPU);
+    EXPECT_EQ(cpuModel().N, 15u);
+    app.mouseDown(mouse(300, 300, Modifier::RightDown, MouseEvent::RightButton));
+    app.update();
+    EXPECT_GT(totalDensity(), 0.0);
+
+    // Once the programs compile, the GPU engine is back.
+    scene().gpuProgramSource = nullptr;
+    app.engine.value = EngineGPU;
+    app.applyPanelChanges();
+    EXPECT_NE(dynamic_cast<FluidModelGLSL*>(scene().model.get()), nullptr);
+    EXPECT_EQ(app.failures.size(), 2u);
+
+    // Without the density program the GPU engine's picture cannot be drawn: the CPU engine and its colouring.
+    scene().renderer.drawProgram.reset();
+    app.presetIndex.value = 0;
+    app.applyPanelChanges();
+    EXPECT_NE(dynamic_cast<FluidModelCPU*>(scene().model.get()), nullptr);
+    ASSERT_EQ(app.failures.size(), 3u);
+    EXPECT_NE(app.failures[2].text.find("the density program could not be made"), std::string::npos);
 }
 
 TEST_F(AppScene, ChoosingRetroPlasmaRebuildsEverythingFromThePreset)

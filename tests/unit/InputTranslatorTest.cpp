@@ -123,6 +123,63 @@ TEST(KeyTranslation, CharactersHonourShiftAndCapsLockButNotControl)
         EXPECT_EQ(InputTranslator::keyCharacter(key, GLFW_MOD_SHIFT), 0) << key;
 }
 
+TEST(KeyTranslation, LayoutLabelsGiveLetterCodesAndTextInputGivesCharacters)
+{
+    Recorder target;
+    InputTranslator input(target);
+    const auto last = [&] { return target.events.back().key; };
+    // AZERTY: 'm' sits on the US ';' place, '1' is Shift and the '&' key, ',' on the US 'm' place.
+    input.key(GLFW_KEY_SEMICOLON, 0, GLFW_PRESS, 0, "m");
+    EXPECT_TRUE(target.events.empty());   // waits for its text
+    input.character('m');
+    ASSERT_EQ(target.kinds(), std::vector<std::string>{"keyDown"});
+    EXPECT_EQ(last().code, 109);
+    EXPECT_EQ(last().character, 'm');
+    input.key(GLFW_KEY_1, 0, GLFW_PRESS, GLFW_MOD_SHIFT, "&");
+    input.character('1');
+    EXPECT_EQ(last().code, 49);
+    EXPECT_EQ(last().character, '1');
+    input.key(GLFW_KEY_M, 0, GLFW_PRESS, 0, ",");
+    input.character(',');
+    EXPECT_EQ(last().code, 44);
+    // Control+A brings no text: the letter comes from the label, and the release carries the press's character.
+    input.key(GLFW_KEY_Q, 0, GLFW_PRESS, GLFW_MOD_CONTROL, "a");
+    input.key(GLFW_KEY_Q, 0, GLFW_RELEASE, GLFW_MOD_CONTROL, "a");
+    ASSERT_EQ(target.events.size(), 5u);
+    EXPECT_EQ(target.events[3].key.code, 97);
+    EXPECT_EQ(target.events[3].key.character, 'a');
+    EXPECT_EQ(target.events[4].kind, "keyUp");
+    EXPECT_EQ(target.events[4].key.character, 'a');
+    // QWERTZ: '-' on the US '/' place has no code; a dead key (no label, no text) keeps its place's code and no
+    // character, and a waiting press goes before the mouse event that follows it.
+    input.key(GLFW_KEY_SLASH, 0, GLFW_PRESS, 0, "-");
+    input.character('-');
+    EXPECT_EQ(last().code, 0);
+    EXPECT_EQ(last().character, '-');
+    input.key(GLFW_KEY_EQUAL, 0, GLFW_PRESS, 0, "");
+    input.cursorPos(5, 5);
+    ASSERT_EQ(target.events.size(), 8u);
+    EXPECT_EQ(target.events[6].key.code, 61);
+    EXPECT_EQ(target.events[6].key.character, 0);
+    EXPECT_EQ(target.events[7].kind, "move");
+    // A letter of another script keeps its place's letter; its character does not fit in 8 bits. Latin-1 does.
+    input.key(GLFW_KEY_A, 0, GLFW_PRESS, 0, "\xd1\x84");
+    input.character(0x444);
+    EXPECT_EQ(last().code, 97);
+    EXPECT_EQ(last().character, 0);
+    input.key(GLFW_KEY_2, 0, GLFW_PRESS, 0, "\xc3\xa9");
+    input.character(0xe9);
+    EXPECT_EQ(static_cast<unsigned char>(last().character), 0xe9);
+    // Where the layout agrees with the US one, a press without text gives what it gives there.
+    input.key(GLFW_KEY_2, 0, GLFW_PRESS, GLFW_MOD_CONTROL | GLFW_MOD_SHIFT, "2");
+    input.flush();
+    EXPECT_EQ(last().character, '@');
+    const std::size_t count = target.events.size();
+    input.character('x');   // text with no press waiting adds nothing
+    input.flush();
+    EXPECT_EQ(target.events.size(), count);
+}
+
 TEST(KeyTranslation, ModifierKeysCarryTheirOwnBitWhilePressedAndAltF4IsAKey)
 {
     Recorder target;

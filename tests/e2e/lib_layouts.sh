@@ -1,0 +1,44 @@
+# Checks of vornix on the keyboard layout the display has now (setxkbmap), shared by the Linux test and the Windows
+# build's test under Wine; source after lib.sh and lib_app.sh. xdotool types by key symbol, so it presses the keys a
+# user of that layout would, with Shift where the layout needs it (the digits on AZERTY).
+#   layouts_check NAME   the program must show the empty fluid (help dismissed, panel hidden): 'm' toggles the
+#                        panel, the keys that type 1 and 4 switch the colour scheme, a value typed into
+#                        "Brushsize Density" takes effect; leaves the panel hidden, the fluid with a large dab of dye
+
+LAYOUTS_DENSITY_X=195   # the value box of "Brushsize Density"
+LAYOUTS_DENSITY_Y=187
+
+layouts_spectrum() { local m; m=$(e2e_mean "$1" 320 20 260 200); set -- $m; [ "$1" -ge 230 ] && [ "$2" -le 20 ] && [ "$3" -le 20 ]; }
+layouts_far_dye() { [ "$(e2e_sum "$(e2e_mean "$1" 250 290 20 20)")" -ge 60 ]; }
+
+# One press and release in one go: a key held across a slow moment (a busy machine) would repeat, and 'm' would
+# toggle twice.
+layouts_key() { xdotool key "$1"; }
+layouts_toggle() { layouts_key m; app_shot_until "panel-$1" 20 "app_panel_$1"; }
+
+layouts_check() {
+    local name=$1
+    check 'layouts_toggle shown' "$name: the key labelled m shows the panel"
+    check 'layouts_toggle hidden' "$name: and hides it again"
+    layouts_key 1
+    check 'app_shot_until "$name-spectrum" 20 layouts_spectrum' "$name: the key that types 1 chooses Spectrum"
+    layouts_key 4
+    check 'app_shot_until "$name-blackbody" 20 app_is_black' "$name: the key that types 4 chooses Blackbody again"
+
+    # Double-click the value to type one; 80 cells (240 pixels) instead of 20 make a dab that reaches far.
+    layouts_toggle shown
+    xdotool mousemove --window "$E2E_WID" "$LAYOUTS_DENSITY_X" "$LAYOUTS_DENSITY_Y"
+    sleep 0.3
+    xdotool click --repeat 2 --delay 80 1
+    sleep 0.5
+    xdotool key ctrl+a
+    sleep 0.2
+    xdotool type --delay 120 "80"
+    sleep 0.3
+    e2e_key Return
+    sleep 0.5
+    xdotool mousemove --window "$E2E_WID" 590 590
+    layouts_toggle hidden
+    e2e_click 450 300 3
+    check 'app_shot_until "$name-dab" 20 layouts_far_dye' "$name: \"80\" typed into \"Brushsize Density\" makes a dab 190 pixels wide"
+}

@@ -1,0 +1,126 @@
+#!/usr/bin/env bash
+# vornix.exe under Wine on other machines' terms, on the display and Wine server scripts/test-windows provides:
+# no silent overwrite (the dialog appends .png and asks itself; a name the program corrects asks in a message box
+# owned by the window, "No" by default), a failed save shows one message box, the French and German layouts (Wine
+# takes the X layout), and weak OpenGL through Mesa's overrides: no OpenGL 2.0 (a message box, status 1), no float
+# textures (the CPU engine, one message box, status 0 on close).
+export E2E_INSIDE_XVFB=1   # the display is the one the Wine server already uses
+source "$VORNIX_SOURCE/tests/e2e/lib.sh"
+source "$VORNIX_SOURCE/tests/e2e/lib_app.sh"
+source "$VORNIX_SOURCE/tests/e2e/lib_layouts.sh"
+: "${WINEPREFIX:?run through scripts/test-windows}"
+
+out="$E2E_DIR/saved"
+rm -rf "$out"
+mkdir -p "$out"
+winpath() { printf 'Z:%s' "${1//\//\\}"; }
+
+# The newest visible window titled $1 gets the focus (there is no window manager); prints its id.
+focus_titled() {
+    local id _
+    for _ in $(seq 1 150); do
+        id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | tail -n 1)
+        [ -n "$id" ] && break
+        sleep 0.2
+    done
+    [ -n "$id" ] || return 1
+    for _ in $(seq 1 50); do
+        xdotool windowfocus --sync "$id" 2>/dev/null
+        [ "$(xdotool getwindowfocus 2>/dev/null)" = "$id" ] && break
+        sleep 0.2
+    done
+    sleep 0.3
+    echo "$id"
+}
+titled_gone() { [ -z "$(xdotool search --onlyvisible --name "$1" 2>/dev/null)" ]; }
+answer() {   # TITLE KEY: answers the window titled TITLE with KEY and waits until none is left
+    focus_titled "$1" >/dev/null || { echo "no window \"$1\" appeared"; return 1; }
+    xdotool key "$2"
+    e2e_wait 20 titled_gone "$1"
+}
+save_as() {   # PATH: 's', then the name typed into Wine's dialog
+    e2e_key s
+    focus_titled "^Save As$" >/dev/null || { echo "no save dialog"; return 1; }
+    xdotool type --delay 15 "$(winpath "$1")"
+    xdotool key Return
+}
+refocus() { xdotool windowfocus --sync "$E2E_WID" 2>/dev/null; sleep 0.3; }
+wine_start() {   # starts vornix.exe; waits for the help picture
+    e2e_start wine "$VORNIX_BIN"
+    xdotool windowfocus --sync "$E2E_WID"
+    app_shot_until start 60 app_is_help
+}
+
+convert "$VORNIX_SOURCE/resources/help.jpg" -resize '600x600!' "$APP_HELP_REF"
+wine_start
+app_dismiss_help
+
+# ---- No silent overwrite --------------------------------------------------------------------------------------------
+printf 'earlier picture' >"$out/shot.png"
+# "shot": the dialog itself makes it shot.png and asks; "No" leaves the dialog open, which is then cancelled.
+save_as "$out/shot"
+sleep 1
+xdotool key n
+sleep 1
+xdotool key Escape
+check 'e2e_wait 20 titled_gone "^Save As$"' "the dialog asks itself about shot.png, and \"No\" then a cancel close it"
+refocus
+# "shot.bmp" becomes shot.png: the program asks; Return takes "No", the default.
+save_as "$out/shot.bmp"
+check 'answer "^Confirm Save As$" Return' "for shot.bmp the program asks before replacing shot.png; Return answers \"No\""
+sleep 1
+check '[ "$(cat "$out/shot.png")" = "earlier picture" ] && [ "$(ls "$out")" = shot.png ]' "\"No\" keeps the earlier shot.png and writes nothing else"
+refocus
+save_as "$out/shot.bmp"
+check 'answer "^Confirm Save As$" y' "asked again, \"Yes\" is answered"
+e2e_wait 20 test "$(head -c 4 "$out/shot.png" | od -An -c | tr -d ' ')" = "211PNG"
+check '[ "$(identify -format "%m %wx%h" "$out/shot.png" 2>&1)" = "PNG 600x600" ]' "\"Yes\" replaced shot.png with the picture"
+refocus
+
+# ---- A failed save: one message box ------------------------------------------------------------------------------
+mkdir -p "$out/locked"
+printf 'x' >"$out/locked/blocker"
+save_as "$out/locked/blocker/x.png"
+check 'answer "^vornix$" Return' "a save that cannot be written shows a message box"
+check '[ "$(tr -d "\r" <"$E2E_DIR/stderr.log" | grep -c "Could not save the picture")" = 1 ]' "and one console line"
+refocus
+e2e_close
+check '[ "$E2E_STATUS" = 0 ]' "closing ends the program with status 0 (status $E2E_STATUS)"
+
+# ---- Keyboard layouts (Wine reads the X layout when the program starts) -------------------------------------------
+for layout in fr:AZERTY de:QWERTZ; do
+    setxkbmap "${layout%%:*}"
+    check '[ "$(setxkbmap -query | sed -n "s/^layout: *//p")" = "${layout%%:*}" ]' "the display has the layout ${layout%%:*}"
+    wine_start
+    app_dismiss_help
+    layouts_check "${layout##*:}"
+    e2e_close
+    check '[ "$E2E_STATUS" = 0 ]' "${layout##*:}: closing ends the program with status 0 (status $E2E_STATUS)"
+done
+setxkbmap us
+
+# ---- Weak OpenGL --------------------------------------------------------------------------------------------------
+MESA_GL_VERSION_OVERRIDE=1.4 wine "$VORNIX_BIN" >"$E2E_DIR/gl14.out" 2>"$E2E_DIR/gl14.err" &
+pid=$!
+check 'answer "^vornix$" Return' "without OpenGL 2.0 a message box says so"
+e2e_wait 30 bash -c "! kill -0 $pid 2>/dev/null"
+wait "$pid"
+status=$?
+check '[ "$status" = 1 ]' "and the program ends with status 1 (status $status)"
+check 'tr -d "\r" <"$E2E_DIR/gl14.err" | grep -q "No OpenGL context could be made.*offers OpenGL 1"' "the console names what the driver offers"
+
+MESA_EXTENSION_OVERRIDE=-GL_ARB_texture_float wine "$VORNIX_BIN" >"$E2E_DIR/stdout.log" 2>"$E2E_DIR/stderr.log" &
+E2E_PID=$!
+check 'answer "^vornix$" Return' "without float textures a message box says the CPU engine runs"
+E2E_WID=$(timeout 60 xdotool search --sync --onlyvisible --name "^vornix - Quillon" | head -n 1)
+xdotool windowfocus --sync "$E2E_WID"
+check 'app_shot_until weak-start 60 app_is_help' "the program starts on the help picture"
+app_dismiss_help
+e2e_drag 3 350 300 550 300
+dye() { [ "$(e2e_sum "$(e2e_mean "$1" 440 290 20 20)")" -ge 60 ]; }
+check 'app_shot_until weak-dye 20 dye' "the CPU engine shows dye"
+check '[ "$(tr -d "\r" <"$E2E_DIR/stderr.log" | grep -c "The GPU engine cannot run on this computer: the graphics driver offers no floating-point")" = 1 ]' "one console line says why"
+e2e_close
+check '[ "$E2E_STATUS" = 0 ]' "closing ends it with status 0 (status $E2E_STATUS)"
+tr -d '\r' <"$E2E_DIR/stderr.log" | grep -v '^$' | sed 's/^/program: /'
+e2e_finish
