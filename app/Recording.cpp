@@ -79,8 +79,8 @@ std::optional<std::string> Recording::stop()
     char seconds[32];
     std::snprintf(seconds, sizeof seconds, "%.1f", static_cast<double>(result.frames) / framesPerSecond);
     if (result.error) {
-        const std::string message = "Recording to " + path_ + " stopped: " + *result.error + " (" +
-                                    std::to_string(result.frames) + " frames written before)";
+        const std::string message = "Recording to " + path_ + " stopped: " + *result.error + " (after " +
+                                    std::to_string(result.frames) + " frames; what reached the file stays playable)";
         console() << message << std::endl;
         return message;
     }

@@ -337,7 +337,7 @@ void helpBox(Canvas& c, FT_Library lib)
     }
 
     // Keys panel: key caps on the left, meanings on the right.
-    roundedRect(c, x0 + 30, 534, x1 - 30, 1040, 18, Panel, 0.92f);
+    roundedRect(c, x0 + 30, 534, x1 - 30, 1076, 18, Panel, 0.92f);
     heading.draw(c, "Keys", x0 + 62, 586, Soft);
     struct Key {
         const char* key;
@@ -346,10 +346,11 @@ void helpBox(Canvas& c, FT_Library lib)
     y = 648;
     for (const Key& k : {Key{"r", "reset and clear"}, Key{"Space", "pause"},
                          Key{"s", "save the picture as PNG or JPEG"}, Key{"m", "menu"}, Key{"Esc", "full screen"},
-                         Key{"1 – 7", "colour scheme"}, Key{"8", "new random colour scheme"}}) {
+                         Key{"1 – 7", "colour scheme"}, Key{"8", "new random colour scheme"},
+                         Key{"t", "studio panel"}, Key{"v", "record video (MP4 or GIF)"}}) {
         keyCap(c, bold, k.key, tx, y, 64);
         body.draw(c, k.meaning, tx + 170, y, White);
-        y += 57;
+        y += 50;
     }
 
     const std::string hint = "Click anywhere to start";

@@ -18,6 +18,7 @@ extern "C" {
 
 #include <algorithm>
 #include <cstring>
+#include <mutex>
 
 #include "shell/video/VideoException.h"
 
@@ -36,6 +37,13 @@ std::string errorText(int code)
 // once); error diffusion keeps the gradients smooth.
 constexpr const char* gifFilters =
     "split[a][b];[a]palettegen=stats_mode=single:reserve_transparent=0[p];[b][p]paletteuse=new=1:dither=sierra2_4a";
+
+// FFmpeg's libraries describe their work on standard error; only their errors belong on the console.
+void quietLibraryLog()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { av_log_set_level(AV_LOG_ERROR); });
+}
 
 } // namespace
 
@@ -104,6 +112,7 @@ std::string VideoEncoder::h264EncoderName()
 VideoEncoder::VideoEncoder(const std::string& path, VideoFormat format, int width, int height, int framesPerSecond)
     : impl_(std::make_unique<Impl>())
 {
+    quietLibraryLog();
     Impl& m = *impl_;
     m.path = path;
     m.format = format;
