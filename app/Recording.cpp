@@ -2,6 +2,7 @@
 
 #include <epoxy/gl.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <exception>
@@ -38,8 +39,9 @@ std::optional<std::string> Recording::start(const std::string& path, int drawabl
 {
     if (recorder_)
         return std::nullopt;
-    // H.264 with 4:2:0 colour needs even sizes; GIF is kept to the same size so both formats show the same area.
-    const int width = drawableWidth & ~1, height = drawableHeight & ~1;
+    // H.264 with 4:2:0 colour needs even sizes; GIF is kept to the same size so both formats show the same area. A
+    // window made a pixel small is recorded at 2 x 2 rather than refused.
+    const int width = std::max(drawableWidth & ~1, 2), height = std::max(drawableHeight & ~1, 2);
     try {
         recorder_ = std::make_unique<VideoRecorder>(path, videoFormatOf(path), width, height);
     } catch (const std::exception& e) {
