@@ -13,14 +13,6 @@
 
 namespace vornix {
 
-std::string videoSavePath(const std::string& chosen)
-{
-    const std::string extension = toLowerAscii(pathExtension(chosen));
-    if (extension == "mp4" || extension == "gif")
-        return chosen;
-    return replaceExtension(chosen, "mp4");
-}
-
 VideoFormat videoFormatOf(const std::string& path)
 {
     return toLowerAscii(pathExtension(path)) == "gif" ? VideoFormat::Gif : VideoFormat::Mp4;

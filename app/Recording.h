@@ -13,8 +13,6 @@
 
 namespace vornix {
 
-// The path a chosen name is recorded to: .mp4 and .gif (in any case) stay, anything else becomes .mp4.
-std::string videoSavePath(const std::string& chosen);
 // GIF for a .gif path (any case), MP4 otherwise.
 VideoFormat videoFormatOf(const std::string& path);
 // A clip's length as m:ss for `frames` at 30 frames per second (whole seconds, rounded down).

@@ -1,12 +1,10 @@
 #include "fluid/WorkerPool.h"
 
+#include "fluid/SystemThreads.h"
+
 #include <exception>
 #include <iostream>
 #include <system_error>
-
-#ifdef _WIN32
-#include <windows.h>
-#endif
 
 namespace vornix {
 
@@ -40,7 +38,7 @@ WorkerPool::~WorkerPool()
 {
     stop_.store(true, std::memory_order_release);
     wake_.fetch_add(1, std::memory_order_release);
-    wakeAll(wake_);
+    wakeAllWaiters(wake_);
     for (auto& t : threads_)
         t.join();
 }
@@ -56,28 +54,6 @@ void WorkerPool::waitWhileEqual(const std::atomic<std::uint32_t>& value, std::ui
         sleepWhileEqual(value, old);
 }
 
-// The C++ library's atomic wait sleeps on a futex on Linux. Where there is none it falls back on a shared table of
-// condition variables, which in GCC 12 can lose a wake-up (a pool job then never finishes), so Windows sleeps on the
-// address with the system's own call instead.
-void WorkerPool::sleepWhileEqual(const std::atomic<std::uint32_t>& value, std::uint32_t old)
-{
-#ifdef _WIN32
-    static_assert(sizeof(std::atomic<std::uint32_t>) == sizeof(std::uint32_t));
-    WaitOnAddress(const_cast<std::atomic<std::uint32_t>*>(&value), &old, sizeof old, INFINITE);
-#else
-    value.wait(old, std::memory_order_acquire);
-#endif
-}
-
-void WorkerPool::wakeAll(std::atomic<std::uint32_t>& value)
-{
-#ifdef _WIN32
-    WakeByAddressAll(&value);
-#else
-    value.notify_all();
-#endif
-}
-
 void WorkerPool::run(TaskFn task, void* context, std::uint32_t count)
 {
     if (count == 0)
@@ -90,7 +66,7 @@ void WorkerPool::run(TaskFn task, void* context, std::uint32_t count)
     ticket_.store(generation << 32, std::memory_order_release);
     if (!threads_.empty()) {
         wake_.fetch_add(1, std::memory_order_release);
-        wakeAll(wake_);
+        wakeAllWaiters(wake_);
     }
     work(generation, 0);
     for (;;) {
@@ -120,7 +96,7 @@ void WorkerPool::work(std::uint64_t generation, unsigned thread)
             continue;
         task(context, index, thread);
         if (finished_.fetch_add(1, std::memory_order_acq_rel) + 1 == count && thread != 0)
-            wakeAll(finished_);
+            wakeAllWaiters(finished_);
     }
 }
 

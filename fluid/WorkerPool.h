@@ -40,10 +40,6 @@ public:
 
     // A bounded busy wait, then a futex sleep, until value != old.
     static void waitWhileEqual(const std::atomic<std::uint32_t>& value, std::uint32_t old);
-    // Sleeps while value == old (spurious returns are possible: callers loop). Pairs with wakeAll.
-    static void sleepWhileEqual(const std::atomic<std::uint32_t>& value, std::uint32_t old);
-    // Wakes every thread sleeping on value; call after changing it.
-    static void wakeAll(std::atomic<std::uint32_t>& value);
     // One polling step of a busy wait (a pause instruction where there is one).
     static void relax()
     {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "shell/Path.h"
+#include "shell/platform/FontMatch.h"
 
 namespace vornix {
 

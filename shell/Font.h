@@ -23,10 +23,6 @@ private:
     std::string message_;
 };
 
-// The font file (and face index in it) the platform picks for a family, as it would substitute it.
-// Throws FontLoadExc when there is no match.
-std::pair<std::string, int> matchFontFamily(const std::string& family);
-
 // The bytes of a font file at a UTF-8 path, read by us rather than by the font libraries (their file calls take
 // narrow paths, which on Windows miss names outside the code page). Empty when the file cannot be read (a folder,
 // say).

@@ -1,8 +1,6 @@
 #include "fluid/cpu/Solver.h"
 
-#ifdef __linux__
-#include <sched.h>
-#endif
+#include "fluid/SystemThreads.h"
 
 #include <algorithm>
 #include <stdexcept>
@@ -12,16 +10,6 @@
 namespace vornix::cpu {
 
 namespace {
-
-unsigned availableCpus()
-{
-#ifdef __linux__
-    cpu_set_t set;
-    if (sched_getaffinity(0, sizeof set, &set) == 0)
-        return static_cast<unsigned>(CPU_COUNT(&set));
-#endif
-    return std::max(1u, std::thread::hardware_concurrency());
-}
 
 // Below these sizes a stage is over before a second thread could help.
 constexpr std::uint32_t MinCellsForThreads = 128 * 128;
@@ -114,7 +102,7 @@ Solver::Solver(std::uint32_t n) : path_(bestSimdPath()), kernels_(&kernelSet(pat
 
 Solver::~Solver() = default;
 
-unsigned Solver::defaultThreadCount() { return availableCpus() >= 2 ? 2 : 1; }
+unsigned Solver::defaultThreadCount() { return usableProcessorCount() >= 2 ? 2 : 1; }
 
 Solver::Plan Solver::makePlan(int widest, unsigned threads)
 {
@@ -258,7 +246,7 @@ void Solver::runSweepTask(void* context, std::uint32_t, unsigned)
             if (++idle < SweepSpinRounds)
                 WorkerPool::relax();
             else if (job.finished.load(std::memory_order_acquire) == seen)
-                WorkerPool::sleepWhileEqual(job.finished, seen);
+                sleepWhileEqual(job.finished, seen);
             continue;
         }
         if (!job.next.compare_exchange_strong(index, index + 1, std::memory_order_acq_rel))
@@ -271,7 +259,7 @@ void Solver::runSweepTask(void* context, std::uint32_t, unsigned)
         solver.kernels_->sweepPass(job.pass[p], first, end);
         solver.progress_[p].store(end, std::memory_order_release);
         job.finished.fetch_add(1, std::memory_order_acq_rel);
-        WorkerPool::wakeAll(job.finished);
+        wakeAllWaiters(job.finished);
     }
 }
 

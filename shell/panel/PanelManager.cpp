@@ -16,6 +16,7 @@
 #include "shell/panel/PanelBar.h"
 #include "shell/panel/PanelInputQueue.h"
 #include "shell/panel/PanelKeyMap.h"
+#include "shell/platform/FontMatch.h"
 
 namespace vornix {
 

@@ -2,6 +2,7 @@
 #include <fontconfig/fontconfig.h>
 
 #include "shell/Font.h"
+#include "shell/platform/FontMatch.h"
 
 namespace vornix {
 

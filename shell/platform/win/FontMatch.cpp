@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include "shell/Font.h"
+#include "shell/platform/FontMatch.h"
 #include "shell/platform/win/WideText.h"
 
 namespace vornix {
