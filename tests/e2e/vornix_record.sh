@@ -27,6 +27,23 @@ stopped() { [ "$(stop_count)" -ge "$1" ]; }
 dot_shown() { set -- $(e2e_pixel "$1" 18 582); [ "$1" -ge 150 ] && [ "$2" -le 60 ]; }
 dot_gone() { ! dot_shown "$1"; }
 
+# The open window titled $1 (the error message is titled "vornix"): waits for it, focuses it (there is no window
+# manager), answers it with key $2 and waits until it is gone.
+answer() {
+    local id _
+    id=$(timeout 30 xdotool search --sync --onlyvisible --name "$1" | head -n 1)
+    [ -n "$id" ] || { echo "no window \"$1\" appeared"; return 1; }
+    for _ in $(seq 1 50); do
+        xdotool windowfocus --sync "$id" 2>/dev/null
+        [ "$(xdotool getwindowfocus 2>/dev/null)" = "$id" ] && break
+        sleep 0.2
+    done
+    sleep 0.3
+    xdotool key "$2"
+    e2e_wait 20 bash -c "! xdotool search --onlyvisible --name '$1' >/dev/null 2>&1" || return 1
+    xdotool windowfocus --sync "$E2E_WID"
+}
+
 record_start() {   # PATH CODEC
     e2e_key v
     e2e_dialog_save "$1"
@@ -191,6 +208,7 @@ if unshare -rm true 2>/dev/null; then
         e2e_drag 1 500 100 100 500 20
     done
     check 'full_stop' "a full disk stops the recording with a console line ($(grep "stopped" "$log" | tail -n 1))"
+    check 'answer "^vornix$" Return' "the full disk is shown to the user in an error message"
     check 'app_shot_until full-dot 10 dot_gone' "the indicator goes when the disk is full"
     app_toggle_panel shown
     check 'app_panel_shown "$E2E_DIR/panel-shown.png"' "the program runs on after the full disk"
