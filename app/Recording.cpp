@@ -69,6 +69,8 @@ std::optional<std::string> Recording::stop()
         return std::nullopt;
     const FrameQueue::Result result = recorder_->stop();
     recorder_.reset();
+    clockTexture_.reset();
+    clockText_.clear();
     frameDue_ = false;
     char seconds[32];
     std::snprintf(seconds, sizeof seconds, "%.1f", static_cast<double>(result.frames) / framesPerSecond);
@@ -100,9 +102,22 @@ void Recording::drawIndicator(int windowWidth, int windowHeight, const Font* fon
         glVertex2f(cx + radius * std::cos(angle), cy + radius * std::sin(angle));
     }
     glEnd();
+    if (font) {
+        const std::string text = clipLength(frames());
+        if (text != clockText_ || !clockTexture_) {
+            const RenderedString rendered = renderString(text, *font, ColorA{1.0f, 1.0f, 1.0f, 1.0f});
+            clockTexture_ = rendered.surface.getWidth() > 0 ? gl::Texture(rendered.surface) : gl::Texture();
+            clockBaselineOffset_ = rendered.baselineOffset;
+            clockText_ = text;
+        }
+        if (clockTexture_) {
+            glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+            const float x = cx + radius + 8.0f, top = cy - 7.0f - clockBaselineOffset_;
+            gl::draw(clockTexture_, Rectf{x, top, x + static_cast<float>(clockTexture_.getWidth()),
+                                          top + static_cast<float>(clockTexture_.getHeight())});
+        }
+    }
     glColor4fv(colour);
-    if (font)
-        drawString(clipLength(frames()), cx + radius + 8.0f, cy - 7.0f, ColorA{1.0f, 1.0f, 1.0f, 1.0f}, *font);
 }
 
 } // namespace vornix

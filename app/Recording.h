@@ -9,6 +9,7 @@
 #include <string>
 
 #include "shell/Font.h"
+#include "shell/gl/Texture.h"
 #include "shell/video/VideoRecorder.h"
 
 namespace vornix {
@@ -53,6 +54,10 @@ private:
     std::unique_ptr<VideoRecorder> recorder_;
     std::string path_;
     bool frameDue_ = false;
+    // The clock's text changes once a second: it is rasterised then, not in every frame.
+    mutable std::string clockText_;
+    mutable gl::Texture clockTexture_;
+    mutable float clockBaselineOffset_ = 0.0f;
 };
 
 } // namespace vornix
