@@ -13,6 +13,12 @@
 
 namespace vornix {
 
+namespace {
+
+constexpr int studioWidth = 200;
+
+} // namespace
+
 // =====================================================================================================================
 // Settings, setup, shutdown
 // =====================================================================================================================
@@ -62,6 +68,19 @@ void vornixApp::setup()
     addPanelEntries();
     showMenu = showMenuApplied = false;
     panel->hide();
+
+    // The Studio panel sits at the window's top-right corner, clear of the parameter panel's place at the left.
+    studio = std::make_unique<ParamPanel>("Studio", PanelSize{studioWidth, 90}, PanelColor{0.25f, 0.3f, 0.35f, 0.6f});
+    studio->place(static_cast<float>(getWindowWidth() - studioWidth - 16), 16.0f);
+    addStudioEntries();
+    studio->hide();
+}
+
+void vornixApp::addStudioEntries()
+{
+    studio->addButton("Record Video", [this] { toggleRecording(); },
+                      "key=v help='Record what the window shows as MP4 or GIF, one frame per simulation step at 30 "
+                      "frames per second; again to stop.'");
 }
 
 void vornixApp::addPanelEntries()
@@ -106,6 +125,9 @@ Font vornixApp::loadFramerateFont() { return FramerateLine::defaultFont(); }
 
 void vornixApp::shutdown()
 {
+    // The recording is completed before anything else goes, so the file is whole when the program ends.
+    if (const auto message = recording.stop())
+        showFailure(*message);
     // Still with the GL context current: the model, textures and programs are released with it.
     scene.reset();
     helpTexture.reset();
@@ -117,6 +139,10 @@ void vornixApp::shutdown()
 
 void vornixApp::update()
 {
+    if (const auto message = recording.checkFailure())
+        showFailure(*message);
+    if (!scene->current.paused)
+        recording.stepped();
     scene->advance(false);
     applyPanelChanges();
 }
@@ -134,6 +160,30 @@ void vornixApp::setWindowMatrices()
 
 void vornixApp::draw()
 {
+    const bool help = scene->current.showHelp && helpTexture;
+    if (recording.frameDue()) {
+        // The frame is the fluid as 's' would save it; the help picture, the indicator and the panels come after.
+        if (!help)
+            drawFrame();
+        else {
+            setWindowMatrices();
+            glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+            scene->drawScene();
+        }
+        recording.capture(getWindowWidth(), getWindowHeight());
+        if (help)
+            drawFrame();
+    } else {
+        drawFrame();
+    }
+    recording.drawIndicator(getWindowWidth(), getWindowHeight(), scene->framerate ? &scene->framerate->framerateFont
+                                                                                  : nullptr);
+    if (showMenu || (studio && studio->isVisible()))
+        drawPanels();
+}
+
+void vornixApp::drawFrame()
+{
     setWindowMatrices();
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
     if (scene->current.showHelp && helpTexture)
@@ -141,8 +191,6 @@ void vornixApp::draw()
                                          static_cast<float>(getWindowHeight()));
     else
         scene->drawScene();
-    if (showMenu)
-        drawPanels();
 }
 
 void vornixApp::applyPanelChanges()
@@ -203,6 +251,7 @@ void vornixApp::singleStep()
     if (!scene->current.paused)
         return;
     scene->advance(true);
+    recording.stepped();
     draw();
 }
 
@@ -272,6 +321,8 @@ void vornixApp::keyDown(KeyEvent event)
     case 'm': toggleMenu(); break;
     case 'r': resetFluid(); break;
     case 's': savePicture(); break;
+    case 't': toggleStudio(); break;
+    case 'v': toggleRecording(); break;
     default:
         if (event.character >= '1' && event.character <= '8') {
             scene->setColorScheme(event.character - '1');
@@ -295,6 +346,8 @@ std::optional<std::string> vornixApp::askSavePath() { return chooseSavePath("", 
 
 void vornixApp::showFailure(const std::string& text) { showErrorMessage(text); }
 
+std::optional<std::string> vornixApp::askVideoPath() { return chooseSavePath("", {"mp4", "gif"}); }
+
 Surface8u vornixApp::captureWindow()
 {
     const auto& renderer = getRenderer();
@@ -304,9 +357,12 @@ Surface8u vornixApp::captureWindow()
 void vornixApp::savePicture()
 {
     const bool panelWasVisible = panel && panel->isVisible();
+    const bool studioWasVisible = studio && studio->isVisible();
     if (panelWasVisible)
         panel->hide();
-    // Draw the current frame once more (without the panel) so the back buffer surely holds it.
+    if (studioWasVisible)
+        studio->hide();
+    // Draw the current frame once more (without the panels) so the back buffer surely holds it.
     draw();
     const Surface8u picture = captureWindow();
 
@@ -325,9 +381,39 @@ void vornixApp::savePicture()
     }
     if (panelWasVisible)
         panel->show();
+    if (studioWasVisible)
+        studio->show();
     // One message for the one command, after the panel is back, so the window behind it is as the user left it.
     if (!failure.empty())
         showFailure(failure);
+}
+
+// =====================================================================================================================
+// Studio: recording video
+// =====================================================================================================================
+
+void vornixApp::toggleStudio()
+{
+    if (studio)
+        studio->show(!studio->isVisible());
+}
+
+void vornixApp::toggleRecording()
+{
+    if (recording.active()) {
+        if (const auto message = recording.stop())
+            showFailure(*message);
+        return;
+    }
+    const std::optional<std::string> chosen = askVideoPath();
+    if (!chosen) {
+        showFailure("The save dialog could not be shown, so no video is recorded.");
+        return;
+    }
+    if (chosen->empty())
+        return;   // cancelled
+    if (const auto message = recording.start(*chosen, getWindowWidth(), getWindowHeight()))
+        showFailure(*message);
 }
 
 } // namespace vornix

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "app/FluidScene.h"
+#include "app/Recording.h"
 #include "shell/AppBasic.h"
 #include "shell/DataSource.h"
 #include "shell/Font.h"
@@ -48,6 +49,10 @@ public:
     void toggleMenu();
     void defaultBasics();
     void defaultQuality();
+    // Beyond the parameter panel: the "Studio" panel (key t) and its "Record Video" command (key v), which starts a
+    // recording through the save dialog or stops the one running.
+    void toggleStudio();
+    void toggleRecording();
 
     std::unique_ptr<ParamPanel> panel;
     int lastMouseX = 0, lastMouseY = 0;
@@ -58,11 +63,15 @@ public:
     Mirror<std::int32_t> presetIndex, viscosity, diffusion;
     Mirror<float> deltaTime;
     Mirror<std::int32_t> quality, colorScheme, engine;
+    std::unique_ptr<ParamPanel> studio;
+    Recording recording;
 
 protected:
     // The path to save the picture to (the dialog's answer after the extension rule): a chosen path, empty when
     // cancelled, nothing when no dialog could be shown.
     virtual std::optional<std::string> askSavePath();
+    // The path to record a video to (the dialog's answer after the extension rule: mp4 or gif), as askSavePath.
+    virtual std::optional<std::string> askVideoPath();
     // Tells the user about a failed command (a message box); the console line is written besides.
     virtual void showFailure(const std::string& text);
     // The window's picture, rows top to bottom.
@@ -76,6 +85,8 @@ private:
     void addPanelEntries();
     void setWindowMatrices();
     void mirrorCurrent();
+    void addStudioEntries();
+    void drawFrame();
 };
 
 } // namespace vornix
