@@ -3,10 +3,10 @@
 #include <epoxy/gl.h>
 
 #include "app/BrushInput.h"
-#include "shell/Path.h"
 #include "shell/RendererGl.h"
 #include "shell/Resources.h"
 #include "shell/platform/SaveFileDialog.h"
+#include "shell/platform/UserMessage.h"
 #include "shell/image/ImageIo.h"
 #include "shell/image/ImageIoException.h"
 #include "shell/panel/PanelManager.h"
@@ -289,15 +289,9 @@ void vornixApp::keyDown(KeyEvent event)
 // Saving the picture
 // =====================================================================================================================
 
-std::string pictureSavePath(const std::string& chosen)
-{
-    const std::string extension = toLowerAscii(pathExtension(chosen));
-    if (extension == "png" || extension == "jpg")
-        return chosen;
-    return replaceExtension(chosen, "png");
-}
+std::optional<std::string> vornixApp::askSavePath() { return chooseSavePath("", {"png", "jpg"}); }
 
-std::optional<std::string> vornixApp::askSavePath() { return getSaveFilePath("", {"png", "jpg"}); }
+void vornixApp::showFailure(const std::string& text) { showErrorMessage(text); }
 
 Surface8u vornixApp::captureWindow()
 {
@@ -315,18 +309,23 @@ void vornixApp::savePicture()
     const Surface8u picture = captureWindow();
 
     const std::optional<std::string> chosen = askSavePath();
+    std::string failure;
     if (chosen && !chosen->empty()) {
-        const std::string path = pictureSavePath(*chosen);
+        const std::string& path = *chosen;
         try {
             if (!picture)
                 throw ImageIoExceptionFailedLoad();
             writeImage(path, picture, ImageTarget::Options().quality(0.9f));
         } catch (const std::exception& e) {
-            console() << "Could not save the picture to " << path << ": " << e.what() << std::endl;
+            failure = "Could not save the picture to " + path + ": " + e.what();
+            console() << failure << std::endl;
         }
     }
     if (panelWasVisible)
         panel->show();
+    // One message for the one command, after the panel is back, so the window behind it is as the user left it.
+    if (!failure.empty())
+        showFailure(failure);
 }
 
 } // namespace vornix

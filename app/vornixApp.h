@@ -60,8 +60,11 @@ public:
     Mirror<std::int32_t> quality, colorScheme, engine;
 
 protected:
-    // The path the save dialog returns: a chosen path, empty when cancelled, nothing when no dialog could be shown.
+    // The path to save the picture to (the dialog's answer after the extension rule): a chosen path, empty when
+    // cancelled, nothing when no dialog could be shown.
     virtual std::optional<std::string> askSavePath();
+    // Tells the user about a failed command (a message box); the console line is written besides.
+    virtual void showFailure(const std::string& text);
     // The window's picture, rows top to bottom.
     virtual Surface8u captureWindow();
     // The encoded help picture (resource::help); throws when it cannot be had.
@@ -74,8 +77,5 @@ private:
     void setWindowMatrices();
     void mirrorCurrent();
 };
-
-// The save path's extension rule: anything but .png or .jpg (compared in lower case) becomes .png.
-std::string pictureSavePath(const std::string& chosen);
 
 } // namespace vornix
