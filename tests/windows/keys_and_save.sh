@@ -11,6 +11,12 @@ out="$E2E_DIR/saved"
 rm -rf "$out"
 mkdir -p "$out"
 winout="Z:${out//\//\\}"
+# A window that goes away while import reads it leaves import waiting for ever: every screenshot has a time limit.
+e2e_shot() {
+  local file="$E2E_DIR/$1.png"
+  timeout 20 import -window "$E2E_WID" "$file"
+  echo "$file"
+}
 
 convert "$VORNIX_SOURCE/resources/help.jpg" -resize '600x600!' "$APP_HELP_REF"
 e2e_start wine "$VORNIX_BIN"
@@ -25,6 +31,7 @@ check 'app_toggle_panel shown' "after Alt+F4 the program still runs ('m' shows t
 check 'app_toggle_panel hidden' "and hides it again"
 check 'kill -0 "$E2E_PID" 2>/dev/null && xdotool getwindowname "$E2E_WID" >/dev/null 2>&1' \
   "Alt+F4 leaves the window open"
+kill -0 "$E2E_PID" 2>/dev/null || e2e_finish
 
 # Wine's save dialog ("Save As"): waits until it is mapped and has the focus.
 dialog_window() {
