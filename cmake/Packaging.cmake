@@ -1,6 +1,10 @@
 # Install rules and the Debian package. `cmake --install build --prefix P` puts the program, its menu entry, its
 # icons, its AppStream description and its documentation under P; scripts/package makes the .deb with CPack.
 # The executable carries its shaders and help picture inside, so nothing else is installed.
+if(WIN32)   # the zip and the installer: their own layout
+  include(cmake/PackagingWindows.cmake)
+  return()
+endif()
 include(GNUInstallDirs)
 
 install(TARGETS vornix RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
@@ -15,10 +19,7 @@ foreach(size 48 128 256)
 endforeach()
 install(FILES README.md LICENSE DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
-# The Debian package (the Windows build makes its own zip).
-if(WIN32)
-  return()
-endif()
+# The Debian package.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME vornix)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})

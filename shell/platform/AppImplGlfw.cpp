@@ -10,6 +10,7 @@
 #include "shell/platform/UserMessage.h"
 #include "shell/platform/GlfwLibrary.h"
 #include "shell/platform/GlfwRendererGl.h"
+#include "shell/platform/SystemKeys.h"
 
 namespace vornix::platform {
 
@@ -67,10 +68,7 @@ int AppImplGlfw::run()
 
     const auto clock = [this] { return app_.getElapsedSeconds(); };
     // A key press may wait for its text input, which comes within the same round of events.
-    const auto waitEvents = [this](double timeout) {
-        glfwWaitEventsTimeout(timeout);
-        input_.flush();
-    };
+    wait_.onEventsDelivered([this] { input_.flush(); });
     const auto quitRequested = [this] { return quit_; };
     schedule_.start(clock());
     while (!quit_) {
@@ -80,15 +78,14 @@ int AppImplGlfw::run()
         renderer_.finishDraw();
 
         const double now = clock();
-        if (frameRate_ > 0.0f) {
-            const double next = schedule_.advance(now, 1.0 / frameRate_);
-            if (next > now) {
-                FrameSchedule::sleepUntil(next, clock, waitEvents, quitRequested);
-                continue;
-            }
+        waiting_ = true;
+        if (frameRate_ > 0.0f && schedule_.advance(now, 1.0 / frameRate_) > now)
+            wait_.sleepUntil(schedule_.next(), clock, quitRequested);
+        else {
+            glfwPollEvents();   // late (or unpaced): drain the queue and go on at once
+            input_.flush();
         }
-        glfwPollEvents();   // late: drain the queue and go on at once
-        input_.flush();
+        waiting_ = false;
     }
 
     // The shutdown hook runs with the context still current, so what it releases is released in its context.
@@ -150,7 +147,9 @@ void AppImplGlfw::installCallbacks()
     glfwSetWindowUserPointer(window_, this);
     // Caps Lock and Num Lock state come with every key, for the characters and the keypad.
     glfwSetInputMode(window_, GLFW_LOCK_KEY_MODS, GLFW_TRUE);
+    keepSystemKeysForTheApplication(window_);
     glfwSetWindowCloseCallback(window_, [](GLFWwindow* w) { from(w).quit_ = true; });
+    glfwSetWindowRefreshCallback(window_, [](GLFWwindow* w) { from(w).repaint(); });
     glfwSetFramebufferSizeCallback(window_, [](GLFWwindow* w, int width, int height) { from(w).resized(width, height); });
     glfwSetWindowPosCallback(window_, [](GLFWwindow* w, int x, int y) {
         AppImplGlfw& self = from(w);
@@ -194,6 +193,20 @@ void AppImplGlfw::resized(int width, int height)
     width_ = width;
     height_ = height;
     deliverResize();
+}
+
+// While the user drags the window's frame or title bar, Windows runs a modal loop of its own inside the event
+// delivery and the frame loop stands still; the system asks for a repaint whenever the window's size changes. The
+// refresh callback draws the current frame then, rather than a timer driving whole frames from inside the system's
+// loop: the picture stays whole at every size, and the simulation advances only in the frame loop, at its pace.
+// Only while the loop waits: a hook's own modal dialog (the save dialog) runs with no frame drawn.
+void AppImplGlfw::repaint()
+{
+    if (!waiting_ || !window_)
+        return;
+    renderer_.startDraw();
+    app_.draw();
+    renderer_.finishDraw();
 }
 
 void AppImplGlfw::deliverResize()

@@ -7,6 +7,7 @@
 
 #include "shell/AppBasic.h"
 #include "shell/FrameSchedule.h"
+#include "shell/platform/FrameWait.h"
 #include "shell/platform/InputTranslator.h"
 
 struct GLFWwindow;
@@ -38,16 +39,62 @@ private:
     void destroyWindow();
     void resized(int width, int height);
     void deliverResize();
+    void repaint();
+
+    // Hooks that receive input run as part of the frame, not of the wait (see repaint).
+    class InHook {
+    public:
+        explicit InHook(bool& waiting) : waiting_(waiting), was_(waiting) { waiting_ = false; }
+        ~InHook() { waiting_ = was_; }
+        InHook(const InHook&) = delete;
+        InHook& operator=(const InHook&) = delete;
+
+    private:
+        bool& waiting_;
+        bool was_;
+    };
 
     // Input from the translator to the application, under the dispatch rule.
-    void mouseDown(const MouseEvent& event) override { app_.privateMouseDown(event); }
-    void mouseUp(const MouseEvent& event) override { app_.privateMouseUp(event); }
-    void mouseMove(const MouseEvent& event) override { app_.privateMouseMove(event); }
-    void mouseDrag(const MouseEvent& event) override { app_.privateMouseDrag(event); }
-    void mouseWheel(const MouseEvent& event) override { app_.privateMouseWheel(event); }
-    void keyDown(const KeyEvent& event) override { app_.privateKeyDown(event); }
-    void keyUp(const KeyEvent& event) override { app_.privateKeyUp(event); }
-    void fileDrop(const FileDropEvent& event) override { app_.privateFileDrop(event); }
+    void mouseDown(const MouseEvent& event) override
+    {
+        InHook hook(waiting_);
+        app_.privateMouseDown(event);
+    }
+    void mouseUp(const MouseEvent& event) override
+    {
+        InHook hook(waiting_);
+        app_.privateMouseUp(event);
+    }
+    void mouseMove(const MouseEvent& event) override
+    {
+        InHook hook(waiting_);
+        app_.privateMouseMove(event);
+    }
+    void mouseDrag(const MouseEvent& event) override
+    {
+        InHook hook(waiting_);
+        app_.privateMouseDrag(event);
+    }
+    void mouseWheel(const MouseEvent& event) override
+    {
+        InHook hook(waiting_);
+        app_.privateMouseWheel(event);
+    }
+    void keyDown(const KeyEvent& event) override
+    {
+        InHook hook(waiting_);
+        app_.privateKeyDown(event);
+    }
+    void keyUp(const KeyEvent& event) override
+    {
+        InHook hook(waiting_);
+        app_.privateKeyUp(event);
+    }
+    void fileDrop(const FileDropEvent& event) override
+    {
+        InHook hook(waiting_);
+        app_.privateFileDrop(event);
+    }
 
     static AppImplGlfw& from(GLFWwindow* window);
 
@@ -56,6 +103,7 @@ private:
     RendererGl& renderer_;
     InputTranslator input_;
     FrameSchedule schedule_;
+    FrameWait wait_;
     GLFWwindow* window_ = nullptr;
     GLFWmonitor* monitor_ = nullptr;
     Display display_;
@@ -64,6 +112,7 @@ private:
     bool initialised_ = false;   // size and move reports are ignored until setup has run
     bool switching_ = false;     // inside a full-screen switch: its one resize event comes at the end
     bool quit_ = false;
+    bool waiting_ = false;       // the loop waits for the next frame (and no hook runs): a repaint may draw
     int width_ = 0, height_ = 0;
     int windowedX_ = 0, windowedY_ = 0;   // where the windowed client area goes when full screen ends
 };

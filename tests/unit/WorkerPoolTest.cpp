@@ -3,6 +3,10 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <future>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -42,4 +46,39 @@ TEST(WorkerPool, RunsOnTheThreadsThatStartedAndSaysSoOnce)
             EXPECT_TRUE(std::all_of(hits.begin(), hits.end(), [](const std::atomic<int>& h) { return h.load() == 1; }));
         }
     }
+}
+
+// A lost wake-up leaves a helper asleep with a job announced (or the caller asleep with the last task finished): the
+// job, or the pool's destructor, then never returns. Pauses longer than the spin put every thread to sleep between
+// the jobs, and tasks that outlast the spin make the caller sleep until a helper finishes. The time limit is a hang
+// detector, far beyond what the work needs on a loaded machine; a hung thread cannot be stopped, so it ends the
+// test program.
+void busyTask(void* context, std::uint32_t, unsigned)
+{
+    const auto until = std::chrono::steady_clock::now() + std::chrono::microseconds(200);
+    while (std::chrono::steady_clock::now() < until)
+        vornix::WorkerPool::relax();
+    static_cast<std::atomic<int>*>(context)->fetch_add(1);
+}
+
+TEST(WorkerPool, SleepingThreadsWakeForEveryJobAndForTheShutdown)
+{
+    constexpr int Pools = 4, Jobs = 60, Tasks = 6;
+    std::atomic<int> done{0};
+    auto work = std::async(std::launch::async, [&done] {
+        for (int p = 0; p < Pools; ++p) {
+            vornix::WorkerPool pool(3);
+            for (int job = 0; job < Jobs; ++job) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+                pool.run(&busyTask, &done, Tasks);
+            }
+        }
+    });
+    if (work.wait_for(std::chrono::minutes(3)) != std::future_status::ready) {
+        std::fprintf(stderr, "WorkerPool: hung after %d of %d tasks (a lost wake-up)\n", done.load(),
+                     Pools * Jobs * Tasks);
+        std::fflush(stderr);
+        std::_Exit(1);
+    }
+    EXPECT_EQ(done.load(), Pools * Jobs * Tasks);
 }

@@ -59,11 +59,12 @@ std::optional<std::wstring> registeredFile(HKEY root, const std::wstring& family
         data[dataBytes / sizeof(wchar_t)] = L'\0';
         const std::wstring file = data;
         const bool absolute = file.size() > 2 && (file[1] == L':' || file.rfind(L"\\\\", 0) == 0);
-        found = absolute ? file : fontsFolder() + L"\\" + file;
+        const std::wstring path = absolute ? file : fontsFolder() + L"\\" + file;
+        // A value may outlive its file (an uninstalled font): the family's next value may still name one that exists.
+        if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES)
+            found = path;
     }
     RegCloseKey(key);
-    if (found && GetFileAttributesW(found->c_str()) == INVALID_FILE_ATTRIBUTES)
-        found.reset();
     return found;
 }
 
