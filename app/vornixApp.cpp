@@ -13,6 +13,12 @@
 
 namespace vornix {
 
+namespace {
+
+constexpr int studioWidth = 200;
+
+} // namespace
+
 // =====================================================================================================================
 // Settings, setup, shutdown
 // =====================================================================================================================
@@ -61,6 +67,19 @@ void vornixApp::setup()
     addPanelEntries();
     showMenu = showMenuApplied = false;
     panel->hide();
+
+    // The Studio panel sits at the window's top-right corner, clear of the parameter panel's place at the left.
+    studio = std::make_unique<ParamPanel>("Studio", PanelSize{studioWidth, 90}, PanelColor{0.25f, 0.3f, 0.35f, 0.6f});
+    studio->place(static_cast<float>(getWindowWidth() - studioWidth - 16), 16.0f);
+    addStudioEntries();
+    studio->hide();
+}
+
+void vornixApp::addStudioEntries()
+{
+    studio->addButton("Record Video", [this] { toggleRecording(); },
+                      "key=v help='Record what the window shows as MP4 or GIF, one frame per simulation step at 30 "
+                      "frames per second; again to stop.'");
 }
 
 void vornixApp::addPanelEntries()
@@ -105,6 +124,9 @@ Font vornixApp::loadFramerateFont() { return FramerateLine::defaultFont(); }
 
 void vornixApp::shutdown()
 {
+    // The recording is completed before anything else goes, so the file is whole when the program ends.
+    if (const auto message = recording.stop())
+        notifyUser(*message);
     // Still with the GL context current: the model, textures and programs are released with it.
     scene.reset();
     helpTexture.reset();
@@ -116,6 +138,10 @@ void vornixApp::shutdown()
 
 void vornixApp::update()
 {
+    if (const auto message = recording.checkFailure())
+        notifyUser(*message);
+    if (!scene->current.paused)
+        recording.stepped();
     scene->advance(false);
     applyPanelChanges();
 }
@@ -133,6 +159,30 @@ void vornixApp::setWindowMatrices()
 
 void vornixApp::draw()
 {
+    const bool help = scene->current.showHelp && helpTexture;
+    if (recording.frameDue()) {
+        // The frame is the fluid as 's' would save it; the help picture, the indicator and the panels come after.
+        if (!help)
+            drawFrame();
+        else {
+            setWindowMatrices();
+            glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+            scene->drawScene();
+        }
+        recording.capture(getWindowWidth(), getWindowHeight());
+        if (help)
+            drawFrame();
+    } else {
+        drawFrame();
+    }
+    recording.drawIndicator(getWindowWidth(), getWindowHeight(), scene->framerate ? &scene->framerate->framerateFont
+                                                                                  : nullptr);
+    if (showMenu || (studio && studio->isVisible()))
+        drawPanels();
+}
+
+void vornixApp::drawFrame()
+{
     setWindowMatrices();
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
     if (scene->current.showHelp && helpTexture)
@@ -140,8 +190,6 @@ void vornixApp::draw()
                                          static_cast<float>(getWindowHeight()));
     else
         scene->drawScene();
-    if (showMenu)
-        drawPanels();
 }
 
 void vornixApp::applyPanelChanges()
@@ -201,6 +249,7 @@ void vornixApp::singleStep()
     if (!scene->current.paused)
         return;
     scene->advance(true);
+    recording.stepped();
     draw();
 }
 
@@ -270,6 +319,8 @@ void vornixApp::keyDown(KeyEvent event)
     case 'm': toggleMenu(); break;
     case 'r': resetFluid(); break;
     case 's': savePicture(); break;
+    case 't': toggleStudio(); break;
+    case 'v': toggleRecording(); break;
     default:
         if (event.character >= '1' && event.character <= '8') {
             scene->setColorScheme(event.character - '1');
@@ -299,6 +350,10 @@ std::string pictureSavePath(const std::string& chosen)
 
 std::optional<std::string> vornixApp::askSavePath() { return getSaveFilePath("", {"png", "jpg"}); }
 
+std::optional<std::string> vornixApp::askVideoPath() { return getSaveFilePath("", {"mp4", "gif"}); }
+
+void vornixApp::notifyUser(const std::string&) {}
+
 Surface8u vornixApp::captureWindow()
 {
     const auto& renderer = getRenderer();
@@ -308,8 +363,11 @@ Surface8u vornixApp::captureWindow()
 void vornixApp::savePicture()
 {
     const bool panelWasVisible = panel && panel->isVisible();
+    const bool studioWasVisible = studio && studio->isVisible();
     if (panelWasVisible)
         panel->hide();
+    if (studioWasVisible)
+        studio->hide();
     // Draw the current frame once more (without the panel) so the back buffer surely holds it.
     draw();
     const Surface8u picture = captureWindow();
@@ -327,6 +385,36 @@ void vornixApp::savePicture()
     }
     if (panelWasVisible)
         panel->show();
+    if (studioWasVisible)
+        studio->show();
+}
+
+// =====================================================================================================================
+// Studio: recording video
+// =====================================================================================================================
+
+void vornixApp::toggleStudio()
+{
+    if (studio)
+        studio->show(!studio->isVisible());
+}
+
+void vornixApp::toggleRecording()
+{
+    if (recording.active()) {
+        if (const auto message = recording.stop())
+            notifyUser(*message);
+        return;
+    }
+    const std::optional<std::string> chosen = askVideoPath();
+    if (!chosen) {
+        notifyUser("The save dialog could not be shown, so no video is recorded.");
+        return;
+    }
+    if (chosen->empty())
+        return;   // cancelled
+    if (const auto message = recording.start(videoSavePath(*chosen), getWindowWidth(), getWindowHeight()))
+        notifyUser(*message);
 }
 
 } // namespace vornix

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "app/FluidScene.h"
+#include "app/Recording.h"
 #include "shell/AppBasic.h"
 #include "shell/DataSource.h"
 #include "shell/Font.h"
@@ -48,6 +49,10 @@ public:
     void toggleMenu();
     void defaultBasics();
     void defaultQuality();
+    // Beyond the parameter panel: the "Studio" panel (key t) and its "Record Video" command (key v), which starts a
+    // recording through the save dialog or stops the one running.
+    void toggleStudio();
+    void toggleRecording();
 
     std::unique_ptr<ParamPanel> panel;
     int lastMouseX = 0, lastMouseY = 0;
@@ -58,10 +63,16 @@ public:
     Mirror<std::int32_t> presetIndex, viscosity, diffusion;
     Mirror<float> deltaTime;
     Mirror<std::int32_t> quality, colorScheme, engine;
+    std::unique_ptr<ParamPanel> studio;
+    Recording recording;
 
 protected:
     // The path the save dialog returns: a chosen path, empty when cancelled, nothing when no dialog could be shown.
     virtual std::optional<std::string> askSavePath();
+    // The same for a video: "mp4" and "gif" offered.
+    virtual std::optional<std::string> askVideoPath();
+    // A failure the user must see even without a console (the console line is already written).
+    virtual void notifyUser(const std::string& message);
     // The window's picture, rows top to bottom.
     virtual Surface8u captureWindow();
     // The encoded help picture (resource::help); throws when it cannot be had.
@@ -73,6 +84,8 @@ private:
     void addPanelEntries();
     void setWindowMatrices();
     void mirrorCurrent();
+    void addStudioEntries();
+    void drawFrame();
 };
 
 // The save path's extension rule: anything but .png or .jpg (compared in lower case) becomes .png.

@@ -313,8 +313,8 @@ void helpBox(Canvas& c, FT_Library lib)
 
     const float x0 = 178, x1 = Width - 178;
     // Outer box: a dark translucent frame holding the two panels.
-    roundedRect(c, x0 - 4, 146, x1 + 4, 1074, 30, PanelEdge, 0.55f);
-    roundedRect(c, x0, 150, x1, 1070, 27, Colour{0.01f, 0.03f, 0.10f}, 0.82f);
+    roundedRect(c, x0 - 4, 146, x1 + 4, 1104, 30, PanelEdge, 0.55f);
+    roundedRect(c, x0, 150, x1, 1100, 27, Colour{0.01f, 0.03f, 0.10f}, 0.82f);
 
     const std::string heading0 = "How to play";
     title.draw(c, heading0, (Width - title.measure(heading0)) / 2, 230, White);
@@ -337,23 +337,24 @@ void helpBox(Canvas& c, FT_Library lib)
     }
 
     // Keys panel: key caps on the left, meanings on the right.
-    roundedRect(c, x0 + 30, 534, x1 - 30, 1040, 18, Panel, 0.92f);
+    roundedRect(c, x0 + 30, 534, x1 - 30, 1072, 18, Panel, 0.92f);
     heading.draw(c, "Keys", x0 + 62, 586, Soft);
     struct Key {
         const char* key;
         const char* meaning;
     };
-    y = 648;
+    y = 640;
     for (const Key& k : {Key{"r", "reset and clear"}, Key{"Space", "pause"},
                          Key{"s", "save the picture as PNG or JPEG"}, Key{"m", "menu"}, Key{"Esc", "full screen"},
-                         Key{"1 – 7", "colour scheme"}, Key{"8", "new random colour scheme"}}) {
+                         Key{"1 – 7", "colour scheme"}, Key{"8", "new random colour scheme"},
+                         Key{"t", "studio panel"}, Key{"v", "record video (MP4 or GIF)"}}) {
         keyCap(c, bold, k.key, tx, y, 64);
         body.draw(c, k.meaning, tx + 170, y, White);
-        y += 57;
+        y += 50;
     }
 
     const std::string hint = "Click anywhere to start";
-    small.draw(c, hint, (Width - small.measure(hint)) / 2, 1126, Soft);
+    small.draw(c, hint, (Width - small.measure(hint)) / 2, 1152, Soft);
 }
 
 } // namespace

@@ -134,6 +134,8 @@ void ParamPanel::addSeparator(const std::string& name, const std::string& defini
     addEntry(*bar_, PanelEntry::Kind::Separator, name, nullptr, definition, false);
 }
 
+void ParamPanel::place(float x, float y) { bar_->home = std::array<float, 2>{x, y}; }
+
 bool ParamPanel::isVisible() const { return bar_->visible; }
 void ParamPanel::show(bool visible)
 {

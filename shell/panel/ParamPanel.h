@@ -58,6 +58,9 @@ public:
     void addButton(const std::string& label, std::function<void()> callback, const std::string& definition = "");
     void addSeparator(const std::string& name = "", const std::string& definition = "");
 
+    // Where the panel's top-left corner belongs, in window pixels (by default it is offset by its creation order).
+    void place(float x, float y);
+
     bool isVisible() const;
     void show(bool visible = true);
     void hide();

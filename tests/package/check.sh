@@ -55,6 +55,8 @@ check '[ -n "$(field Maintainer)" ] && [ -n "$(field Section)" ] && [ "$(field D
 # Computed from the executable: the C library and GLFW come only from dpkg-shlibdeps, zenity from the hand-given list.
 check 'echo "$depends" | grep -q "libc6 (>=" && echo "$depends" | grep -q "libglfw3" && echo "$depends" | grep -qw zenity' \
     "the dependencies are computed from the executable, plus zenity"
+check 'echo "$depends" | grep -q "libavcodec59" && echo "$depends" | grep -q "libavformat59" && echo "$depends" | grep -q "libavfilter8" && echo "$depends" | grep -q "libswscale6"' \
+    "the recording's FFmpeg libraries are among the computed dependencies"
 packaged=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $NF}' | sed 's|^\./usr/||' | sort)
 check '[ "$packaged" = "$expected" ]' "the package holds the same files under /usr"
 

@@ -1,0 +1,114 @@
+#include "app/Recording.h"
+
+#include <epoxy/gl.h>
+
+#include <cmath>
+#include <cstdio>
+#include <exception>
+
+#include "shell/Console.h"
+#include "shell/Path.h"
+#include "shell/TextRenderer.h"
+
+namespace vornix {
+
+std::string videoSavePath(const std::string& chosen)
+{
+    const std::string extension = toLowerAscii(pathExtension(chosen));
+    if (extension == "mp4" || extension == "gif")
+        return chosen;
+    return replaceExtension(chosen, "mp4");
+}
+
+VideoFormat videoFormatOf(const std::string& path)
+{
+    return toLowerAscii(pathExtension(path)) == "gif" ? VideoFormat::Gif : VideoFormat::Mp4;
+}
+
+std::string clipLength(std::int64_t frames)
+{
+    const std::int64_t seconds = frames < 0 ? 0 : frames / Recording::framesPerSecond;
+    char text[32];
+    std::snprintf(text, sizeof text, "%lld:%02lld", static_cast<long long>(seconds / 60),
+                  static_cast<long long>(seconds % 60));
+    return text;
+}
+
+std::optional<std::string> Recording::start(const std::string& path, int drawableWidth, int drawableHeight)
+{
+    if (recorder_)
+        return std::nullopt;
+    // H.264 with 4:2:0 colour needs even sizes; GIF is kept to the same size so both formats show the same area.
+    const int width = drawableWidth & ~1, height = drawableHeight & ~1;
+    try {
+        recorder_ = std::make_unique<VideoRecorder>(path, videoFormatOf(path), width, height);
+    } catch (const std::exception& e) {
+        const std::string message = "Could not record video to " + path + ": " + e.what();
+        console() << message << std::endl;
+        return message;
+    }
+    path_ = path;
+    frameDue_ = false;   // the first frame is the next step's
+    console() << "Recording video to " << path << " (" << width << " x " << height << ", "
+              << recorder_->codecDescription() << ", " << framesPerSecond << " frames per second)" << std::endl;
+    return std::nullopt;
+}
+
+void Recording::capture(int windowWidth, int windowHeight)
+{
+    if (!frameDue())
+        return;
+    frameDue_ = false;
+    recorder_->capture(windowWidth, windowHeight);
+}
+
+std::optional<std::string> Recording::checkFailure()
+{
+    if (!recorder_ || !recorder_->failure())
+        return std::nullopt;
+    return stop();
+}
+
+std::optional<std::string> Recording::stop()
+{
+    if (!recorder_)
+        return std::nullopt;
+    const FrameQueue::Result result = recorder_->stop();
+    recorder_.reset();
+    frameDue_ = false;
+    char seconds[32];
+    std::snprintf(seconds, sizeof seconds, "%.1f", static_cast<double>(result.frames) / framesPerSecond);
+    if (result.error) {
+        const std::string message = "Recording to " + path_ + " stopped: " + *result.error + " (after " +
+                                    std::to_string(result.frames) + " frames; what reached the file stays playable)";
+        console() << message << std::endl;
+        return message;
+    }
+    console() << "Recording stopped: " << result.frames << " frames, " << seconds << " seconds in " << path_
+              << std::endl;
+    return std::nullopt;
+}
+
+void Recording::drawIndicator(int windowWidth, int windowHeight, const Font* font) const
+{
+    (void)windowWidth;
+    if (!recorder_)
+        return;
+    const float radius = 7.0f, cx = 18.0f, cy = static_cast<float>(windowHeight) - 18.0f;
+    GLfloat colour[4];
+    glGetFloatv(GL_CURRENT_COLOR, colour);
+    glDisable(GL_TEXTURE_2D);
+    glColor4f(0.9f, 0.05f, 0.05f, 1.0f);
+    glBegin(GL_TRIANGLE_FAN);
+    glVertex2f(cx, cy);
+    for (int k = 0; k <= 24; ++k) {
+        const float angle = static_cast<float>(k) * 6.2831853f / 24.0f;
+        glVertex2f(cx + radius * std::cos(angle), cy + radius * std::sin(angle));
+    }
+    glEnd();
+    glColor4fv(colour);
+    if (font)
+        drawString(clipLength(frames()), cx + radius + 8.0f, cy - 7.0f, ColorA{1.0f, 1.0f, 1.0f, 1.0f}, *font);
+}
+
+} // namespace vornix

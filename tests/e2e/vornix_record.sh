@@ -1,0 +1,156 @@
+#!/usr/bin/env bash
+# Recording video through the real save dialog: an MP4 while painting (frame count on the console equals what
+# ffprobe counts, H.264 at 30 fps in the window's size, the last frame equals the window), a GIF the same way, a
+# paused recording that one single step gives exactly one frame, closing the window mid-recording (the file is
+# complete), kill -9 mid-recording (the file plays up to its last fragment), and a disk that fills up (the recording
+# stops with a message, the program runs on, what was written plays).
+source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/lib_app.sh"
+
+out="$E2E_DIR/clips"
+rm -rf "$out"
+mkdir -p "$out"
+log="$E2E_DIR/stderr.log"
+
+frames_of() { ffprobe -v error -select_streams v:0 -count_frames -show_entries stream=nb_read_frames -of csv=p=0 "$1" 2>/dev/null; }
+stream_of() { ffprobe -v error -select_streams v:0 -show_entries stream=codec_name,width,height,r_frame_rate -of csv=p=0 "$1" 2>/dev/null; }
+# Every decoded frame is written over the same picture: the last one remains.
+last_frame() { ffmpeg -v error -y -i "$1" -update 1 "$2"; }
+psnr() { compare -metric PSNR "$1" "$2" null: 2>&1 | awk '{ if ($1 == "inf") print 99; else printf "%d", $1 }'; }
+stop_count() { grep -c "^Recording stopped: " "$log"; }
+# The frame count of the N-th "Recording stopped" line.
+console_frames() { grep "^Recording stopped: " "$log" | sed -n "$1p" | sed 's/^Recording stopped: \([0-9]*\) frames.*/\1/'; }
+started() { grep -qF "Recording video to $1 (600 x 600, $2" "$log"; }
+stopped() { [ "$(stop_count)" -ge "$1" ]; }
+# The red recording dot in the bottom-left corner.
+dot_shown() { set -- $(e2e_pixel "$1" 18 582); [ "$1" -ge 150 ] && [ "$2" -le 60 ]; }
+dot_gone() { ! dot_shown "$1"; }
+
+record_start() {   # PATH CODEC
+    e2e_key v
+    e2e_dialog_save "$1"
+    e2e_wait 10 started "$1" "$2"
+}
+
+app_start
+app_dismiss_help
+
+# MP4 while painting for about two seconds; paused before stopping, so the window keeps the last recorded picture.
+record_start "$out/clip.mp4" "H.264"
+check 'started "$out/clip.mp4" "H.264 (libx264)"' "'v' and the dialog start an H.264 recording of 600 x 600"
+check 'app_shot_until dot 10 dot_shown' "the red dot shows while recording"
+e2e_drag 3 150 300 450 300 60
+e2e_key space
+e2e_key v
+e2e_wait 20 stopped 1
+check 'app_shot_until mp4-window 10 dot_gone' "the dot is gone after stopping"
+n=$(console_frames 1)
+check '[ "${n:-0}" -ge 20 ]' "the console's stop line counts the frames ($n)"
+check '[ "$(frames_of "$out/clip.mp4")" = "$n" ]' "ffprobe counts the console's $n frames ($(frames_of "$out/clip.mp4"))"
+check '[ "$(stream_of "$out/clip.mp4")" = "h264,600,600,30/1" ]' "H.264, 600 x 600, 30 fps ($(stream_of "$out/clip.mp4"))"
+last_frame "$out/clip.mp4" "$E2E_DIR/mp4-last.png"
+check '[ "$(psnr "$E2E_DIR/mp4-last.png" "$E2E_DIR/mp4-window.png")" -ge 35 ]' \
+    "the last frame is the window's picture (PSNR $(psnr "$E2E_DIR/mp4-last.png" "$E2E_DIR/mp4-window.png") dB)"
+
+# GIF the same way.
+e2e_key space
+record_start "$out/clip.gif" "GIF"
+e2e_drag 3 150 200 450 400 40
+e2e_key space
+e2e_key v
+e2e_wait 60 stopped 2
+app_shot_until gif-window 10 dot_gone
+n=$(console_frames 2)
+check '[ "${n:-0}" -ge 3 ] && [ "$(frames_of "$out/clip.gif")" = "$n" ]' "the GIF holds the console's $n frames ($(frames_of "$out/clip.gif"))"
+check '[ "$(stream_of "$out/clip.gif" | cut -d, -f1-3)" = "gif,600,600" ]' "a 600 x 600 GIF ($(stream_of "$out/clip.gif"))"
+last_frame "$out/clip.gif" "$E2E_DIR/gif-last.png"
+check '[ "$(psnr "$E2E_DIR/gif-last.png" "$E2E_DIR/gif-window.png")" -ge 28 ]' \
+    "the GIF's last frame is the window's picture (PSNR $(psnr "$E2E_DIR/gif-last.png" "$E2E_DIR/gif-window.png") dB)"
+
+# Still paused: a second of waiting adds no frame, one single step adds one. A name with another extension is
+# recorded as .mp4.
+record_start "$out/step.avi" "H.264"
+check 'started "$out/step.mp4" "H.264"' "another extension records to step.mp4"
+sleep 1
+e2e_key Right
+sleep 0.5
+e2e_key v
+e2e_wait 20 stopped 3
+check '[ "$(console_frames 3)" = 1 ] && [ "$(frames_of "$out/step.mp4")" = 1 ]' \
+    "paused, one single step gives one frame ($(console_frames 3) on the console, $(frames_of "$out/step.mp4") in the file)"
+check '[ ! -e "$out/step.avi" ]' "nothing is written under the other extension"
+
+# A cancelled dialog records nothing.
+e2e_key v
+e2e_dialog_cancel
+sleep 0.5
+check '! grep -q "Recording video to" <(sed -n "4,\$p" <(grep "Recording video to" "$log"))' "a cancelled dialog starts no recording"
+
+# Closing the window while recording completes the file.
+e2e_key space
+record_start "$out/closed.mp4" "H.264"
+e2e_drag 3 300 150 300 450 30
+e2e_close
+check '[ "$E2E_STATUS" = 0 ]' "closing the window while recording ends the program with status 0"
+n=$(console_frames 4)
+check '[ "${n:-0}" -ge 1 ] && [ "$(frames_of "$out/closed.mp4")" = "$n" ]' "the file closed with the window holds its $n frames"
+
+# kill -9: the file plays up to its last complete fragment (a fragment per second of video). 80 single steps make 80
+# frames; once two fragments (60 frames) are in the file, the program is killed.
+app_start
+app_dismiss_help
+e2e_key space
+record_start "$out/killed.mp4" "H.264"
+xdotool key --delay 40 --repeat 80 Right
+at_least() { [ "$(frames_of "$1")" -ge "$2" ] 2>/dev/null; }
+e2e_wait 60 at_least "$out/killed.mp4" 60
+kill -9 "$E2E_PID"
+wait "$E2E_PID" 2>/dev/null
+E2E_PID=""
+k=$(frames_of "$out/killed.mp4")
+check '[ "${k:-0}" -ge 60 ] && [ "$k" -le 80 ] && ffprobe -v error "$out/killed.mp4"' \
+    "after kill -9 the file still plays its first $k of 80 frames"
+
+# A full disk: a 256 KB file system of its own (a private mount namespace; the program runs inside it and the file is
+# copied out when it ends). The recording stops with a message, the program runs on, and what was written plays.
+full="$E2E_DIR/full"
+mkdir -p "$full"
+if unshare -rm true 2>/dev/null; then
+    rm -f "$E2E_DIR/full.pid"
+    unshare -rm sh -c 'mount -t tmpfs -o size=256k tmpfs "$1" || exit 99; "$2" & echo $! >"$3"; wait $!; s=$?
+                       cp "$1"/big.mp4 "$4"/ 2>/dev/null; exit $s' \
+        sh "$full" "$VORNIX_BIN" "$E2E_DIR/full.pid" "$out" >"$E2E_DIR/stdout.log" 2>"$log" &
+    outer=$!
+    e2e_wait 20 test -s "$E2E_DIR/full.pid"
+    E2E_PID=$(cat "$E2E_DIR/full.pid")
+    E2E_WID=""
+    for _ in $(seq 1 200); do
+        E2E_WID=$(xdotool search --onlyvisible --pid "$E2E_PID" 2>/dev/null | head -n 1)
+        [ -n "$E2E_WID" ] && break
+        sleep 0.1
+    done
+    xdotool windowfocus --sync "$E2E_WID"
+    app_shot_until full-start 30 app_is_help
+    app_dismiss_help
+    record_start "$full/big.mp4" "H.264"
+    full_stop() { grep -q "^Recording to $full/big.mp4 stopped: Cannot write $full/big.mp4: No space left on device" "$log"; }
+    for _ in $(seq 1 20); do
+        full_stop && break
+        e2e_drag 3 100 100 500 500 20
+        e2e_drag 1 500 100 100 500 20
+    done
+    check 'full_stop' "a full disk stops the recording with a console line ($(grep "stopped" "$log" | tail -n 1))"
+    check 'app_shot_until full-dot 10 dot_gone' "the indicator goes when the disk is full"
+    app_toggle_panel shown
+    check 'app_panel_shown "$E2E_DIR/panel-shown.png"' "the program runs on after the full disk"
+    "$VORNIX_X_CLOSE" "$E2E_WID"
+    wait "$outer"
+    status=$?
+    E2E_PID=""
+    check '[ "$status" = 0 ]' "and ends with status 0 (status $status)"
+    k=$(frames_of "$out/big.mp4")
+    check '[ "${k:-0}" -ge 1 ] && ffprobe -v error "$out/big.mp4"' "what was written before the disk filled plays ($k frames)"
+else
+    echo "skipped: no private mount namespace here (unshare -rm) for the full-disk case"
+fi
+e2e_finish
