@@ -61,9 +61,9 @@ void FrameQueue::run()
         } else {
             ++written_;
         }
-        // At most the capacity is kept for reuse; the rest is released.
-        if (spare_.size() < capacity_)
-            spare_.push_back(std::move(frame));
+        // Every frame is kept for reuse: a new one is made only when none is spare, so no more than the queue's
+        // capacity and the one in the producer's hand ever exist.
+        spare_.push_back(std::move(frame));
         changed_.notify_all();
         if (error_)
             break;

@@ -57,7 +57,7 @@ struct VideoEncoder::Impl {
     AVCodecContext* codec = nullptr;
     AVStream* stream = nullptr;
     AVPacket* packet = nullptr;
-    AVFrame* canvas = nullptr;     // RGBA at the file's size, top row first
+    AVFrame* canvas = nullptr;     // BGRA at the file's size, top row first
     AVFrame* yuv = nullptr;        // MP4: the encoder's input
     AVFrame* filtered = nullptr;   // GIF: the palette filters' output
     SwsContext* fit = nullptr;     // a window picture of another size into the canvas
@@ -222,7 +222,7 @@ void VideoEncoder::Impl::makeFrames()
     canvas = av_frame_alloc();
     if (!packet || !canvas)
         throw VideoException("Out of memory for the video frames");
-    canvas->format = AV_PIX_FMT_RGBA;
+    canvas->format = AV_PIX_FMT_BGRA;
     canvas->width = width;
     canvas->height = height;
     canvas->sample_aspect_ratio = AVRational{1, 1};
@@ -239,7 +239,7 @@ void VideoEncoder::Impl::makeFrames()
         yuv->colorspace = AVCOL_SPC_SMPTE170M;
         if (av_frame_get_buffer(yuv, 0) < 0)
             throw VideoException("Out of memory for the video frames");
-        toYuv = sws_getContext(width, height, AV_PIX_FMT_RGBA, width, height, AV_PIX_FMT_YUV420P, SWS_BICUBIC, nullptr,
+        toYuv = sws_getContext(width, height, AV_PIX_FMT_BGRA, width, height, AV_PIX_FMT_YUV420P, SWS_BICUBIC, nullptr,
                                nullptr, nullptr);
         if (!toYuv)
             throw VideoException("The colour conversion for H.264 could not be set up");
@@ -253,7 +253,7 @@ void VideoEncoder::Impl::makeFilters(int framesPerSecond)
     if (!filtered || !graph)
         throw VideoException("Out of memory for the GIF palette filters");
     const std::string args = "video_size=" + std::to_string(width) + "x" + std::to_string(height) +
-                             ":pix_fmt=" + std::to_string(AV_PIX_FMT_RGBA) + ":time_base=1/" +
+                             ":pix_fmt=" + std::to_string(AV_PIX_FMT_BGRA) + ":time_base=1/" +
                              std::to_string(framesPerSecond) + ":pixel_aspect=1/1";
     int result = avfilter_graph_create_filter(&source, avfilter_get_by_name("buffer"), "in", args.c_str(), nullptr,
                                               graph);
@@ -297,7 +297,7 @@ void VideoEncoder::Impl::fitIntoCanvas(const VideoFrame& frame)
     if (av_frame_make_writable(canvas) < 0)
         throw VideoException("Out of memory for the video frames");
     const int sourceStride = frame.width * 4;
-    const std::uint8_t* bottomRow = frame.rgba.data();
+    const std::uint8_t* bottomRow = frame.bgra.data();
     if (frame.width == width && frame.height == height) {
         for (int y = 0; y < height; ++y)
             std::memcpy(canvas->data[0] + static_cast<std::ptrdiff_t>(y) * canvas->linesize[0],
@@ -316,7 +316,7 @@ void VideoEncoder::Impl::fitIntoCanvas(const VideoFrame& frame)
         for (int x = 0; x < width; ++x)
             row[x * 4 + 3] = 255;
     }
-    fit = sws_getCachedContext(fit, frame.width, frame.height, AV_PIX_FMT_RGBA, fitWidth, fitHeight, AV_PIX_FMT_RGBA,
+    fit = sws_getCachedContext(fit, frame.width, frame.height, AV_PIX_FMT_BGRA, fitWidth, fitHeight, AV_PIX_FMT_BGRA,
                                SWS_BILINEAR, nullptr, nullptr, nullptr);
     if (!fit)
         throw VideoException("The picture could not be scaled into the video's size");
@@ -378,7 +378,7 @@ void VideoEncoder::write(const VideoFrame& frame)
     if (m.finished)
         throw VideoException("The video file " + m.path + " is already complete");
     if (frame.width <= 0 || frame.height <= 0 ||
-        frame.rgba.size() < static_cast<std::size_t>(frame.width) * static_cast<std::size_t>(frame.height) * 4)
+        frame.bgra.size() < static_cast<std::size_t>(frame.width) * static_cast<std::size_t>(frame.height) * 4)
         throw VideoException("A video frame without its pixels");
     m.fitIntoCanvas(frame);
     m.canvas->pts = m.nextPts;

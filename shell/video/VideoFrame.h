@@ -1,4 +1,4 @@
-// A picture on its way into a video file: RGBA bytes as the window was read, rows from the bottom of the window up.
+// A picture on its way into a video file: BGRA bytes as the window was read, rows from the bottom of the window up.
 #pragma once
 
 #include <cstdint>
@@ -8,13 +8,13 @@ namespace vornix {
 
 struct VideoFrame {
     int width = 0, height = 0;
-    std::vector<std::uint8_t> rgba;   // width * height * 4 bytes, bottom row first
+    std::vector<std::uint8_t> bgra;   // width * height * 4 bytes (blue, green, red, alpha), bottom row first
 
     void resize(int w, int h)
     {
         width = w;
         height = h;
-        rgba.resize(static_cast<std::size_t>(w) * static_cast<std::size_t>(h) * 4);
+        bgra.resize(static_cast<std::size_t>(w) * static_cast<std::size_t>(h) * 4);
     }
 };
 

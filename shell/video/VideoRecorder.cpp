@@ -75,7 +75,7 @@ void VideoRecorder::capture(int windowWidth, int windowHeight)
     if (!b.available) {
         VideoFrame frame = queue_->blank();
         frame.resize(windowWidth, windowHeight);
-        glReadPixels(0, 0, windowWidth, windowHeight, GL_RGBA, GL_UNSIGNED_BYTE, frame.rgba.data());
+        glReadPixels(0, 0, windowWidth, windowHeight, GL_BGRA, GL_UNSIGNED_BYTE, frame.bgra.data());
         queue_->submit(std::move(frame));
         ++captured_;
         return;
@@ -86,7 +86,8 @@ void VideoRecorder::capture(int windowWidth, int windowHeight)
         glBufferData(GL_PIXEL_PACK_BUFFER, static_cast<GLsizeiptr>(bytes), nullptr, GL_STREAM_READ);
         b.capacity[b.next] = bytes;
     }
-    glReadPixels(0, 0, windowWidth, windowHeight, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+    // BGRA is the window's own byte order on common drivers: the read is a copy, no conversion.
+    glReadPixels(0, 0, windowWidth, windowHeight, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
     // The read just issued is collected next time; the one from the frame before is collected now.
     collectPending();
     b.pending = true;
@@ -108,7 +109,7 @@ void VideoRecorder::collectPending()
     if (pixels) {
         VideoFrame frame = queue_->blank();
         frame.resize(b.pendingWidth, b.pendingHeight);
-        std::memcpy(frame.rgba.data(), pixels, frame.rgba.size());
+        std::memcpy(frame.bgra.data(), pixels, frame.bgra.size());
         glUnmapBuffer(GL_PIXEL_PACK_BUFFER);
         queue_->submit(std::move(frame));
     } else {

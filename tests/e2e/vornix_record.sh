@@ -51,6 +51,7 @@ check '[ "$(stream_of "$out/clip.mp4")" = "h264,600,600,30/1" ]' "H.264, 600 x 6
 last_frame "$out/clip.mp4" "$E2E_DIR/mp4-last.png"
 check '[ "$(psnr "$E2E_DIR/mp4-last.png" "$E2E_DIR/mp4-window.png")" -ge 35 ]' \
     "the last frame is the window's picture (PSNR $(psnr "$E2E_DIR/mp4-last.png" "$E2E_DIR/mp4-window.png") dB)"
+check 'dot_gone "$E2E_DIR/mp4-last.png"' "the recording does not show its own indicator"
 
 # GIF the same way.
 e2e_key space

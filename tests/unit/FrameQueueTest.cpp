@@ -34,8 +34,8 @@ public:
         // Slower than the producer now and then, so the queue fills up.
         if (log_.numbers.size() % 7 == 0)
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        log_.numbers.push_back(frame.rgba.at(0));
-        log_.buffers.insert(frame.rgba.data());
+        log_.numbers.push_back(frame.bgra.at(0));
+        log_.buffers.insert(frame.bgra.data());
     }
     void finish() override
     {
@@ -53,7 +53,7 @@ void submitNumbered(FrameQueue& queue, int count)
     for (int k = 0; k < count; ++k) {
         VideoFrame frame = queue.blank();
         frame.resize(64, 32);
-        frame.rgba[0] = static_cast<std::uint8_t>(k);
+        frame.bgra[0] = static_cast<std::uint8_t>(k);
         queue.submit(std::move(frame));
     }
 }
