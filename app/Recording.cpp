@@ -2,6 +2,7 @@
 
 #include <epoxy/gl.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <exception>
@@ -11,14 +12,6 @@
 #include "shell/TextRenderer.h"
 
 namespace vornix {
-
-std::string videoSavePath(const std::string& chosen)
-{
-    const std::string extension = toLowerAscii(pathExtension(chosen));
-    if (extension == "mp4" || extension == "gif")
-        return chosen;
-    return replaceExtension(chosen, "mp4");
-}
 
 VideoFormat videoFormatOf(const std::string& path)
 {
@@ -38,8 +31,9 @@ std::optional<std::string> Recording::start(const std::string& path, int drawabl
 {
     if (recorder_)
         return std::nullopt;
-    // H.264 with 4:2:0 colour needs even sizes; GIF is kept to the same size so both formats show the same area.
-    const int width = drawableWidth & ~1, height = drawableHeight & ~1;
+    // H.264 with 4:2:0 colour needs even sizes; GIF is kept to the same size so both formats show the same area. A
+    // window made a pixel small is recorded at 2 x 2 rather than refused.
+    const int width = std::max(drawableWidth & ~1, 2), height = std::max(drawableHeight & ~1, 2);
     try {
         recorder_ = std::make_unique<VideoRecorder>(path, videoFormatOf(path), width, height);
     } catch (const std::exception& e) {
@@ -75,6 +69,8 @@ std::optional<std::string> Recording::stop()
         return std::nullopt;
     const FrameQueue::Result result = recorder_->stop();
     recorder_.reset();
+    clockTexture_.reset();
+    clockText_.clear();
     frameDue_ = false;
     char seconds[32];
     std::snprintf(seconds, sizeof seconds, "%.1f", static_cast<double>(result.frames) / framesPerSecond);
@@ -106,9 +102,22 @@ void Recording::drawIndicator(int windowWidth, int windowHeight, const Font* fon
         glVertex2f(cx + radius * std::cos(angle), cy + radius * std::sin(angle));
     }
     glEnd();
+    if (font) {
+        const std::string text = clipLength(frames());
+        if (text != clockText_ || !clockTexture_) {
+            const RenderedString rendered = renderString(text, *font, ColorA{1.0f, 1.0f, 1.0f, 1.0f});
+            clockTexture_ = rendered.surface.getWidth() > 0 ? gl::Texture(rendered.surface) : gl::Texture();
+            clockBaselineOffset_ = rendered.baselineOffset;
+            clockText_ = text;
+        }
+        if (clockTexture_) {
+            glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+            const float x = cx + radius + 8.0f, top = cy - 7.0f - clockBaselineOffset_;
+            gl::draw(clockTexture_, Rectf{x, top, x + static_cast<float>(clockTexture_.getWidth()),
+                                          top + static_cast<float>(clockTexture_.getHeight())});
+        }
+    }
     glColor4fv(colour);
-    if (font)
-        drawString(clipLength(frames()), cx + radius + 8.0f, cy - 7.0f, ColorA{1.0f, 1.0f, 1.0f, 1.0f}, *font);
 }
 
 } // namespace vornix

@@ -9,12 +9,11 @@
 #include <string>
 
 #include "shell/Font.h"
+#include "shell/gl/Texture.h"
 #include "shell/video/VideoRecorder.h"
 
 namespace vornix {
 
-// The path a chosen name is recorded to: .mp4 and .gif (in any case) stay, anything else becomes .mp4.
-std::string videoSavePath(const std::string& chosen);
 // GIF for a .gif path (any case), MP4 otherwise.
 VideoFormat videoFormatOf(const std::string& path);
 // A clip's length as m:ss for `frames` at 30 frames per second (whole seconds, rounded down).
@@ -55,6 +54,10 @@ private:
     std::unique_ptr<VideoRecorder> recorder_;
     std::string path_;
     bool frameDue_ = false;
+    // The clock's text changes once a second: it is rasterised then, not in every frame.
+    mutable std::string clockText_;
+    mutable gl::Texture clockTexture_;
+    mutable float clockBaselineOffset_ = 0.0f;
 };
 
 } // namespace vornix

@@ -3,10 +3,10 @@
 #include <epoxy/gl.h>
 
 #include "app/BrushInput.h"
-#include "shell/Path.h"
 #include "shell/RendererGl.h"
 #include "shell/Resources.h"
 #include "shell/platform/SaveFileDialog.h"
+#include "shell/platform/UserMessage.h"
 #include "shell/image/ImageIo.h"
 #include "shell/image/ImageIoException.h"
 #include "shell/panel/PanelManager.h"
@@ -126,7 +126,7 @@ void vornixApp::shutdown()
 {
     // The recording is completed before anything else goes, so the file is whole when the program ends.
     if (const auto message = recording.stop())
-        notifyUser(*message);
+        showFailure(*message);
     // Still with the GL context current: the model, textures and programs are released with it.
     scene.reset();
     helpTexture.reset();
@@ -139,7 +139,7 @@ void vornixApp::shutdown()
 void vornixApp::update()
 {
     if (const auto message = recording.checkFailure())
-        notifyUser(*message);
+        showFailure(*message);
     if (!scene->current.paused)
         recording.stepped();
     scene->advance(false);
@@ -340,19 +340,11 @@ void vornixApp::keyDown(KeyEvent event)
 // Saving the picture
 // =====================================================================================================================
 
-std::string pictureSavePath(const std::string& chosen)
-{
-    const std::string extension = toLowerAscii(pathExtension(chosen));
-    if (extension == "png" || extension == "jpg")
-        return chosen;
-    return replaceExtension(chosen, "png");
-}
+std::optional<std::string> vornixApp::askSavePath() { return chooseSavePath("", {"png", "jpg"}); }
 
-std::optional<std::string> vornixApp::askSavePath() { return getSaveFilePath("", {"png", "jpg"}); }
+void vornixApp::showFailure(const std::string& text) { showErrorMessage(text); }
 
-std::optional<std::string> vornixApp::askVideoPath() { return getSaveFilePath("", {"mp4", "gif"}); }
-
-void vornixApp::notifyUser(const std::string&) {}
+std::optional<std::string> vornixApp::askVideoPath() { return chooseSavePath("", {"mp4", "gif"}); }
 
 Surface8u vornixApp::captureWindow()
 {
@@ -368,25 +360,30 @@ void vornixApp::savePicture()
         panel->hide();
     if (studioWasVisible)
         studio->hide();
-    // Draw the current frame once more (without the panel) so the back buffer surely holds it.
+    // Draw the current frame once more (without the panels) so the back buffer surely holds it.
     draw();
     const Surface8u picture = captureWindow();
 
     const std::optional<std::string> chosen = askSavePath();
+    std::string failure;
     if (chosen && !chosen->empty()) {
-        const std::string path = pictureSavePath(*chosen);
+        const std::string& path = *chosen;
         try {
             if (!picture)
                 throw ImageIoExceptionFailedLoad();
             writeImage(path, picture, ImageTarget::Options().quality(0.9f));
         } catch (const std::exception& e) {
-            console() << "Could not save the picture to " << path << ": " << e.what() << std::endl;
+            failure = "Could not save the picture to " + path + ": " + e.what();
+            console() << failure << std::endl;
         }
     }
     if (panelWasVisible)
         panel->show();
     if (studioWasVisible)
         studio->show();
+    // One message for the one command, after the panel is back, so the window behind it is as the user left it.
+    if (!failure.empty())
+        showFailure(failure);
 }
 
 // =====================================================================================================================
@@ -403,18 +400,18 @@ void vornixApp::toggleRecording()
 {
     if (recording.active()) {
         if (const auto message = recording.stop())
-            notifyUser(*message);
+            showFailure(*message);
         return;
     }
     const std::optional<std::string> chosen = askVideoPath();
     if (!chosen) {
-        notifyUser("The save dialog could not be shown, so no video is recorded.");
+        showFailure("The save dialog could not be shown, so no video is recorded.");
         return;
     }
     if (chosen->empty())
         return;   // cancelled
-    if (const auto message = recording.start(videoSavePath(*chosen), getWindowWidth(), getWindowHeight()))
-        notifyUser(*message);
+    if (const auto message = recording.start(*chosen, getWindowWidth(), getWindowHeight()))
+        showFailure(*message);
 }
 
 } // namespace vornix

@@ -67,12 +67,13 @@ public:
     Recording recording;
 
 protected:
-    // The path the save dialog returns: a chosen path, empty when cancelled, nothing when no dialog could be shown.
+    // The path to save the picture to (the dialog's answer after the extension rule): a chosen path, empty when
+    // cancelled, nothing when no dialog could be shown.
     virtual std::optional<std::string> askSavePath();
-    // The same for a video: "mp4" and "gif" offered.
+    // The path to record a video to (the dialog's answer after the extension rule: mp4 or gif), as askSavePath.
     virtual std::optional<std::string> askVideoPath();
-    // A failure the user must see even without a console (the console line is already written).
-    virtual void notifyUser(const std::string& message);
+    // Tells the user about a failed command (a message box); the console line is written besides.
+    virtual void showFailure(const std::string& text);
     // The window's picture, rows top to bottom.
     virtual Surface8u captureWindow();
     // The encoded help picture (resource::help); throws when it cannot be had.
@@ -87,8 +88,5 @@ private:
     void addStudioEntries();
     void drawFrame();
 };
-
-// The save path's extension rule: anything but .png or .jpg (compared in lower case) becomes .png.
-std::string pictureSavePath(const std::string& chosen);
 
 } // namespace vornix

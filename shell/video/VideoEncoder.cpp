@@ -3,7 +3,8 @@
 // FFmpeg components this file needs (a build configured with only what vornix uses must enable them):
 //   libavformat: muxers mp4 and gif, protocol file
 //   libavcodec:  encoders libx264 or libopenh264 (H.264, chosen by name at run time) and gif
-//   libavfilter: filters buffer, buffersink, split, palettegen, paletteuse
+//   libavfilter: filters buffer, buffersink, split, palettegen, paletteuse (the window's BGRA goes in as it is: no
+//                conversion filter is inserted)
 //   libswscale, libavutil
 extern "C" {
 #include <libavcodec/avcodec.h>

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "shell/Font.h"
+#include "shell/platform/FontMatch.h"
 
 inline bool arialMissing()
 {

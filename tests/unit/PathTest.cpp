@@ -1,7 +1,11 @@
 // File name extensions: '/' separates folders, and only the last component can carry an extension.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "shell/Path.h"
+#include "shell/platform/SaveFileDialog.h"
 
 using vornix::pathExtension;
 using vornix::replaceExtension;
@@ -26,4 +30,19 @@ TEST(Path, ReplaceExtensionLeavesFolderDotsAlone)
     EXPECT_EQ(vornix::parentPath("/x.y/pic.png"), "/x.y");
     EXPECT_EQ(vornix::parentPath("/pic.png"), "/");
     EXPECT_EQ(vornix::parentPath("pic.png"), "");
+}
+
+TEST(Path, SaveRuleKeepsOnlyTheOfferedExtensionsWhateverTheirCase)
+{
+    using vornix::savePathWithExtension;
+    const std::vector<std::string> picture = {"png", "jpg"};
+    EXPECT_EQ(savePathWithExtension("/tmp/shot", picture), "/tmp/shot.png");
+    EXPECT_EQ(savePathWithExtension("/tmp/shot.bmp", picture), "/tmp/shot.png");
+    EXPECT_EQ(savePathWithExtension("/tmp/shot.jpeg", picture), "/tmp/shot.png");   // four letters: not jpg
+    EXPECT_EQ(savePathWithExtension("/tmp/shot.", picture), "/tmp/shot.png");
+    EXPECT_EQ(savePathWithExtension("/tmp/shot.jpg", picture), "/tmp/shot.jpg");
+    EXPECT_EQ(savePathWithExtension("/tmp/shot.JPG", picture), "/tmp/shot.JPG");
+    EXPECT_EQ(savePathWithExtension("/tmp/my.pictures/shot", picture), "/tmp/my.pictures/shot.png");
+    EXPECT_EQ(savePathWithExtension("/tmp/clip.GIF", {"mp4", "gif"}), "/tmp/clip.GIF");
+    EXPECT_EQ(savePathWithExtension("/tmp/clip.png", {"mp4", "gif"}), "/tmp/clip.mp4");
 }

@@ -6,10 +6,12 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 
 #include "shell/Console.h"
 #include "shell/platform/SaveFileDialog.h"
+#include "shell/platform/UserMessage.h"
 #include "shell/image/DataSourcePath.h"
 #include "shell/image/ImageIo.h"
 #include "shell/image/ImageTargetSurface.h"
@@ -35,11 +37,15 @@ protected:
         ::setenv("PATH", oldPath.c_str(), 1);
         fs::remove_all(dir);
     }
-    // The stand-in prints its arguments one per line to args.txt and `answer` on standard output, then exits.
-    void fakeZenity(const std::string& answer, int status)
+    // The stand-in prints its arguments one per line to args.txt and `answer` on standard output, then exits with
+    // `status`. A question or an error message is recorded in asked.txt (its arguments, one per line) and answered
+    // with `questionStatus`.
+    void fakeZenity(const std::string& answer, int status, int questionStatus = 1)
     {
         const fs::path script = dir / "bin" / "zenity";
-        std::ofstream(script) << "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > '" << (dir / "args.txt").string()
+        std::ofstream(script) << "#!/bin/sh\ncase \"$1\" in --question|--error) printf '%s\\n' \"$@\" >> '"
+                              << (dir / "asked.txt").string() << "'; exit " << questionStatus << ";; esac\n"
+                              << "for a in \"$@\"; do printf '%s\\n' \"$a\"; done > '" << (dir / "args.txt").string()
                               << "'\nprintf '%s\\n' '" << answer << "'\nexit " << status << "\n";
         fs::permissions(script, fs::perms::owner_all);
         ::setenv("PATH", (dir / "bin").c_str(), 1);
@@ -58,6 +64,12 @@ protected:
         for (const auto& entry : fs::recursive_directory_iterator(folder))
             n += entry.is_regular_file() ? 1 : 0;
         return n;
+    }
+
+    std::string asked() const
+    {
+        std::ifstream in(dir / "asked.txt");
+        return std::string(std::istreambuf_iterator<char>(in), {});
     }
 
     fs::path dir;
@@ -131,4 +143,53 @@ TEST_F(SaveBadInput, PathsTheSystemRefusesRaiseAndLeaveNoFile)
     }
     EXPECT_EQ(fileCount(dir), 1u);   // only "file": no partial picture, no temporary left behind
     EXPECT_FALSE(fs::exists("/proc/vornix-cannot-write.jpg"));
+}
+
+TEST_F(SaveBadInput, ChoosingAPathAsksBeforeTheExtensionRuleReplacesAFile)
+{
+    fs::create_directories(dir / "out");
+    std::ofstream(dir / "out" / "shot.png") << "earlier picture";
+    const std::vector<std::string> picture = {"png", "jpg"};
+    const std::string shot = (dir / "out" / "shot").string(), shotPng = shot + ".png";
+
+    // "shot" and "shot.bmp" become shot.png, which exists: the question names it; "no" is a cancel, "yes" the path.
+    fakeZenity(shot, 0, 1);
+    EXPECT_EQ(chooseSavePath("", picture), std::string());
+    EXPECT_NE(asked().find("--question"), std::string::npos);
+    EXPECT_NE(asked().find("shot.png already exists."), std::string::npos) << asked();
+    fakeZenity(shot + ".bmp", 0, 0);
+    EXPECT_EQ(chooseSavePath("", picture), shotPng);
+    // The dialog itself asked about a name the rule keeps, so no second question; nor for a name that is free.
+    fs::remove(dir / "asked.txt");
+    fakeZenity(shotPng, 0, 1);
+    EXPECT_EQ(chooseSavePath("", picture), shotPng);
+    fakeZenity((dir / "out" / "fresh").string(), 0, 1);
+    EXPECT_EQ(chooseSavePath("", picture), (dir / "out" / "fresh.png").string());
+    EXPECT_EQ(asked(), "");
+    // A question that cannot be shown saves nothing, with a console line.
+    fakeZenity(shot, 0, 7);
+    ConsoleCapture capture;
+    EXPECT_FALSE(chooseSavePath("", picture).has_value());
+    ASSERT_EQ(capture.lines.size(), 1u);
+    EXPECT_NE(capture.lines[0].find(shotPng), std::string::npos) << capture.lines[0];
+    std::ifstream earlier(dir / "out" / "shot.png");
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(earlier), {}), "earlier picture");
+}
+
+TEST_F(SaveBadInput, ErrorMessageReachesTheDialogAsPlainTextOrTheConsoleSaysWhy)
+{
+    fakeZenity("", 0, 0);
+    {
+        ConsoleCapture capture;
+        showErrorMessage("Could not save <b>$(x)</b> & more");
+        EXPECT_TRUE(capture.lines.empty());
+    }
+    EXPECT_NE(asked().find("--error"), std::string::npos);
+    EXPECT_NE(asked().find("--no-markup"), std::string::npos);
+    EXPECT_NE(asked().find("--text=Could not save <b>$(x)</b> & more\n"), std::string::npos) << asked();
+    ::setenv("PATH", (dir / "none").c_str(), 1);   // no zenity at all
+    ConsoleCapture capture;
+    showErrorMessage("lost");
+    ASSERT_EQ(capture.lines.size(), 1u);
+    EXPECT_NE(capture.lines[0].find("zenity"), std::string::npos) << capture.lines[0];
 }

@@ -11,6 +11,7 @@
 #include <GLFW/glfw3native.h>
 
 #include "shell/Console.h"
+#include "shell/platform/ReplaceQuestion.h"
 #include "shell/platform/win/WideText.h"
 
 namespace vornix {
@@ -24,6 +25,9 @@ std::optional<std::string> getSaveFilePath(const std::string& initialPath, const
         filter += (i ? L";*." : L"*.") + widen(extensions[i]);
     filter.push_back(L'\0');
 
+    // The dialog appends the first extension to a name typed without one, and asks before replacing that file.
+    const std::wstring defaultExtension = extensions.empty() ? std::wstring() : widen(extensions.front());
+
     wchar_t file[MAX_PATH] = L"";
     const std::wstring folder = widen(initialPath);
     GLFWwindow* window = glfwGetCurrentContext();
@@ -35,6 +39,7 @@ std::optional<std::string> getSaveFilePath(const std::string& initialPath, const
     dialog.lpstrFile = file;
     dialog.nMaxFile = MAX_PATH;
     dialog.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
+    dialog.lpstrDefExt = defaultExtension.empty() ? nullptr : defaultExtension.c_str();
     dialog.Flags = OFN_OVERWRITEPROMPT | OFN_SHOWHELP;
     if (GetSaveFileNameW(&dialog))
         return narrow(file);
@@ -44,5 +49,22 @@ std::optional<std::string> getSaveFilePath(const std::string& initialPath, const
     console() << "Save dialog could not be shown: common dialog error " << error << std::endl;
     return std::nullopt;
 }
+
+namespace platform {
+
+std::optional<bool> askToReplace(const std::string& path)
+{
+    GLFWwindow* window = glfwGetCurrentContext();
+    const int answer = MessageBoxW(window ? glfwGetWin32Window(window) : nullptr, widen(replaceQuestion(path)).c_str(),
+                                   L"Confirm Save As", MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2);
+    if (answer == 0) {
+        console() << "The question whether to replace " << path << " could not be shown: error " << GetLastError()
+                  << std::endl;
+        return std::nullopt;
+    }
+    return answer == IDYES;
+}
+
+} // namespace platform
 
 } // namespace vornix

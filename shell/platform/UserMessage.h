@@ -1,0 +1,13 @@
+// Messages the user sees, for failures that would otherwise only reach the console (which on a desktop nobody reads).
+#pragma once
+
+#include <string>
+
+namespace vornix {
+
+// Shows a short error message the user sees: a message box owned by the program's window on Windows, a zenity error
+// dialog on Linux. Modal: call it on the GUI thread only, at most once per user action; the console line stays the
+// caller's to write.
+void showErrorMessage(const std::string& text);
+
+} // namespace vornix
