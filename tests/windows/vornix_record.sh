@@ -68,7 +68,7 @@ app_dismiss_help
 
 record "$out/clip.mp4" "H.264 (libopenh264)" mp4 2 1
 n=$(console_frames 1)
-check '[ "${n:-0}" -ge 20 ]' "the console's stop line counts the frames ($n)"
+check '[ "${n:-0}" -ge 10 ]' "the console's stop line counts the frames ($n)"
 check '[ "$(frames_of "$out/clip.mp4")" = "$n" ]' "ffprobe counts the console's $n frames ($(frames_of "$out/clip.mp4"))"
 check '[ "$(stream_of "$out/clip.mp4")" = "h264,600,600,30/1" ]' "H.264, 600 x 600, 30 fps ($(stream_of "$out/clip.mp4"))"
 last_frame "$out/clip.mp4" "$E2E_DIR/mp4-last.png"
@@ -78,7 +78,7 @@ check '[ "$(psnr "$E2E_DIR/mp4-last.png" "$E2E_DIR/mp4-window.png")" -ge 35 ]' \
 gif="$out/clip.gif"
 record "$gif" "GIF" gif 2 2
 n=$(console_frames 2)
-check '[ "${n:-0}" -ge 20 ] && [ "$(frames_of "$gif")" = "$n" ]' "the GIF holds the console's $n frames ($(frames_of "$gif"))"
+check '[ "${n:-0}" -ge 10 ] && [ "$(frames_of "$gif")" = "$n" ]' "the GIF holds the console's $n frames ($(frames_of "$gif"))"
 check '[ "$(stream_of "$gif" | cut -d, -f1-3)" = "gif,600,600" ]' "a 600 x 600 GIF ($(stream_of "$gif"))"
 last_frame "$gif" "$E2E_DIR/gif-last.png"
 check '[ "$(psnr "$E2E_DIR/gif-last.png" "$E2E_DIR/gif-window.png")" -ge 28 ]' \
