@@ -2,7 +2,8 @@
 # Recording video with vornix.exe under Wine, on the display and Wine server scripts/test-windows provides: 'v' and
 # Wine's common save dialog start an MP4 (H.264 through openh264) while a right drag paints for about two seconds;
 # the console's frame count equals what ffprobe counts, the stream is H.264 at 30 fps in the window's size, and the
-# last decoded frame is the window's picture. Then the same for a GIF. (xdotool cannot type a name outside ASCII into
+# last decoded frame is the window's picture. Then the same for a GIF, and a paused recording to which three single
+# steps add exactly three frames. (xdotool cannot type a name outside ASCII into
 # Wine's dialog: the unit test VideoFileNameTest covers such names under Wine.)
 export E2E_INSIDE_XVFB=1   # the display is the one the Wine server already uses
 source "$VORNIX_SOURCE/tests/e2e/lib.sh"
@@ -83,6 +84,17 @@ check '[ "$(stream_of "$gif" | cut -d, -f1-3)" = "gif,600,600" ]' "a 600 x 600 G
 last_frame "$gif" "$E2E_DIR/gif-last.png"
 check '[ "$(psnr "$E2E_DIR/gif-last.png" "$E2E_DIR/gif-window.png")" -ge 28 ]' \
     "the GIF's last frame is the window's picture (PSNR $(psnr "$E2E_DIR/gif-last.png" "$E2E_DIR/gif-window.png") dB)"
+
+# Paused, three single steps give exactly three frames, the last one included.
+e2e_key space
+e2e_key v
+dialog_save "$out/steps.mp4"
+e2e_wait 30 started "$(winpath "$out/steps.mp4")" "H.264"
+for _ in 1 2 3; do e2e_key Right; sleep 0.3; done
+e2e_key v
+e2e_wait 60 stopped 3
+check '[ "$(console_frames 3)" = 3 ] && [ "$(frames_of "$out/steps.mp4")" = 3 ]' \
+    "paused, three single steps give three frames ($(console_frames 3) on the console, $(frames_of "$out/steps.mp4") in the file)"
 
 e2e_close
 check '[ "$E2E_STATUS" = 0 ]' "the close request ends the program with status 0 (got $E2E_STATUS)"
