@@ -9,6 +9,8 @@ install(FILES LICENSE DESTINATION . RENAME LICENSE.txt)
 install(DIRECTORY ${VORNIX_WIN_PREFIX}/licenses/ DESTINATION licenses
         PATTERN googletest.txt EXCLUDE PATTERN benchmark.txt EXCLUDE)
 install(FILES /usr/share/doc/libz-mingw-w64-dev/copyright DESTINATION licenses RENAME zlib.txt OPTIONAL)
+# The MinGW-w64 runtime linked into the program (its C runtime start-up and winpthreads).
+install(FILES /usr/share/doc/mingw-w64-x86-64-dev/copyright DESTINATION licenses RENAME mingw-w64-runtime.txt OPTIONAL)
 
 set(CPACK_GENERATOR NSIS)
 set(CPACK_PACKAGE_NAME vornix)
