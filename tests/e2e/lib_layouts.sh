@@ -9,7 +9,9 @@ LAYOUTS_DENSITY_X=195   # the value box of "Brushsize Density"
 LAYOUTS_DENSITY_Y=187
 
 layouts_spectrum() { local m; m=$(e2e_mean "$1" 320 20 260 200); set -- $m; [ "$1" -ge 230 ] && [ "$2" -le 20 ] && [ "$3" -le 20 ]; }
-layouts_far_dye() { [ "$(e2e_sum "$(e2e_mean "$1" 250 290 20 20)")" -ge 60 ]; }
+# 150 pixels from the dab's centre: 50 cells, far outside the 20-cell brush (nothing there), inside the 80-cell one,
+# whose dye thins out towards its rim (a sum of about 55 there on the start scheme).
+layouts_far_dye() { [ "$(e2e_sum "$(e2e_mean "$1" 290 290 20 20)")" -ge 30 ]; }
 
 # One press and release in one go: a key held across a slow moment (a busy machine) would repeat, and 'm' would
 # toggle twice.
@@ -40,5 +42,5 @@ layouts_check() {
     xdotool mousemove --window "$E2E_WID" 590 590
     layouts_toggle hidden
     e2e_click 450 300 3
-    check 'app_shot_until "$name-dab" 20 layouts_far_dye' "$name: \"80\" typed into \"Brushsize Density\" makes a dab 190 pixels wide"
+    check 'app_shot_until "$name-dab" 20 layouts_far_dye' "$name: \"80\" typed into \"Brushsize Density\" makes a dab reaching 150 pixels"
 }
