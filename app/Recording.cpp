@@ -80,8 +80,11 @@ std::optional<std::string> Recording::stop()
         console() << message << std::endl;
         return message;
     }
-    console() << "Recording stopped: " << result.frames << " frames, " << seconds << " seconds in " << path_
-              << std::endl;
+    if (result.frames == 0)
+        console() << "Recording stopped before its first frame: nothing was written to " << path_ << std::endl;
+    else
+        console() << "Recording stopped: " << result.frames << " frames, " << seconds << " seconds in " << path_
+                  << std::endl;
     return std::nullopt;
 }
 

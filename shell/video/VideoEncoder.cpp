@@ -19,8 +19,10 @@ extern "C" {
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <mutex>
 
+#include "shell/Path.h"
 #include "shell/video/VideoException.h"
 
 namespace vornix {
@@ -402,6 +404,17 @@ void VideoEncoder::finish()
     if (m.finished)
         return;
     m.finished = true;
+    if (m.written == 0) {
+        // Stopped before its first frame (started and stopped while paused, say): there is no clip to keep, and a GIF
+        // cannot even be completed without a picture (its header is written with the first one). The file goes.
+        const int closed = avio_closep(&m.container->pb);
+        m.fileOpen = false;
+        std::error_code ignored;
+        std::filesystem::remove(pathFromUtf8(m.path), ignored);
+        if (closed < 0)
+            m.failWrite(closed);
+        return;
+    }
     if (m.format == VideoFormat::Gif)
         m.filterAndEncode(nullptr);   // the end of the input: the filters hand over what they hold
     m.encode(nullptr);

@@ -1,6 +1,6 @@
 // Video files take the name the save dialog gave, as UTF-8: a folder and a name outside any single code page are
 // written under exactly those names (on Windows FFmpeg must reach them through the wide-character file calls), and
-// a file that cannot be created is refused with its name in the message.
+// a file that cannot be created is refused with its name in the message; a recording without a frame leaves no file.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -42,6 +42,14 @@ TEST(VideoFileNameTest, NamesOutsideAsciiAreKeptExactlyAndUnwritableOnesRefused)
         EXPECT_GT(fs::file_size(file), 0u);
     }
     EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 2);
+
+    // Stopped before its first frame (started and stopped while paused): finished without an error, no file left.
+    for (VideoFormat format : {VideoFormat::Gif, VideoFormat::Mp4}) {
+        const fs::path file = folder / (format == VideoFormat::Gif ? "empty.gif" : "empty.mp4");
+        VideoEncoder encoder(utf8(file), format, 16, 16);
+        EXPECT_NO_THROW(encoder.finish()) << utf8(file);
+        EXPECT_FALSE(fs::exists(file)) << utf8(file);
+    }
 
     const std::string missing = utf8(folder / "no such folder" / "clip.gif");
     try {
