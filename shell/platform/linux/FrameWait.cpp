@@ -14,11 +14,7 @@ FrameWait::~FrameWait() = default;
 void FrameWait::sleepUntil(double deadline, const std::function<double()>& clock,
                            const std::function<bool()>& quitRequested)
 {
-    const auto waitEvents = [this](double timeout) {
-        glfwWaitEventsTimeout(timeout);
-        delivered();
-    };
-    FrameSchedule::sleepUntil(deadline, clock, waitEvents, quitRequested);
+    FrameSchedule::sleepUntil(deadline, clock, [](double timeout) { glfwWaitEventsTimeout(timeout); }, quitRequested);
 }
 
 } // namespace vornix::platform

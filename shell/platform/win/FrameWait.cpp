@@ -44,11 +44,8 @@ void FrameWait::sleepUntil(double deadline, const std::function<double()>& clock
                            const std::function<bool()>& quitRequested)
 {
     if (!timer_) {
-        const auto waitEvents = [this](double timeout) {
-            glfwWaitEventsTimeout(timeout);
-            delivered();
-        };
-        FrameSchedule::sleepUntil(deadline, clock, waitEvents, quitRequested);
+        FrameSchedule::sleepUntil(deadline, clock, [](double timeout) { glfwWaitEventsTimeout(timeout); },
+                                  quitRequested);
         return;
     }
     LARGE_INTEGER due;
@@ -65,7 +62,6 @@ void FrameWait::sleepUntil(double deadline, const std::function<double()>& clock
         if (woke != WAIT_OBJECT_0 + 1)
             return;   // the timer fired (or the wait failed)
         glfwPollEvents();
-        delivered();
         if (quitRequested()) {
             CancelWaitableTimer(timer_);
             return;
