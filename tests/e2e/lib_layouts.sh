@@ -61,5 +61,15 @@ layouts_check() {
     layouts_type_density 80
     layouts_toggle hidden
     e2e_click 450 300 3
-    check 'app_shot_until "$name-dab" 20 layouts_far_dye' "$name: \"80\" typed into \"Brushsize Density\" makes a dab reaching 150 pixels"
+    local what="$name: \"80\" typed into \"Brushsize Density\" makes a dab reaching 150 pixels"
+    if [[ " ${LAYOUTS_KNOWN_FAILURES:-} " == *" $name-typed-value "* ]]; then
+        # A fault known and not yet mended: reported on every run, not counted.
+        if app_shot_until "$name-dab" 20 layouts_far_dye; then
+            echo "note: listed as a known failure, but it works now: $what"
+        else
+            echo "KNOWN FAILURE (not counted): $what"
+        fi
+    else
+        check 'app_shot_until "$name-dab" 20 layouts_far_dye' "$what"
+    fi
 }
