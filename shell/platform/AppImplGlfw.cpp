@@ -67,6 +67,8 @@ int AppImplGlfw::run()
     glfwFocusWindow(window_);
 
     const auto clock = [this] { return app_.getElapsedSeconds(); };
+    // A key press may wait for its text input, which comes within the same round of events.
+    wait_.onEventsDelivered([this] { input_.flush(); });
     const auto quitRequested = [this] { return quit_; };
     schedule_.start(clock());
     while (!quit_) {
@@ -79,11 +81,10 @@ int AppImplGlfw::run()
         waiting_ = true;
         if (frameRate_ > 0.0f && schedule_.advance(now, 1.0 / frameRate_) > now)
             wait_.sleepUntil(schedule_.next(), clock, quitRequested);
-        else
+        else {
             glfwPollEvents();   // late (or unpaced): drain the queue and go on at once
-        // A key press waits for its text input, which the system may deliver in a later round of events of the same
-        // wait; what has not come by the next frame is worked out from the key's label.
-        input_.flush();
+            input_.flush();
+        }
         waiting_ = false;
     }
 

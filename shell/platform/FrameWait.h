@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <utility>
 
 namespace vornix::platform {
 
@@ -18,7 +19,17 @@ public:
     // soon as an event makes it answer true.
     void sleepUntil(double deadline, const std::function<double()>& clock, const std::function<bool()>& quitRequested);
 
+    // Called after each round of delivered events: a key press waits for the text input that comes in the same round.
+    void onEventsDelivered(std::function<void()> callback) { afterEvents_ = std::move(callback); }
+
 private:
+    void delivered() const
+    {
+        if (afterEvents_)
+            afterEvents_();
+    }
+
+    std::function<void()> afterEvents_;
     void* timer_ = nullptr;       // the system's timer object, where the platform uses one
     bool raisedTimerResolution_ = false;
 };

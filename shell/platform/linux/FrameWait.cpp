@@ -14,7 +14,11 @@ FrameWait::~FrameWait() = default;
 void FrameWait::sleepUntil(double deadline, const std::function<double()>& clock,
                            const std::function<bool()>& quitRequested)
 {
-    FrameSchedule::sleepUntil(deadline, clock, [](double timeout) { glfwWaitEventsTimeout(timeout); }, quitRequested);
+    const auto waitEvents = [this](double timeout) {
+        glfwWaitEventsTimeout(timeout);
+        delivered();
+    };
+    FrameSchedule::sleepUntil(deadline, clock, waitEvents, quitRequested);
 }
 
 } // namespace vornix::platform

@@ -44,8 +44,11 @@ void FrameWait::sleepUntil(double deadline, const std::function<double()>& clock
                            const std::function<bool()>& quitRequested)
 {
     if (!timer_) {
-        FrameSchedule::sleepUntil(deadline, clock, [](double timeout) { glfwWaitEventsTimeout(timeout); },
-                                  quitRequested);
+        const auto waitEvents = [this](double timeout) {
+            glfwWaitEventsTimeout(timeout);
+            delivered();
+        };
+        FrameSchedule::sleepUntil(deadline, clock, waitEvents, quitRequested);
         return;
     }
     LARGE_INTEGER due;
@@ -62,6 +65,7 @@ void FrameWait::sleepUntil(double deadline, const std::function<double()>& clock
         if (woke != WAIT_OBJECT_0 + 1)
             return;   // the timer fired (or the wait failed)
         glfwPollEvents();
+        delivered();
         if (quitRequested()) {
             CancelWaitableTimer(timer_);
             return;
