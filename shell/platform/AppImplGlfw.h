@@ -55,46 +55,20 @@ private:
     };
 
     // Input from the translator to the application, under the dispatch rule.
-    void mouseDown(const MouseEvent& event) override
+    template <typename Event>
+    void deliver(void (App::*hook)(const Event&), const Event& event)
     {
-        InHook hook(waiting_);
-        app_.privateMouseDown(event);
+        InHook inHook(waiting_);
+        (app_.*hook)(event);
     }
-    void mouseUp(const MouseEvent& event) override
-    {
-        InHook hook(waiting_);
-        app_.privateMouseUp(event);
-    }
-    void mouseMove(const MouseEvent& event) override
-    {
-        InHook hook(waiting_);
-        app_.privateMouseMove(event);
-    }
-    void mouseDrag(const MouseEvent& event) override
-    {
-        InHook hook(waiting_);
-        app_.privateMouseDrag(event);
-    }
-    void mouseWheel(const MouseEvent& event) override
-    {
-        InHook hook(waiting_);
-        app_.privateMouseWheel(event);
-    }
-    void keyDown(const KeyEvent& event) override
-    {
-        InHook hook(waiting_);
-        app_.privateKeyDown(event);
-    }
-    void keyUp(const KeyEvent& event) override
-    {
-        InHook hook(waiting_);
-        app_.privateKeyUp(event);
-    }
-    void fileDrop(const FileDropEvent& event) override
-    {
-        InHook hook(waiting_);
-        app_.privateFileDrop(event);
-    }
+    void mouseDown(const MouseEvent& event) override { deliver(&App::privateMouseDown, event); }
+    void mouseUp(const MouseEvent& event) override { deliver(&App::privateMouseUp, event); }
+    void mouseMove(const MouseEvent& event) override { deliver(&App::privateMouseMove, event); }
+    void mouseDrag(const MouseEvent& event) override { deliver(&App::privateMouseDrag, event); }
+    void mouseWheel(const MouseEvent& event) override { deliver(&App::privateMouseWheel, event); }
+    void keyDown(const KeyEvent& event) override { deliver(&App::privateKeyDown, event); }
+    void keyUp(const KeyEvent& event) override { deliver(&App::privateKeyUp, event); }
+    void fileDrop(const FileDropEvent& event) override { deliver(&App::privateFileDrop, event); }
 
     static AppImplGlfw& from(GLFWwindow* window);
 
