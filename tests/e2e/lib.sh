@@ -11,7 +11,11 @@
 #   e2e_key KEY           presses and releases KEY in the focused window, held long enough for a slow frame
 #   e2e_click X Y [BTN]   moves to window pixel (X, Y) and clicks (button 1 by default)
 #   e2e_drag BTN X0 Y0 X1 Y1 [STEPS]   presses BTN at (X0, Y0), moves in STEPS steps to (X1, Y1), releases
+#   e2e_fresh_dir NAME    makes $E2E_DIR/NAME anew, empty; prints its path
+#   e2e_focus_titled TITLE   focuses the newest visible window whose name matches TITLE; prints its id
+#   e2e_answer TITLE KEY [WINDOW]   answers the window titled TITLE with KEY, waits until it is gone, focuses WINDOW
 #   e2e_dialog_save PATH  answers the open save dialog with PATH; e2e_dialog_cancel cancels it
+#   e2e_dialog_type PATH  types PATH and Return into the open save dialog (which may then ask a question)
 
 if [ -z "${E2E_INSIDE_XVFB:-}" ]; then
     export E2E_INSIDE_XVFB=1
@@ -133,22 +137,50 @@ e2e_drag() {
     xdotool mouseup "$button"
 }
 
-# The save dialog (zenity) opened by the program: wait for its window, focus it (there is no window manager to do
-# so), answer it, wait until it is gone and give the focus back to the program's window.
+e2e_fresh_dir() {
+    rm -rf "${E2E_DIR:?}/$1"
+    mkdir -p "$E2E_DIR/$1"
+    echo "$E2E_DIR/$1"
+}
+
+# There is no window manager to give a new window (a dialog, a question) the focus: waits up to 30 seconds for a
+# visible window whose name matches TITLE, focuses the newest one and prints its id. Status 1 when none appeared or
+# it did not take the focus (the id is printed all the same).
+e2e_focus_titled() {
+    local id _
+    id=$(timeout 30 xdotool search --sync --onlyvisible --name "$1" 2>/dev/null | tail -n 1)
+    [ -n "$id" ] || return 1
+    for _ in $(seq 1 50); do
+        xdotool windowfocus --sync "$id" 2>/dev/null
+        [ "$(xdotool getwindowfocus 2>/dev/null)" = "$id" ] && break
+        sleep 0.2
+    done
+    sleep 0.3
+    echo "$id"
+    [ "$(xdotool getwindowfocus 2>/dev/null)" = "$id" ]
+}
+
+e2e_titled_gone() { ! xdotool search --onlyvisible --name "$1" >/dev/null 2>&1; }
+
+# A question or message (a zenity window, a Wine message box): presses KEY in it and waits until no window titled
+# TITLE is left; then gives the focus to WINDOW when one is named (the program's, which may not be there any more).
+e2e_answer() {
+    local id
+    id=$(e2e_focus_titled "$1")
+    [ -n "$id" ] || { echo "no window \"$1\" appeared"; return 1; }
+    xdotool key "$2"
+    e2e_wait 20 e2e_titled_gone "$1" || return 1
+    [ -z "${3:-}" ] || xdotool windowfocus --sync "$3"
+}
+
+# The save dialog (zenity) opened by the program: wait for its window, focus it, answer it, wait until it is gone and
+# give the focus back to the program's window.
 e2e_dialog_window() {
     # Only a mapped window can take the focus; a key typed before the dialog has it would reach the program instead
     # (Escape there means full screen), so the focus is checked, not assumed.
-    E2E_DIALOG=$(timeout 30 xdotool search --sync --onlyvisible --name "^Save Picture$" | head -n 1)
-    [ -n "$E2E_DIALOG" ] || { echo "no save dialog appeared"; return 1; }
-    local _
-    for _ in $(seq 1 50); do
-        xdotool windowfocus --sync "$E2E_DIALOG" 2>/dev/null
-        [ "$(xdotool getwindowfocus 2>/dev/null)" = "$E2E_DIALOG" ] && break
-        sleep 0.2
-    done
-    [ "$(xdotool getwindowfocus 2>/dev/null)" = "$E2E_DIALOG" ] ||
-        { echo "the save dialog did not take the focus"; return 1; }
-    sleep 0.3
+    E2E_DIALOG=$(e2e_focus_titled "^Save Picture$") && return 0
+    if [ -n "$E2E_DIALOG" ]; then echo "the save dialog did not take the focus"; else echo "no save dialog appeared"; fi
+    return 1
 }
 
 e2e_dialog_gone() { ! xdotool search --name "^Save Picture$" >/dev/null 2>&1; }
@@ -158,11 +190,15 @@ e2e_dialog_done() {
     xdotool windowfocus --sync "$E2E_WID"
 }
 
-e2e_dialog_save() {
+e2e_dialog_type() {
     e2e_dialog_window || return 1
     xdotool type --delay 15 "$1"
     sleep 0.3
     xdotool key Return
+}
+
+e2e_dialog_save() {
+    e2e_dialog_type "$1" || return 1
     e2e_dialog_done
 }
 

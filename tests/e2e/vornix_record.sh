@@ -8,9 +8,7 @@
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/lib_app.sh"
 
-out="$E2E_DIR/clips"
-rm -rf "$out"
-mkdir -p "$out"
+out=$(e2e_fresh_dir clips)
 log="$E2E_DIR/stderr.log"
 
 frames_of() { ffprobe -v error -select_streams v:0 -count_frames -show_entries stream=nb_read_frames -of csv=p=0 "$1" 2>/dev/null; }
@@ -27,22 +25,8 @@ stopped() { [ "$(stop_count)" -ge "$1" ]; }
 dot_shown() { set -- $(e2e_pixel "$1" 18 582); [ "$1" -ge 150 ] && [ "$2" -le 60 ]; }
 dot_gone() { ! dot_shown "$1"; }
 
-# The open window titled $1 (the error message is titled "vornix"): waits for it, focuses it (there is no window
-# manager), answers it with key $2 and waits until it is gone.
-answer() {
-    local id _
-    id=$(timeout 30 xdotool search --sync --onlyvisible --name "$1" | head -n 1)
-    [ -n "$id" ] || { echo "no window \"$1\" appeared"; return 1; }
-    for _ in $(seq 1 50); do
-        xdotool windowfocus --sync "$id" 2>/dev/null
-        [ "$(xdotool getwindowfocus 2>/dev/null)" = "$id" ] && break
-        sleep 0.2
-    done
-    sleep 0.3
-    xdotool key "$2"
-    e2e_wait 20 bash -c "! xdotool search --onlyvisible --name '$1' >/dev/null 2>&1" || return 1
-    xdotool windowfocus --sync "$E2E_WID"
-}
+# The error message is titled "vornix".
+answer() { e2e_answer "$1" "$2" "$E2E_WID"; }   # TITLE KEY
 
 record_start() {   # PATH CODEC
     e2e_key v

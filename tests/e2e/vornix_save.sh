@@ -5,9 +5,7 @@
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/lib_app.sh"
 
-out="$E2E_DIR/saved"
-rm -rf "$out"
-mkdir -p "$out"   # the dialog only accepts folders that exist
+out=$(e2e_fresh_dir saved)   # the dialog only accepts folders that exist
 
 app_start
 app_dismiss_help

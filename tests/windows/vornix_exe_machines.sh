@@ -15,32 +15,10 @@ rm -rf "$out"
 mkdir -p "$out"
 winpath() { printf 'Z:%s' "${1//\//\\}"; }
 
-# The newest visible window titled $1 gets the focus (there is no window manager); prints its id.
-focus_titled() {
-    local id _
-    for _ in $(seq 1 150); do
-        id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | tail -n 1)
-        [ -n "$id" ] && break
-        sleep 0.2
-    done
-    [ -n "$id" ] || return 1
-    for _ in $(seq 1 50); do
-        xdotool windowfocus --sync "$id" 2>/dev/null
-        [ "$(xdotool getwindowfocus 2>/dev/null)" = "$id" ] && break
-        sleep 0.2
-    done
-    sleep 0.3
-    echo "$id"
-}
-titled_gone() { [ -z "$(xdotool search --onlyvisible --name "$1" 2>/dev/null)" ]; }
-answer() {   # TITLE KEY: answers the window titled TITLE with KEY and waits until none is left
-    focus_titled "$1" >/dev/null || { echo "no window \"$1\" appeared"; return 1; }
-    xdotool key "$2"
-    e2e_wait 20 titled_gone "$1"
-}
+answer() { e2e_answer "$1" "$2"; }   # TITLE KEY: a question or message; the focus stays where it falls
 save_as() {   # PATH: 's', then the name typed into Wine's dialog
     e2e_key s
-    focus_titled "^Save As$" >/dev/null || { echo "no save dialog"; return 1; }
+    e2e_focus_titled "^Save As$" >/dev/null || { echo "no save dialog"; return 1; }
     xdotool type --delay 15 "$(winpath "$1")"
     xdotool key Return
 }
@@ -63,7 +41,7 @@ sleep 1
 xdotool key n
 sleep 1
 xdotool key Escape
-check 'e2e_wait 20 titled_gone "^Save As$"' "the dialog asks itself about shot.png, and \"No\" then a cancel close it"
+check 'e2e_wait 20 e2e_titled_gone "^Save As$"' "the dialog asks itself about shot.png, and \"No\" then a cancel close it"
 refocus
 # "shot.bmp" becomes shot.png: the program asks; Return takes "No", the default.
 save_as "$out/shot.bmp"
