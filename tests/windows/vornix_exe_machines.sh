@@ -4,32 +4,17 @@
 # owned by the window, "No" by default), a failed save shows one message box, the French and German layouts (Wine
 # takes the X layout), and weak OpenGL through Mesa's overrides: no OpenGL 2.0 (a message box, status 1), no float
 # textures (the CPU engine, one message box, status 0 on close).
-export E2E_INSIDE_XVFB=1   # the display is the one the Wine server already uses
-source "$VORNIX_SOURCE/tests/e2e/lib.sh"
-source "$VORNIX_SOURCE/tests/e2e/lib_app.sh"
+source "$VORNIX_SOURCE/tests/windows/lib_wine.sh"
 source "$VORNIX_SOURCE/tests/e2e/lib_layouts.sh"
-: "${WINEPREFIX:?run through scripts/test-windows}"
 
-out="$E2E_DIR/saved"
-rm -rf "$out"
-mkdir -p "$out"
-winpath() { printf 'Z:%s' "${1//\//\\}"; }
-
+out=$(e2e_fresh_dir saved)
 answer() { e2e_answer "$1" "$2"; }   # TITLE KEY: a question or message; the focus stays where it falls
 save_as() {   # PATH: 's', then the name typed into Wine's dialog
     e2e_key s
-    e2e_focus_titled "^Save As$" >/dev/null || { echo "no save dialog"; return 1; }
-    xdotool type --delay 15 "$(winpath "$1")"
-    xdotool key Return
+    wine_dialog_type "$1"
 }
 refocus() { xdotool windowfocus --sync "$E2E_WID" 2>/dev/null; sleep 0.3; }
-wine_start() {   # starts vornix.exe; waits for the help picture
-    e2e_start wine "$VORNIX_BIN"
-    xdotool windowfocus --sync "$E2E_WID"
-    app_shot_until start 60 app_is_help
-}
 
-convert "$VORNIX_SOURCE/resources/help.jpg" -resize '600x600!' "$APP_HELP_REF"
 wine_start
 app_dismiss_help
 
@@ -41,7 +26,7 @@ sleep 1
 xdotool key n
 sleep 1
 xdotool key Escape
-check 'e2e_wait 20 e2e_titled_gone "^Save As$"' "the dialog asks itself about shot.png, and \"No\" then a cancel close it"
+check 'e2e_wait 20 wine_dialog_gone' "the dialog asks itself about shot.png, and \"No\" then a cancel close it"
 refocus
 # "shot.bmp" becomes shot.png: the program asks; Return takes "No", the default.
 save_as "$out/shot.bmp"
@@ -103,5 +88,5 @@ check 'app_shot_until weak-dye 20 dye' "the CPU engine shows dye"
 check '[ "$(tr -d "\r" <"$E2E_DIR/stderr.log" | grep -c "The GPU engine cannot run on this computer: the graphics driver offers no floating-point")" = 1 ]' "one console line says why"
 e2e_close
 check '[ "$E2E_STATUS" = 0 ]' "closing ends it with status 0 (status $E2E_STATUS)"
-tr -d '\r' <"$E2E_DIR/stderr.log" | grep -v '^$' | sed 's/^/program: /'
+wine_program_lines
 e2e_finish

@@ -5,16 +5,10 @@
 # last decoded frame is the window's picture. Then the same for a GIF, and a paused recording to which three single
 # steps add exactly three frames. (xdotool cannot type a name outside ASCII into
 # Wine's dialog: the unit test VideoFileNameTest covers such names under Wine.)
-export E2E_INSIDE_XVFB=1   # the display is the one the Wine server already uses
-source "$VORNIX_SOURCE/tests/e2e/lib.sh"
-source "$VORNIX_SOURCE/tests/e2e/lib_app.sh"
-: "${WINEPREFIX:?run through scripts/test-windows}"
+source "$VORNIX_SOURCE/tests/windows/lib_wine.sh"
 
-out="$E2E_DIR/clips"
-rm -rf "$out"
-mkdir -p "$out"
+out=$(e2e_fresh_dir clips)
 log="$E2E_DIR/stderr.log"
-winpath() { echo "Z:${1//\//\\}"; }
 
 # The program's console lines, without Wine's \r.
 console() { tr -d '\r' <"$log"; }
@@ -28,28 +22,12 @@ console_frames() { console | grep "^Recording stopped: " | sed -n "$1p" | sed 's
 dot_shown() { set -- $(e2e_pixel "$1" 18 582); [ "$1" -ge 150 ] && [ "$2" -le 60 ]; }
 dot_gone() { ! dot_shown "$1"; }
 
-# Wine's save dialog takes the focus once it is mapped; the name typed is a Windows path into the scratch folder.
-dialog_save() {
-    local dialog _
-    dialog=$(timeout 30 xdotool search --sync --onlyvisible --name "^Save As$" | head -n 1)
-    [ -n "$dialog" ] || { echo "no save dialog appeared"; return 1; }
-    for _ in $(seq 1 50); do
-        xdotool windowfocus --sync "$dialog" 2>/dev/null
-        [ "$(xdotool getwindowfocus 2>/dev/null)" = "$dialog" ] && break
-        sleep 0.2
-    done
-    xdotool type --delay 15 "$(winpath "$1")"
-    xdotool key Return
-    e2e_wait 20 eval '! xdotool search --onlyvisible --name "^Save As$" >/dev/null 2>&1'
-    xdotool windowfocus --sync "$E2E_WID"
-}
-
 # record FILE CODEC NAME SECONDS_OF_DRAG: a recording painted by a right drag, paused before it stops so that the
 # window keeps the last recorded picture; the screenshot NAME-window is taken once the dot is gone.
 record() {
     local file=$1 codec=$2 name=$3 steps=$(($4 * 30))
     e2e_key v
-    dialog_save "$file"
+    wine_dialog_save "$file"
     e2e_wait 30 started "$(winpath "$file")" "$codec"
     check 'started "$(winpath "$file")" "$codec"' "'v' and the dialog start a $codec recording of 600 x 600 ($(console | grep 'Recording video to' | tail -n 1))"
     check 'app_shot_until "$name-dot" 20 dot_shown' "the red dot shows while recording the $name"
@@ -61,10 +39,7 @@ record() {
     e2e_key space
 }
 
-convert "$VORNIX_SOURCE/resources/help.jpg" -resize '600x600!' "$APP_HELP_REF"
-e2e_start wine "$VORNIX_BIN"
-xdotool windowfocus --sync "$E2E_WID"
-app_shot_until start 60 app_is_help
+wine_start
 app_dismiss_help
 
 record "$out/clip.mp4" "H.264 (libopenh264)" mp4 2 1
@@ -88,7 +63,7 @@ check '[ "$(psnr "$E2E_DIR/gif-last.png" "$E2E_DIR/gif-window.png")" -ge 28 ]' \
 # Paused, three single steps give exactly three frames, the last one included.
 e2e_key space
 e2e_key v
-dialog_save "$out/steps.mp4"
+wine_dialog_save "$out/steps.mp4"
 e2e_wait 30 started "$(winpath "$out/steps.mp4")" "H.264"
 for _ in 1 2 3; do e2e_key Right; sleep 0.3; done
 e2e_key v
@@ -98,5 +73,5 @@ check '[ "$(console_frames 3)" = 3 ] && [ "$(frames_of "$out/steps.mp4")" = 3 ]'
 
 e2e_close
 check '[ "$E2E_STATUS" = 0 ]' "the close request ends the program with status 0 (got $E2E_STATUS)"
-console | grep -v '^$' | sed 's/^/program: /'
+wine_program_lines
 e2e_finish
