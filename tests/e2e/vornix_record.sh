@@ -10,20 +10,7 @@ source "$(dirname "$0")/lib_app.sh"
 
 out=$(e2e_fresh_dir clips)
 log="$E2E_DIR/stderr.log"
-
-frames_of() { ffprobe -v error -select_streams v:0 -count_frames -show_entries stream=nb_read_frames -of csv=p=0 "$1" 2>/dev/null; }
-stream_of() { ffprobe -v error -select_streams v:0 -show_entries stream=codec_name,width,height,r_frame_rate -of csv=p=0 "$1" 2>/dev/null; }
-# Every decoded frame is written over the same picture: the last one remains.
-last_frame() { ffmpeg -v error -y -i "$1" -update 1 "$2"; }
-psnr() { compare -metric PSNR "$1" "$2" null: 2>&1 | awk '{ if ($1 == "inf") print 99; else printf "%d", $1 }'; }
-stop_count() { grep -c "^Recording stopped: " "$log"; }
-# The frame count of the N-th "Recording stopped" line.
-console_frames() { grep "^Recording stopped: " "$log" | sed -n "$1p" | sed 's/^Recording stopped: \([0-9]*\) frames.*/\1/'; }
-started() { grep -qF "Recording video to $1 (600 x 600, $2" "$log"; }
-stopped() { [ "$(stop_count)" -ge "$1" ]; }
-# The red recording dot in the bottom-left corner.
-dot_shown() { set -- $(e2e_pixel "$1" 18 582); [ "$1" -ge 150 ] && [ "$2" -le 60 ]; }
-dot_gone() { ! dot_shown "$1"; }
+source "$(dirname "$0")/lib_record.sh"
 
 # The error message is titled "vornix".
 answer() { e2e_answer "$1" "$2" "$E2E_WID"; }   # TITLE KEY
@@ -31,7 +18,7 @@ answer() { e2e_answer "$1" "$2" "$E2E_WID"; }   # TITLE KEY
 record_start() {   # PATH CODEC
     e2e_key v
     e2e_dialog_save "$1"
-    e2e_wait 10 started "$1" "$2"
+    e2e_wait 10 rec_started "$1" "$2"
 }
 
 # Pausing and resuming are checked on the window, not assumed from a key press: a push with the left button moves
@@ -63,21 +50,21 @@ app_dismiss_help
 
 # MP4 while painting for about two seconds; paused before stopping, so the window keeps the last recorded picture.
 record_start "$out/clip.mp4" "H.264"
-check 'started "$out/clip.mp4" "H.264 (libx264)"' "'v' and the dialog start an H.264 recording of 600 x 600"
-check 'app_shot_until dot 10 dot_shown' "the red dot shows while recording"
+check 'rec_started "$out/clip.mp4" "H.264 (libx264)"' "'v' and the dialog start an H.264 recording of 600 x 600"
+check 'app_shot_until dot 10 rec_dot_shown' "the red dot shows while recording"
 e2e_drag 3 150 300 450 300 60
 set_running no
 e2e_key v
-e2e_wait 20 stopped 1
-check 'app_shot_until mp4-window 10 dot_gone' "the dot is gone after stopping"
-n=$(console_frames 1)
+e2e_wait 20 rec_stopped 1
+check 'app_shot_until mp4-window 10 rec_dot_gone' "the dot is gone after stopping"
+n=$(rec_console_frames 1)
 check '[ "${n:-0}" -ge 5 ]' "the console's stop line counts the frames ($n)"
-check '[ "$(frames_of "$out/clip.mp4")" = "$n" ]' "ffprobe counts the console's $n frames ($(frames_of "$out/clip.mp4"))"
-check '[ "$(stream_of "$out/clip.mp4")" = "h264,600,600,30/1" ]' "H.264, 600 x 600, 30 fps ($(stream_of "$out/clip.mp4"))"
-last_frame "$out/clip.mp4" "$E2E_DIR/mp4-last.png"
-check '[ "$(psnr "$E2E_DIR/mp4-last.png" "$E2E_DIR/mp4-window.png")" -ge 35 ]' \
-    "the last frame is the window's picture (PSNR $(psnr "$E2E_DIR/mp4-last.png" "$E2E_DIR/mp4-window.png") dB)"
-check 'dot_gone "$E2E_DIR/mp4-last.png"' "the recording does not show its own indicator"
+check '[ "$(rec_frames "$out/clip.mp4")" = "$n" ]' "ffprobe counts the console's $n frames ($(rec_frames "$out/clip.mp4"))"
+check '[ "$(rec_stream "$out/clip.mp4")" = "h264,600,600,30/1" ]' "H.264, 600 x 600, 30 fps ($(rec_stream "$out/clip.mp4"))"
+rec_last_frame "$out/clip.mp4" "$E2E_DIR/mp4-last.png"
+check '[ "$(rec_psnr "$E2E_DIR/mp4-last.png" "$E2E_DIR/mp4-window.png")" -ge 35 ]' \
+    "the last frame is the window's picture (PSNR $(rec_psnr "$E2E_DIR/mp4-last.png" "$E2E_DIR/mp4-window.png") dB)"
+check 'rec_dot_gone "$E2E_DIR/mp4-last.png"' "the recording does not show its own indicator"
 
 # GIF the same way.
 set_running yes
@@ -85,25 +72,25 @@ record_start "$out/clip.gif" "GIF"
 e2e_drag 3 150 200 450 400 40
 set_running no
 e2e_key v
-e2e_wait 60 stopped 2
-app_shot_until gif-window 10 dot_gone
-n=$(console_frames 2)
-check '[ "${n:-0}" -ge 3 ] && [ "$(frames_of "$out/clip.gif")" = "$n" ]' "the GIF holds the console's $n frames ($(frames_of "$out/clip.gif"))"
-check '[ "$(stream_of "$out/clip.gif" | cut -d, -f1-3)" = "gif,600,600" ]' "a 600 x 600 GIF ($(stream_of "$out/clip.gif"))"
-last_frame "$out/clip.gif" "$E2E_DIR/gif-last.png"
-check '[ "$(psnr "$E2E_DIR/gif-last.png" "$E2E_DIR/gif-window.png")" -ge 28 ]' \
-    "the GIF's last frame is the window's picture (PSNR $(psnr "$E2E_DIR/gif-last.png" "$E2E_DIR/gif-window.png") dB)"
+e2e_wait 60 rec_stopped 2
+app_shot_until gif-window 10 rec_dot_gone
+n=$(rec_console_frames 2)
+check '[ "${n:-0}" -ge 3 ] && [ "$(rec_frames "$out/clip.gif")" = "$n" ]' "the GIF holds the console's $n frames ($(rec_frames "$out/clip.gif"))"
+check '[ "$(rec_stream "$out/clip.gif" | cut -d, -f1-3)" = "gif,600,600" ]' "a 600 x 600 GIF ($(rec_stream "$out/clip.gif"))"
+rec_last_frame "$out/clip.gif" "$E2E_DIR/gif-last.png"
+check '[ "$(rec_psnr "$E2E_DIR/gif-last.png" "$E2E_DIR/gif-window.png")" -ge 28 ]' \
+    "the GIF's last frame is the window's picture (PSNR $(rec_psnr "$E2E_DIR/gif-last.png" "$E2E_DIR/gif-window.png") dB)"
 
 # Still paused: a second of waiting adds no frame, one single step adds one. A name with another extension is
 # recorded as .mp4.
 record_start "$out/step.avi" "H.264"
-check 'started "$out/step.mp4" "H.264"' "another extension records to step.mp4"
+check 'rec_started "$out/step.mp4" "H.264"' "another extension records to step.mp4"
 sleep 1
 e2e_key Right   # keys are taken in order: the step is made before the next key stops the recording
 e2e_key v
-e2e_wait 20 stopped 3
-check '[ "$(console_frames 3)" = 1 ] && [ "$(frames_of "$out/step.mp4")" = 1 ]' \
-    "paused, one single step gives one frame ($(console_frames 3) on the console, $(frames_of "$out/step.mp4") in the file)"
+e2e_wait 20 rec_stopped 3
+check '[ "$(rec_console_frames 3)" = 1 ] && [ "$(rec_frames "$out/step.mp4")" = 1 ]' \
+    "paused, one single step gives one frame ($(rec_console_frames 3) on the console, $(rec_frames "$out/step.mp4") in the file)"
 check '[ ! -e "$out/step.avi" ]' "nothing is written under the other extension"
 
 # A cancelled dialog records nothing.
@@ -122,19 +109,19 @@ e2e_wait 20 fullscreen
 e2e_drag 3 300 500 1000 500 30
 set_running no
 e2e_key v
-e2e_wait 20 stopped 4
-app_shot_until full-window 10 dot_gone
+e2e_wait 20 rec_stopped 4
+app_shot_until full-window 10 rec_dot_gone
 e2e_key Escape
-n=$(console_frames 4)
-check '[ "${n:-0}" -ge 1 ] && [ "$(frames_of "$out/full.mp4")" = "$n" ] && [ "$(stream_of "$out/full.mp4")" = "h264,600,600,30/1" ]' \
-    "a recording across full screen keeps its size and every frame ($n; $(stream_of "$out/full.mp4"))"
-last_frame "$out/full.mp4" "$E2E_DIR/full-last.png"
+n=$(rec_console_frames 4)
+check '[ "${n:-0}" -ge 1 ] && [ "$(rec_frames "$out/full.mp4")" = "$n" ] && [ "$(rec_stream "$out/full.mp4")" = "h264,600,600,30/1" ]' \
+    "a recording across full screen keeps its size and every frame ($n; $(rec_stream "$out/full.mp4"))"
+rec_last_frame "$out/full.mp4" "$E2E_DIR/full-last.png"
 convert "$E2E_DIR/full-window.png" -resize '600x480!' "$E2E_DIR/full-window-small.png"
 convert "$E2E_DIR/full-last.png" -crop 600x480+0+60 +repage "$E2E_DIR/full-last-inner.png"
 check '[ "$(e2e_sum "$(e2e_mean "$E2E_DIR/full-last.png" 0 0 600 56)")" -le 6 ] && [ "$(e2e_sum "$(e2e_mean "$E2E_DIR/full-last.png" 0 544 600 56)")" -le 6 ]' \
     "the full-screen frames have black bars above and below"
-check '[ "$(psnr "$E2E_DIR/full-last-inner.png" "$E2E_DIR/full-window-small.png")" -ge 30 ]' \
-    "between the bars is the full-screen picture (PSNR $(psnr "$E2E_DIR/full-last-inner.png" "$E2E_DIR/full-window-small.png") dB)"
+check '[ "$(rec_psnr "$E2E_DIR/full-last-inner.png" "$E2E_DIR/full-window-small.png")" -ge 30 ]' \
+    "between the bars is the full-screen picture (PSNR $(rec_psnr "$E2E_DIR/full-last-inner.png" "$E2E_DIR/full-window-small.png") dB)"
 
 # Closing the window while recording completes the file.
 set_running yes
@@ -142,8 +129,8 @@ record_start "$out/closed.mp4" "H.264"
 e2e_drag 3 300 150 300 450 30
 e2e_close
 check '[ "$E2E_STATUS" = 0 ]' "closing the window while recording ends the program with status 0"
-n=$(console_frames 5)
-check '[ "${n:-0}" -ge 1 ] && [ "$(frames_of "$out/closed.mp4")" = "$n" ]' "the file closed with the window holds its $n frames"
+n=$(rec_console_frames 5)
+check '[ "${n:-0}" -ge 1 ] && [ "$(rec_frames "$out/closed.mp4")" = "$n" ]' "the file closed with the window holds its $n frames"
 
 # kill -9: the file plays up to its last complete fragment (a fragment per second of video). 80 single steps make 80
 # frames; once two fragments (60 frames) are in the file, the program is killed.
@@ -153,12 +140,12 @@ e2e_drag 3 200 300 400 300 10   # dye, so that motion shows
 set_running no
 record_start "$out/killed.mp4" "H.264"
 xdotool key --delay 40 --repeat 80 Right
-at_least() { [ "$(frames_of "$1")" -ge "$2" ] 2>/dev/null; }
+at_least() { [ "$(rec_frames "$1")" -ge "$2" ] 2>/dev/null; }
 e2e_wait 60 at_least "$out/killed.mp4" 60
 kill -9 "$E2E_PID"
 wait "$E2E_PID" 2>/dev/null
 E2E_PID=""
-k=$(frames_of "$out/killed.mp4")
+k=$(rec_frames "$out/killed.mp4")
 check '[ "${k:-0}" -ge 60 ] && [ "$k" -le 80 ] && ffprobe -v error "$out/killed.mp4"' \
     "after kill -9 the file still plays its first $k of 80 frames"
 
@@ -192,7 +179,7 @@ if unshare -rm true 2>/dev/null; then
     done
     check 'full_stop' "a full disk stops the recording with a console line ($(grep "stopped" "$log" | tail -n 1))"
     check 'answer "^vornix$" Return' "the full disk is shown to the user in an error message"
-    check 'app_shot_until full-dot 10 dot_gone' "the indicator goes when the disk is full"
+    check 'app_shot_until full-dot 10 rec_dot_gone' "the indicator goes when the disk is full"
     app_toggle_panel shown
     check 'app_panel_shown "$E2E_DIR/panel-shown.png"' "the program runs on after the full disk"
     "$VORNIX_X_CLOSE" "$E2E_WID"
@@ -200,7 +187,7 @@ if unshare -rm true 2>/dev/null; then
     status=$?
     E2E_PID=""
     check '[ "$status" = 0 ]' "and ends with status 0 (status $status)"
-    k=$(frames_of "$out/big.mp4")
+    k=$(rec_frames "$out/big.mp4")
     check '[ "${k:-0}" -ge 1 ] && ffprobe -v error "$out/big.mp4"' "what was written before the disk filled plays ($k frames)"
 else
     echo "skipped: no private mount namespace here (unshare -rm) for the full-disk case"

@@ -9,18 +9,7 @@ source "$VORNIX_SOURCE/tests/windows/lib_wine.sh"
 
 out=$(e2e_fresh_dir clips)
 log="$E2E_DIR/stderr.log"
-
-# The program's console lines, without Wine's \r.
-console() { tr -d '\r' <"$log"; }
-frames_of() { ffprobe -v error -select_streams v:0 -count_frames -show_entries stream=nb_read_frames -of csv=p=0 "$1" 2>/dev/null; }
-stream_of() { ffprobe -v error -select_streams v:0 -show_entries stream=codec_name,width,height,r_frame_rate -of csv=p=0 "$1" 2>/dev/null; }
-last_frame() { ffmpeg -v error -y -i "$1" -update 1 "$2"; }
-psnr() { compare -metric PSNR "$1" "$2" null: 2>&1 | awk '{ if ($1 == "inf") print 99; else printf "%d", $1 }'; }
-started() { console | grep -qF "Recording video to $1 (600 x 600, $2"; }
-stopped() { [ "$(console | grep -c "^Recording stopped: ")" -ge "$1" ]; }
-console_frames() { console | grep "^Recording stopped: " | sed -n "$1p" | sed 's/^Recording stopped: \([0-9]*\) frames.*/\1/'; }
-dot_shown() { set -- $(e2e_pixel "$1" 18 582); [ "$1" -ge 150 ] && [ "$2" -le 60 ]; }
-dot_gone() { ! dot_shown "$1"; }
+source "$VORNIX_SOURCE/tests/e2e/lib_record.sh"
 
 # record FILE CODEC NAME SECONDS_OF_DRAG: a recording painted by a right drag, paused before it stops so that the
 # window keeps the last recorded picture; the screenshot NAME-window is taken once the dot is gone.
@@ -28,14 +17,14 @@ record() {
     local file=$1 codec=$2 name=$3 steps=$(($4 * 30))
     e2e_key v
     wine_dialog_save "$file"
-    e2e_wait 30 started "$(winpath "$file")" "$codec"
-    check 'started "$(winpath "$file")" "$codec"' "'v' and the dialog start a $codec recording of 600 x 600 ($(console | grep 'Recording video to' | tail -n 1))"
-    check 'app_shot_until "$name-dot" 20 dot_shown' "the red dot shows while recording the $name"
+    e2e_wait 30 rec_started "$(winpath "$file")" "$codec"
+    check 'rec_started "$(winpath "$file")" "$codec"' "'v' and the dialog start a $codec recording of 600 x 600 ($(rec_console | grep 'Recording video to' | tail -n 1))"
+    check 'app_shot_until "$name-dot" 20 rec_dot_shown' "the red dot shows while recording the $name"
     e2e_drag 3 150 200 450 400 "$steps"
     e2e_key space
     e2e_key v
-    e2e_wait 120 stopped "$5"
-    check 'app_shot_until "$name-window" 20 dot_gone' "the dot is gone after stopping the $name"
+    e2e_wait 120 rec_stopped "$5"
+    check 'app_shot_until "$name-window" 20 rec_dot_gone' "the dot is gone after stopping the $name"
     e2e_key space
 }
 
@@ -43,33 +32,33 @@ wine_start
 app_dismiss_help
 
 record "$out/clip.mp4" "H.264 (libopenh264)" mp4 2 1
-n=$(console_frames 1)
+n=$(rec_console_frames 1)
 check '[ "${n:-0}" -ge 10 ]' "the console's stop line counts the frames ($n)"
-check '[ "$(frames_of "$out/clip.mp4")" = "$n" ]' "ffprobe counts the console's $n frames ($(frames_of "$out/clip.mp4"))"
-check '[ "$(stream_of "$out/clip.mp4")" = "h264,600,600,30/1" ]' "H.264, 600 x 600, 30 fps ($(stream_of "$out/clip.mp4"))"
-last_frame "$out/clip.mp4" "$E2E_DIR/mp4-last.png"
-check '[ "$(psnr "$E2E_DIR/mp4-last.png" "$E2E_DIR/mp4-window.png")" -ge 35 ]' \
-    "the last frame is the window's picture (PSNR $(psnr "$E2E_DIR/mp4-last.png" "$E2E_DIR/mp4-window.png") dB)"
+check '[ "$(rec_frames "$out/clip.mp4")" = "$n" ]' "ffprobe counts the console's $n frames ($(rec_frames "$out/clip.mp4"))"
+check '[ "$(rec_stream "$out/clip.mp4")" = "h264,600,600,30/1" ]' "H.264, 600 x 600, 30 fps ($(rec_stream "$out/clip.mp4"))"
+rec_last_frame "$out/clip.mp4" "$E2E_DIR/mp4-last.png"
+check '[ "$(rec_psnr "$E2E_DIR/mp4-last.png" "$E2E_DIR/mp4-window.png")" -ge 35 ]' \
+    "the last frame is the window's picture (PSNR $(rec_psnr "$E2E_DIR/mp4-last.png" "$E2E_DIR/mp4-window.png") dB)"
 
 gif="$out/clip.gif"
 record "$gif" "GIF" gif 2 2
-n=$(console_frames 2)
-check '[ "${n:-0}" -ge 10 ] && [ "$(frames_of "$gif")" = "$n" ]' "the GIF holds the console's $n frames ($(frames_of "$gif"))"
-check '[ "$(stream_of "$gif" | cut -d, -f1-3)" = "gif,600,600" ]' "a 600 x 600 GIF ($(stream_of "$gif"))"
-last_frame "$gif" "$E2E_DIR/gif-last.png"
-check '[ "$(psnr "$E2E_DIR/gif-last.png" "$E2E_DIR/gif-window.png")" -ge 28 ]' \
-    "the GIF's last frame is the window's picture (PSNR $(psnr "$E2E_DIR/gif-last.png" "$E2E_DIR/gif-window.png") dB)"
+n=$(rec_console_frames 2)
+check '[ "${n:-0}" -ge 10 ] && [ "$(rec_frames "$gif")" = "$n" ]' "the GIF holds the console's $n frames ($(rec_frames "$gif"))"
+check '[ "$(rec_stream "$gif" | cut -d, -f1-3)" = "gif,600,600" ]' "a 600 x 600 GIF ($(rec_stream "$gif"))"
+rec_last_frame "$gif" "$E2E_DIR/gif-last.png"
+check '[ "$(rec_psnr "$E2E_DIR/gif-last.png" "$E2E_DIR/gif-window.png")" -ge 28 ]' \
+    "the GIF's last frame is the window's picture (PSNR $(rec_psnr "$E2E_DIR/gif-last.png" "$E2E_DIR/gif-window.png") dB)"
 
 # Paused, three single steps give exactly three frames, the last one included.
 e2e_key space
 e2e_key v
 wine_dialog_save "$out/steps.mp4"
-e2e_wait 30 started "$(winpath "$out/steps.mp4")" "H.264"
+e2e_wait 30 rec_started "$(winpath "$out/steps.mp4")" "H.264"
 for _ in 1 2 3; do e2e_key Right; sleep 0.3; done
 e2e_key v
-e2e_wait 60 stopped 3
-check '[ "$(console_frames 3)" = 3 ] && [ "$(frames_of "$out/steps.mp4")" = 3 ]' \
-    "paused, three single steps give three frames ($(console_frames 3) on the console, $(frames_of "$out/steps.mp4") in the file)"
+e2e_wait 60 rec_stopped 3
+check '[ "$(rec_console_frames 3)" = 3 ] && [ "$(rec_frames "$out/steps.mp4")" = 3 ]' \
+    "paused, three single steps give three frames ($(rec_console_frames 3) on the console, $(rec_frames "$out/steps.mp4") in the file)"
 
 e2e_close
 check '[ "$E2E_STATUS" = 0 ]' "the close request ends the program with status 0 (got $E2E_STATUS)"
