@@ -8,6 +8,7 @@
 #   rec_started PATH CODEC    the console says a 600 x 600 recording to PATH with CODEC started
 #   rec_stopped N             the console says N recordings stopped; rec_console_frames N: the N-th one's frames
 #   rec_dot_shown PICTURE     the red recording dot shows in the window's bottom-left corner; rec_dot_gone: it does not
+#   rec_check_mp4 FILE K MIN, rec_check_gif FILE K MIN   the checks of a clip painted while recording (below)
 : "${log:?set log to the standard error file of the program before sourcing lib_record.sh}"
 
 rec_console() { tr -d '\r' <"$log"; }
@@ -21,3 +22,28 @@ rec_stopped() { [ "$(rec_console | grep -c "^Recording stopped: ")" -ge "$1" ]; 
 rec_console_frames() { rec_console | grep "^Recording stopped: " | sed -n "$1p" | sed 's/^Recording stopped: \([0-9]*\) frames.*/\1/'; }
 rec_dot_shown() { set -- $(e2e_pixel "$1" 18 582); [ "$1" -ge 150 ] && [ "$2" -le 60 ]; }
 rec_dot_gone() { ! rec_dot_shown "$1"; }
+
+# The checks of the K-th recording, to FILE, painted and then paused before it stopped: its console line counts at
+# least MIN frames, ffprobe counts as many in the file, the stream has the window's size (and for MP4 is H.264 at 30
+# fps), and the last frame (saved as mp4-last.png or gif-last.png) is the window's picture in the screenshot
+# mp4-window.png or gif-window.png taken after the stop.
+rec_check_mp4() {
+    local file=$1 min=$3 n
+    n=$(rec_console_frames "$2")
+    check '[ "${n:-0}" -ge "$min" ]' "the console's stop line counts the frames ($n)"
+    check '[ "$(rec_frames "$file")" = "$n" ]' "ffprobe counts the console's $n frames ($(rec_frames "$file"))"
+    check '[ "$(rec_stream "$file")" = "h264,600,600,30/1" ]' "H.264, 600 x 600, 30 fps ($(rec_stream "$file"))"
+    rec_last_frame "$file" "$E2E_DIR/mp4-last.png"
+    check '[ "$(rec_psnr "$E2E_DIR/mp4-last.png" "$E2E_DIR/mp4-window.png")" -ge 35 ]' \
+        "the last frame is the window's picture (PSNR $(rec_psnr "$E2E_DIR/mp4-last.png" "$E2E_DIR/mp4-window.png") dB)"
+}
+
+rec_check_gif() {
+    local file=$1 min=$3 n
+    n=$(rec_console_frames "$2")
+    check '[ "${n:-0}" -ge "$min" ] && [ "$(rec_frames "$file")" = "$n" ]' "the GIF holds the console's $n frames ($(rec_frames "$file"))"
+    check '[ "$(rec_stream "$file" | cut -d, -f1-3)" = "gif,600,600" ]' "a 600 x 600 GIF ($(rec_stream "$file"))"
+    rec_last_frame "$file" "$E2E_DIR/gif-last.png"
+    check '[ "$(rec_psnr "$E2E_DIR/gif-last.png" "$E2E_DIR/gif-window.png")" -ge 28 ]' \
+        "the GIF's last frame is the window's picture (PSNR $(rec_psnr "$E2E_DIR/gif-last.png" "$E2E_DIR/gif-window.png") dB)"
+}
