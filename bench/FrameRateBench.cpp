@@ -8,8 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "app/vornixApp.h"
-#include "shell/RendererGl.h"
+#include "bench/TimedProgram.h"
 
 namespace {
 
@@ -19,9 +18,9 @@ struct Case {
     int quality;   // 0: the preset's own
 };
 
-class MeasuredApp : public vornix::vornixApp {
+class MeasuredApp : public vornix::bench::TimedApp {
 public:
-    explicit MeasuredApp(Case c, double seconds) : case_(c), seconds_(seconds) {}
+    explicit MeasuredApp(Case c) : TimedApp(4.0), case_(c) {}
 
     void setup() override
     {
@@ -41,35 +40,25 @@ public:
             scene->model->addDensity(n / 2 + k, n / 2, 0.5f, scene->current.brushSizeDensity);
             scene->model->addVelocity(n / 2, n / 2 + k, 20.0f, -10.0f, scene->current.brushSizeVelocity);
         }
-        start_ = getElapsedSeconds();
+        startTiming();
     }
     void update() override
     {
         vornixApp::update();
-        if (getElapsedSeconds() - start_ > seconds_) {
-            fps = averageFps;
-            quit();
-        }
+        timeUp();
     }
-    float fps = 0.0f;
 
 private:
     Case case_;
-    double seconds_;
-    double start_ = 0.0;
 };
 
 void runCase(benchmark::State& state, Case c)
 {
-    for (auto _ : state) {
-        auto app = std::make_unique<MeasuredApp>(c, 4.0);
-        auto& measured = *app;
-        const int status = measured.run("vornixApp", std::make_shared<vornix::RendererGl>(5), {});
-        if (status != 0)
-            state.SkipWithError("the program could not start (no display?)");
-        state.counters["fps"] = measured.fps;
-        state.counters["N"] = static_cast<double>(c.quality > 0 ? c.quality : (c.preset == 4 ? 15 : 200));
-    }
+    vornix::bench::runTimed<MeasuredApp>(
+        state, [c] { return std::make_unique<MeasuredApp>(c); },
+        [&state, c](const MeasuredApp&) {
+            state.counters["N"] = static_cast<double>(c.quality > 0 ? c.quality : (c.preset == 4 ? 15 : 200));
+        });
 }
 
 const char* const presetNames[] = {"Fancy", "Pudding", "Smoke", "VJ", "RetroPlasma", "Sensitive"};

@@ -17,8 +17,7 @@
 
 #include <epoxy/gl.h>
 
-#include "app/vornixApp.h"
-#include "shell/RendererGl.h"
+#include "bench/TimedProgram.h"
 #include "shell/video/VideoEncoder.h"
 
 namespace {
@@ -32,9 +31,9 @@ double processCpuSeconds() { return static_cast<double>(std::clock()) / CLOCKS_P
 
 fs::path scratch(const std::string& name) { return fs::temp_directory_path() / ("vornix-bench-" + name); }
 
-class MeasuredApp : public vornix::vornixApp {
+class MeasuredApp : public vornix::bench::TimedApp {
 public:
-    MeasuredApp(bool record, double seconds) : record_(record), seconds_(seconds) {}
+    explicit MeasuredApp(bool record) : TimedApp(8.0), record_(record) {}
 
     void setup() override
     {
@@ -44,7 +43,7 @@ public:
         scene->current.showHelp = false;
         if (record_)
             recording.start(scratch("program.mp4").string(), getWindowWidth(), getWindowHeight());
-        start_ = getElapsedSeconds();
+        startTiming();
     }
     void update() override
     {
@@ -56,12 +55,10 @@ public:
         scene->model->addVelocity(x, y, static_cast<float>(-20 * std::sin(t)), static_cast<float>(20 * std::cos(t)),
                                   scene->current.brushSizeVelocity);
         vornixApp::update();
-        if (t - start_ > seconds_) {
-            fps = averageFps;
+        if (timeUp()) {
             framesRecorded = recording.frames();
             if (record_)
                 recording.stop();
-            quit();
         }
     }
     // draw with the GL work it queued finished (a software rasteriser draws only when the picture is needed, which
@@ -75,27 +72,22 @@ public:
         ++draws;
     }
 
-    float fps = 0.0f;
     double drawSeconds = 0.0;
     long draws = 0;
     long long framesRecorded = 0;
 
 private:
     bool record_;
-    double seconds_;
-    double start_ = 0.0;
 };
 
 void runProgram(benchmark::State& state, bool record)
 {
-    for (auto _ : state) {
-        auto app = std::make_unique<MeasuredApp>(record, 8.0);
-        if (app->run("vornixApp", std::make_shared<vornix::RendererGl>(5), {}) != 0)
-            state.SkipWithError("the program could not start (no display?)");
-        state.counters["fps"] = app->fps;
-        state.counters["draw_ms"] = app->draws ? 1000.0 * app->drawSeconds / static_cast<double>(app->draws) : 0.0;
-        state.counters["frames_recorded"] = static_cast<double>(app->framesRecorded);
-    }
+    vornix::bench::runTimed<MeasuredApp>(
+        state, [record] { return std::make_unique<MeasuredApp>(record); },
+        [&state](const MeasuredApp& app) {
+            state.counters["draw_ms"] = app.draws ? 1000.0 * app.drawSeconds / static_cast<double>(app.draws) : 0.0;
+            state.counters["frames_recorded"] = static_cast<double>(app.framesRecorded);
+        });
     fs::remove(scratch("program.mp4"));
 }
 
