@@ -346,7 +346,7 @@ std::optional<std::string> vornixApp::askSavePath() { return chooseSavePath("", 
 
 void vornixApp::showFailure(const std::string& text) { showErrorMessage(text); }
 
-std::optional<std::string> vornixApp::askVideoPath() { return chooseSavePath("", {"mp4", "gif"}); }
+std::optional<std::string> vornixApp::askVideoPath() { return chooseSavePath("", {"mp4", "gif"}, "Record Video"); }
 
 Surface8u vornixApp::captureWindow()
 {

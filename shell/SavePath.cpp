@@ -19,9 +19,12 @@ std::string savePathWithExtension(const std::string& path, const std::vector<std
     return replaceExtension(path, extensions.front());
 }
 
-std::optional<std::string> chooseSavePath(const std::string& initialPath, const std::vector<std::string>& extensions)
+namespace {
+
+// The dialog's answer after the extension rule.
+std::optional<std::string> applyExtensionRule(const std::optional<std::string>& chosen,
+                                              const std::vector<std::string>& extensions)
 {
-    std::optional<std::string> chosen = getSaveFilePath(initialPath, extensions);
     if (!chosen || chosen->empty())
         return chosen;
     const std::string path = savePathWithExtension(*chosen, extensions);
@@ -32,6 +35,19 @@ std::optional<std::string> chooseSavePath(const std::string& initialPath, const 
     if (!replace)
         return std::nullopt;
     return *replace ? path : std::string();
+}
+
+} // namespace
+
+std::optional<std::string> chooseSavePath(const std::string& initialPath, const std::vector<std::string>& extensions)
+{
+    return applyExtensionRule(getSaveFilePath(initialPath, extensions), extensions);
+}
+
+std::optional<std::string> chooseSavePath(const std::string& initialPath, const std::vector<std::string>& extensions,
+                                          const std::string& title)
+{
+    return applyExtensionRule(getSaveFilePath(initialPath, extensions, title), extensions);
 }
 
 namespace platform {

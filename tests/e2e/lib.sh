@@ -14,7 +14,8 @@
 #   e2e_fresh_dir NAME    makes $E2E_DIR/NAME anew, empty; prints its path
 #   e2e_focus_titled TITLE   focuses the newest visible window whose name matches TITLE; prints its id
 #   e2e_answer TITLE KEY [WINDOW]   answers the window titled TITLE with KEY, waits until it is gone, focuses WINDOW
-#   e2e_dialog_save PATH  answers the open save dialog with PATH; e2e_dialog_cancel cancels it
+#   e2e_dialog_save PATH  answers the open save dialog with PATH; e2e_dialog_cancel cancels it (the dialog is found by
+#                         its title, E2E_DIALOG_TITLE: "Save Picture" unless the test sets another)
 #   e2e_dialog_type PATH  types PATH and Return into the open save dialog (which may then ask a question)
 
 if [ -z "${E2E_INSIDE_XVFB:-}" ]; then
@@ -178,12 +179,12 @@ e2e_answer() {
 e2e_dialog_window() {
     # Only a mapped window can take the focus; a key typed before the dialog has it would reach the program instead
     # (Escape there means full screen), so the focus is checked, not assumed.
-    E2E_DIALOG=$(e2e_focus_titled "^Save Picture$") && return 0
+    E2E_DIALOG=$(e2e_focus_titled "^${E2E_DIALOG_TITLE:-Save Picture}$") && return 0
     if [ -n "$E2E_DIALOG" ]; then echo "the save dialog did not take the focus"; else echo "no save dialog appeared"; fi
     return 1
 }
 
-e2e_dialog_gone() { ! xdotool search --name "^Save Picture$" >/dev/null 2>&1; }
+e2e_dialog_gone() { ! xdotool search --name "^${E2E_DIALOG_TITLE:-Save Picture}$" >/dev/null 2>&1; }
 
 e2e_dialog_done() {
     e2e_wait 20 e2e_dialog_gone || { echo "the save dialog did not close"; return 1; }

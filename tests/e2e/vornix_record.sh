@@ -9,6 +9,7 @@ source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/lib_app.sh"
 
 out=$(e2e_fresh_dir clips)
+E2E_DIALOG_TITLE="Record Video"   # the save dialog asks for a video file
 log="$E2E_DIR/stderr.log"
 source "$(dirname "$0")/lib_record.sh"
 

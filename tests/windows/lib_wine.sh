@@ -2,8 +2,9 @@
 # Sourcing it sources lib.sh and lib_app.sh as well and makes the help picture's reference for app_is_help.
 #   winpath PATH            the Windows name of a path on this machine (drive Z:)
 #   wine_start              starts vornix.exe; waits until it shows the help picture (screenshot "start")
-#   wine_dialog_type PATH   focuses Wine's save dialog ("Save As") and types PATH's Windows name and Return into it
-#                           (the dialog or the program may then ask a question)
+#   wine_dialog_type PATH   focuses Wine's save dialog and types PATH's Windows name and Return into it (the dialog or
+#                           the program may then ask a question); the dialog is found by its title, E2E_DIALOG_TITLE:
+#                           the system's "Save As" unless the test sets another
 #   wine_dialog_save PATH   the same, then waits until the dialog is gone and focuses the program's window again
 #   wine_dialog_gone        no save dialog is open
 #   wine_program_lines      the program's console lines (stderr.log), without Wine's \r, each after "program: "
@@ -25,7 +26,7 @@ wine_start() {
 # Wine's dialog takes the focus once it is mapped; a name typed before then would reach the program's window.
 wine_dialog_type() {
     local dialog
-    if ! dialog=$(e2e_focus_titled "^Save As$"); then
+    if ! dialog=$(e2e_focus_titled "^${E2E_DIALOG_TITLE:-Save As}$"); then
         if [ -n "$dialog" ]; then echo "the save dialog did not take the focus"; else echo "no save dialog appeared"; fi
         return 1
     fi
@@ -33,7 +34,7 @@ wine_dialog_type() {
     xdotool key Return
 }
 
-wine_dialog_gone() { e2e_titled_gone "^Save As$"; }
+wine_dialog_gone() { e2e_titled_gone "^${E2E_DIALOG_TITLE:-Save As}$"; }
 
 wine_dialog_save() {
     wine_dialog_type "$1" || return 1

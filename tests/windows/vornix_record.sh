@@ -8,6 +8,7 @@
 source "$VORNIX_SOURCE/tests/windows/lib_wine.sh"
 
 out=$(e2e_fresh_dir clips)
+E2E_DIALOG_TITLE="Record Video"   # the save dialog asks for a video file
 log="$E2E_DIR/stderr.log"
 source "$VORNIX_SOURCE/tests/e2e/lib_record.sh"
 

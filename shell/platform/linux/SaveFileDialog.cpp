@@ -9,11 +9,19 @@ namespace vornix {
 
 std::optional<std::string> getSaveFilePath(const std::string& initialPath, const std::vector<std::string>& extensions)
 {
+    return getSaveFilePath(initialPath, extensions, "Save Picture");
+}
+
+std::optional<std::string> getSaveFilePath(const std::string& initialPath, const std::vector<std::string>& extensions,
+                                           const std::string& title)
+{
     std::string filter = "--file-filter=Supported Types |";
     for (const auto& extension : extensions)
         filter += " *." + extension;
-    std::vector<std::string> args = {"--file-selection", "--save", "--confirm-overwrite", "--title=Save Picture",
-                                     filter};
+    std::vector<std::string> args = {"--file-selection", "--save", "--confirm-overwrite"};
+    if (!title.empty())
+        args.push_back("--title=" + title);
+    args.push_back(filter);
     if (!initialPath.empty())
         args.push_back("--filename=" + initialPath);
 

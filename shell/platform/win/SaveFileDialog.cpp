@@ -18,6 +18,12 @@ namespace vornix {
 
 std::optional<std::string> getSaveFilePath(const std::string& initialPath, const std::vector<std::string>& extensions)
 {
+    return getSaveFilePath(initialPath, extensions, std::string());
+}
+
+std::optional<std::string> getSaveFilePath(const std::string& initialPath, const std::vector<std::string>& extensions,
+                                           const std::string& title)
+{
     // One entry: "Supported Types" and its wildcards joined by ';', each string ending in a NUL, the list in two.
     std::wstring filter = L"Supported Types";
     filter.push_back(L'\0');
@@ -30,6 +36,7 @@ std::optional<std::string> getSaveFilePath(const std::string& initialPath, const
 
     wchar_t file[MAX_PATH] = L"";
     const std::wstring folder = widen(initialPath);
+    const std::wstring caption = widen(title);
     GLFWwindow* window = glfwGetCurrentContext();
     OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof dialog;
@@ -39,6 +46,7 @@ std::optional<std::string> getSaveFilePath(const std::string& initialPath, const
     dialog.lpstrFile = file;
     dialog.nMaxFile = MAX_PATH;
     dialog.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
+    dialog.lpstrTitle = caption.empty() ? nullptr : caption.c_str();   // none: the system's "Save As"
     dialog.lpstrDefExt = defaultExtension.empty() ? nullptr : defaultExtension.c_str();
     dialog.Flags = OFN_OVERWRITEPROMPT | OFN_SHOWHELP;
     if (GetSaveFileNameW(&dialog))
