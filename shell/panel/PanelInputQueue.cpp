@@ -1,5 +1,6 @@
 #include "shell/panel/PanelInputQueue.h"
 
+#include <algorithm>
 #include <bitset>
 
 #include <imgui.h>
@@ -46,6 +47,8 @@ void PanelInputQueue::apply(bool trickle)
     unsigned buttonsChanged = 0;
     bool moved = false, wheeled = false, typed = false;
     std::bitset<512> keysChanged;
+    const auto now = std::chrono::steady_clock::now();
+    doubleClickTime_ = DoubleClickSeconds;
     std::size_t used = 0;
     for (; used < items_.size(); ++used) {
         const Item& item = items_[used];
@@ -75,6 +78,11 @@ void PanelInputQueue::apply(bool trickle)
             moved = true;
             break;
         case Type::Button:
+            if (item.index == 0 && item.down) {
+                const float delay = std::chrono::duration<float>(now - item.when).count();
+                doubleClickTime_ = std::max(DoubleClickSeconds + delay - leftPressDelay_, 0.0f);
+                leftPressDelay_ = delay;
+            }
             io.MouseDown[item.index] = item.down;
             buttonsChanged |= 1u << item.index;
             break;

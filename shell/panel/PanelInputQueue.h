@@ -3,6 +3,7 @@
 // change per button or key per frame and keeps the rest for the following frames, in order.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <vector>
 
@@ -23,6 +24,13 @@ public:
 
     std::size_t size() const { return items_.size(); }
 
+    // The library judges a double-click by its own clock, on which a press the queue held back for a frame or two
+    // comes later than it happened; on a slow machine every double-click would be too slow. This is how long the
+    // library should allow between two presses of the left button for the last one handed over, so that what
+    // counts is the time between the user's clicks (the default when no press was handed over).
+    float doubleClickTime() const { return doubleClickTime_; }
+    static constexpr float DoubleClickSeconds = 0.30f;
+
     // Past this many queued events (no frames drawn, e.g. while every panel is hidden) everything is handed over
     // at once, so the queue stays small.
     static constexpr std::size_t Limit = 512;
@@ -36,9 +44,12 @@ private:
         bool down = false;
         unsigned modifiers = 0;
         bool hasModifiers = false;
+        std::chrono::steady_clock::time_point when = std::chrono::steady_clock::now();
     };
     void push(const Item& item);
     std::vector<Item> items_;
+    float leftPressDelay_ = 0.0f;   // how late the library saw the last press of the left button, in seconds
+    float doubleClickTime_ = DoubleClickSeconds;
 };
 
 } // namespace vornix

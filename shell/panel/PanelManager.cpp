@@ -278,6 +278,9 @@ bool PanelManager::mouseMotion(const MouseEvent& event)
 bool PanelManager::keyDown(const KeyEvent& event)
 {
     Impl& m = *impl_;
+    // Whether a field is open decides where the key goes, so clicks still waiting for a frame (a double-click just
+    // before typing, on a slow machine) are handed to the panel first.
+    settle();
     const bool editing = m.editing && m.anyVisible();
     if (!editing)
         for (const auto& bar : m.liveBars())
@@ -342,6 +345,7 @@ void PanelManager::runFrame(bool render)
     const auto bars = m.liveBars();
     ImGuiIO& io = ImGui::GetIO();
     m.input.apply(true);
+    io.MouseDoubleClickTime = m.input.doubleClickTime();
     io.DisplaySize = ImVec2(m.width, m.height);
     const auto now = std::chrono::steady_clock::now();
     io.DeltaTime = std::max(std::chrono::duration<float>(now - m.lastFrame).count(), 1e-4f);

@@ -40,7 +40,7 @@ public:
     // Draws every visible panel (see drawPanels).
     void draw();
     // Lets the visible panels take the input queued since the last frame, without drawing; called before a panel
-    // is hidden, so that a click that arrived just before is not lost.
+    // is hidden, so that a click that arrived just before is not lost, and before a key is routed.
     void settle();
 
     // Wheel position the panel has seen: the sum of all wheel increments, truncated toward zero.

@@ -285,7 +285,9 @@ void InputTranslator::key(int key, int /*scancode*/, int action, int mods, const
             event.character = pressedCharacter_[key];
         target_.keyUp(event);
     } else if (label && (isLayoutKey(key) || isKeypadNumber(key) || key == GLFW_KEY_SPACE ||
-                         (key >= GLFW_KEY_KP_DIVIDE && key <= GLFW_KEY_KP_ADD))) {
+                         (key >= GLFW_KEY_KP_DIVIDE && key <= GLFW_KEY_KP_ADD) || key == GLFW_KEY_UNKNOWN)) {
+        // A key without a place on the US keyboard may type too: on-screen keyboards and input tools bind a
+        // spare key to the character they send, and some keyboards have extra keys.
         pending_ = true;   // its text input follows
         pendingEvent_ = event;
     } else {

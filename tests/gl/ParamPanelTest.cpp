@@ -2,7 +2,9 @@
 // editing within ranges through the real panel library, drawn in the shared GL context.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "shell/BetweenFrames.h"
@@ -423,4 +425,40 @@ TEST(ParamPanel, AClickJustBeforeThePanelIsHiddenStillTakesEffect)
     panel.show();
     app.frames(2);
     EXPECT_TRUE(flag);   // shown again: the old click does not act a second time
+}
+
+TEST(ParamPanel, ADoubleClickOpensTheTextFieldForTheKeysThatFollowEvenWhenFramesAreSlow)
+{
+    ParamPanel panel("Slow", {280, 300}, {0.3f, 0.3f, 0.3f, 0.4f});
+    std::int32_t value = 20;
+    panel.addParam("Value", &value, "min=0 max=100 step=1");
+    PanelApp app;
+    app.frames(2);
+    const PanelRect box = *panel.entryRect("Value");
+    // A quick double-click between two frames of a machine drawing three frames a second: the panel takes one
+    // change of a button per frame, so the second press reaches it two slow frames after the first.
+    app.move(box.centerX(), box.centerY());
+    for (int k = 0; k < 2; ++k) {
+        app.press(box.centerX(), box.centerY());
+        app.release(box.centerX(), box.centerY());
+    }
+    for (int k = 0; k < 5; ++k) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(350));
+        app.frames(1);
+    }
+    app.type("80");
+    app.key(KeyCode::Return, 13);
+    app.frames(2);
+    EXPECT_EQ(value, 80);
+
+    // Typed before the next frame: the keys go to the field the double-click opens, not to the application.
+    for (int k = 0; k < 2; ++k) {
+        app.press(box.centerX(), box.centerY());
+        app.release(box.centerX(), box.centerY());
+    }
+    app.type("35");
+    app.key(KeyCode::Return, 13);
+    app.frames(2);
+    EXPECT_EQ(value, 35);
+    EXPECT_TRUE(app.reached.empty());
 }

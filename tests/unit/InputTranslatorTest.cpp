@@ -174,6 +174,11 @@ TEST(KeyTranslation, LayoutLabelsGiveLetterCodesAndTextInputGivesCharacters)
     input.key(GLFW_KEY_2, 0, GLFW_PRESS, GLFW_MOD_CONTROL | GLFW_MOD_SHIFT, "2");
     input.flush();
     EXPECT_EQ(last().character, '@');
+    // A key with no place on a US keyboard (one an on-screen keyboard binds for the moment) types its text.
+    input.key(GLFW_KEY_UNKNOWN, 99, GLFW_PRESS, GLFW_MOD_SHIFT, "");
+    input.character('0');
+    EXPECT_EQ(last().code, 0);
+    EXPECT_EQ(last().character, '0');
     const std::size_t count = target.events.size();
     input.character('x');   // text with no press waiting adds nothing
     input.flush();
