@@ -145,8 +145,11 @@ RenderFlags FluidScene::renderFlags() const
 
 void FluidScene::drawScene()
 {
-    const float width = static_cast<float>(application.getWindowWidth());
-    const float height = static_cast<float>(application.getWindowHeight());
+    drawScene(static_cast<float>(application.getWindowWidth()), static_cast<float>(application.getWindowHeight()));
+}
+
+void FluidScene::drawScene(float width, float height)
+{
     if (model->densitySource() == DensitySource::Field) {
         renderer.drawCpuDensity(*model, renderFlags(), gradient, width, height);
     } else {

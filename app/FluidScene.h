@@ -57,8 +57,10 @@ public:
     void advance(bool force);
     // current.colorScheme := index, and the gradient tables and texture for it.
     void setColorScheme(int index);
-    // The fluid picture for the current engine, the gradient bar and the framerate line.
+    // The fluid picture for the current engine, the gradient bar and the framerate line, over the window or over
+    // (0, 0)-(width, height) pixels.
     void drawScene();
+    void drawScene(float width, float height);
 
     FluidModel& getModel() { return *model; }
 

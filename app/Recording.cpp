@@ -2,7 +2,6 @@
 
 #include <epoxy/gl.h>
 
-#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <exception>
@@ -31,11 +30,8 @@ std::optional<std::string> Recording::start(const std::string& path, int drawabl
 {
     if (recorder_)
         return std::nullopt;
-    // H.264 with 4:2:0 colour needs even sizes; GIF is kept to the same size so both formats show the same area. A
-    // window made a pixel small is recorded at 2 x 2 rather than refused.
-    const int width = std::max(drawableWidth & ~1, 2), height = std::max(drawableHeight & ~1, 2);
     try {
-        recorder_ = std::make_unique<VideoRecorder>(path, videoFormatOf(path), width, height);
+        recorder_ = std::make_unique<VideoRecorder>(path, videoFormatOf(path), drawableWidth, drawableHeight);
     } catch (const std::exception& e) {
         const std::string message = "Could not record video to " + path + ": " + e.what();
         console() << message << std::endl;
@@ -43,17 +39,17 @@ std::optional<std::string> Recording::start(const std::string& path, int drawabl
     }
     path_ = path;
     frameDue_ = false;   // the first frame is the next step's
-    console() << "Recording video to " << path << " (" << width << " x " << height << ", "
+    console() << "Recording video to " << path << " (" << recorder_->width() << " x " << recorder_->height() << ", "
               << recorder_->codecDescription() << ", " << framesPerSecond << " frames per second)" << std::endl;
     return std::nullopt;
 }
 
-void Recording::capture(int windowWidth, int windowHeight)
+void Recording::capture(const VideoRecorder::DrawPicture& draw)
 {
     if (!frameDue())
         return;
     frameDue_ = false;
-    recorder_->capture(windowWidth, windowHeight);
+    recorder_->capture(draw);
 }
 
 std::optional<std::string> Recording::checkFailure()

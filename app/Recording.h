@@ -23,8 +23,9 @@ class Recording {
 public:
     static constexpr int framesPerSecond = 30;
 
-    // Opens `path` for a recording of the drawable size rounded down to even numbers and says so on the console.
-    // Returns the message for the user when the file cannot be made (also written to the console).
+    // Opens `path` for a recording of pictures of the drawable's size (the video rounds it down to even numbers) and
+    // says so on the console. Returns the message for the user when the file cannot be made (also written to the
+    // console). GL context current.
     std::optional<std::string> start(const std::string& path, int drawableWidth, int drawableHeight);
     bool active() const { return recorder_ != nullptr; }
 
@@ -35,8 +36,9 @@ public:
             frameDue_ = true;
     }
     bool frameDue() const { return recorder_ && frameDue_; }
-    // Takes the picture now in the framebuffer (window size given) as the frame that was due. GL context current.
-    void capture(int windowWidth, int windowHeight);
+    // Has `draw` draw the frame that was due, laid out for the drawable's size at the start whatever the window's size
+    // is now (full screen, another size, minimised to nothing), and takes it. GL context current.
+    void capture(const VideoRecorder::DrawPicture& draw);
 
     // When the encoder has failed (disk full, ...): stops and returns the message for the user (also on the console).
     std::optional<std::string> checkFailure();

@@ -150,32 +150,29 @@ void vornixApp::update()
 void vornixApp::setWindowMatrices()
 {
     const int w = getWindowWidth(), h = getWindowHeight();
+    setPixelProjection(w, h);
+    glViewport(0, 0, w, h);
+}
+
+void vornixApp::setPixelProjection(int w, int h)
+{
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     glOrtho(0, w, h, 0, -1, 1);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
-    glViewport(0, 0, w, h);
 }
 
 void vornixApp::draw()
 {
-    const bool help = scene->current.showHelp && helpTexture;
-    if (recording.frameDue()) {
-        // The frame is the fluid as 's' would save it; the help picture, the indicator and the panels come after.
-        if (!help)
-            drawFrame();
-        else {
-            setWindowMatrices();
-            glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-            scene->drawScene();
-        }
-        recording.capture(getWindowWidth(), getWindowHeight());
-        if (help)
-            drawFrame();
-    } else {
-        drawFrame();
-    }
+    // The video's frame is the fluid as 's' would save it, drawn at the video's size; the help picture, the indicator
+    // and the panels are the window's alone.
+    recording.capture([this](int width, int height) {
+        setPixelProjection(width, height);
+        glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+        scene->drawScene(static_cast<float>(width), static_cast<float>(height));
+    });
+    drawFrame();
     recording.drawIndicator(getWindowWidth(), getWindowHeight(), scene->framerate ? &scene->framerate->framerateFont
                                                                                   : nullptr);
     if (showMenu || (studio && studio->isVisible()))

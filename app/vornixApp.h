@@ -84,6 +84,8 @@ protected:
 private:
     void addPanelEntries();
     void setWindowMatrices();
+    // Matrices for a w x h picture in pixels (origin top left, y down); the viewport is left alone.
+    void setPixelProjection(int w, int h);
     void mirrorCurrent();
     void addStudioEntries();
     void drawFrame();

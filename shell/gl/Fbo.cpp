@@ -9,18 +9,6 @@ namespace vornix::gl {
 
 namespace {
 
-// Restores the framebuffer binding found at construction when it goes out of scope (also on exceptions).
-class FramebufferBindingGuard {
-public:
-    FramebufferBindingGuard() { glGetIntegerv(GL_FRAMEBUFFER_BINDING, &previous_); }
-    ~FramebufferBindingGuard() { glBindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(previous_)); }
-    FramebufferBindingGuard(const FramebufferBindingGuard&) = delete;
-    FramebufferBindingGuard& operator=(const FramebufferBindingGuard&) = delete;
-
-private:
-    GLint previous_ = 0;
-};
-
 std::string completenessMessage(GLenum status)
 {
     switch (status) {

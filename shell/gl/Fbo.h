@@ -35,6 +35,18 @@ private:
     std::shared_ptr<Obj> obj_;
 };
 
+// Restores the framebuffer binding found at construction when it goes out of scope (also on exceptions).
+class FramebufferBindingGuard {
+public:
+    FramebufferBindingGuard() { glGetIntegerv(GL_FRAMEBUFFER_BINDING, &previous_); }
+    ~FramebufferBindingGuard() { glBindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(previous_)); }
+    FramebufferBindingGuard(const FramebufferBindingGuard&) = delete;
+    FramebufferBindingGuard& operator=(const FramebufferBindingGuard&) = delete;
+
+private:
+    GLint previous_ = 0;
+};
+
 // Creation parameters of a framebuffer.
 struct FboFormat {
     GLenum target = GL_TEXTURE_2D;

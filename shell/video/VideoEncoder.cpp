@@ -17,7 +17,6 @@ extern "C" {
 
 #include "shell/video/VideoEncoder.h"
 
-#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <mutex>
@@ -63,7 +62,6 @@ struct VideoEncoder::Impl {
     AVFrame* canvas = nullptr;     // BGRA at the file's size, top row first
     AVFrame* yuv = nullptr;        // MP4: the encoder's input
     AVFrame* filtered = nullptr;   // GIF: the palette filters' output
-    SwsContext* fit = nullptr;     // a window picture of another size into the canvas
     SwsContext* toYuv = nullptr;
     AVFilterGraph* graph = nullptr;
     AVFilterContext* source = nullptr;
@@ -78,7 +76,6 @@ struct VideoEncoder::Impl {
         if (fileOpen && container)
             avio_closep(&container->pb);
         avfilter_graph_free(&graph);
-        sws_freeContext(fit);
         sws_freeContext(toYuv);
         av_frame_free(&canvas);
         av_frame_free(&yuv);
@@ -98,7 +95,7 @@ struct VideoEncoder::Impl {
     void openFile();
     void makeFrames();
     void makeFilters(int framesPerSecond);
-    void fitIntoCanvas(const VideoFrame& frame);
+    void copyIntoCanvas(const VideoFrame& frame);
     void encode(AVFrame* frame);
     void filterAndEncode(AVFrame* frame);
     void checkFileError(int result) const;
@@ -295,40 +292,16 @@ void VideoEncoder::Impl::checkFileError(int result) const
         failWrite(container->pb->error);
 }
 
-void VideoEncoder::Impl::fitIntoCanvas(const VideoFrame& frame)
+void VideoEncoder::Impl::copyIntoCanvas(const VideoFrame& frame)
 {
     if (av_frame_make_writable(canvas) < 0)
         throw VideoException("Out of memory for the video frames");
     const int sourceStride = frame.width * 4;
     const std::uint8_t* bottomRow = frame.bgra.data();
-    if (frame.width == width && frame.height == height) {
-        for (int y = 0; y < height; ++y)
-            std::memcpy(canvas->data[0] + static_cast<std::ptrdiff_t>(y) * canvas->linesize[0],
-                        bottomRow + static_cast<std::ptrdiff_t>(height - 1 - y) * sourceStride,
-                        static_cast<std::size_t>(sourceStride));
-        return;
-    }
-    // Another size (full screen switched on or off while recording): scaled to fit, centred, black bars.
-    const double scale = std::min(double(width) / frame.width, double(height) / frame.height);
-    const int fitWidth = std::clamp(static_cast<int>(frame.width * scale + 0.5), 1, width);
-    const int fitHeight = std::clamp(static_cast<int>(frame.height * scale + 0.5), 1, height);
-    const int left = (width - fitWidth) / 2, top = (height - fitHeight) / 2;
-    for (int y = 0; y < height; ++y) {
-        std::uint8_t* row = canvas->data[0] + static_cast<std::ptrdiff_t>(y) * canvas->linesize[0];
-        std::memset(row, 0, static_cast<std::size_t>(width) * 4);
-        for (int x = 0; x < width; ++x)
-            row[x * 4 + 3] = 255;
-    }
-    fit = sws_getCachedContext(fit, frame.width, frame.height, AV_PIX_FMT_BGRA, fitWidth, fitHeight, AV_PIX_FMT_BGRA,
-                               SWS_BILINEAR, nullptr, nullptr, nullptr);
-    if (!fit)
-        throw VideoException("The picture could not be scaled into the video's size");
-    // The rows are read from the top of the window: start at the last row and step backwards.
-    const std::uint8_t* sourcePlanes[4] = {bottomRow + static_cast<std::ptrdiff_t>(frame.height - 1) * sourceStride};
-    const int sourceStrides[4] = {-sourceStride};
-    std::uint8_t* targetPlanes[4] = {canvas->data[0] + static_cast<std::ptrdiff_t>(top) * canvas->linesize[0] + left * 4};
-    const int targetStrides[4] = {canvas->linesize[0]};
-    sws_scale(fit, sourcePlanes, sourceStrides, 0, frame.height, targetPlanes, targetStrides);
+    for (int y = 0; y < height; ++y)
+        std::memcpy(canvas->data[0] + static_cast<std::ptrdiff_t>(y) * canvas->linesize[0],
+                    bottomRow + static_cast<std::ptrdiff_t>(height - 1 - y) * sourceStride,
+                    static_cast<std::size_t>(sourceStride));
 }
 
 void VideoEncoder::Impl::encode(AVFrame* frame)
@@ -380,10 +353,12 @@ void VideoEncoder::write(const VideoFrame& frame)
     Impl& m = *impl_;
     if (m.finished)
         throw VideoException("The video file " + m.path + " is already complete");
-    if (frame.width <= 0 || frame.height <= 0 ||
-        frame.bgra.size() < static_cast<std::size_t>(frame.width) * static_cast<std::size_t>(frame.height) * 4)
+    if (frame.width != m.width || frame.height != m.height)
+        throw VideoException("A video frame of " + std::to_string(frame.width) + " x " + std::to_string(frame.height) +
+                             " pixels for a video of " + std::to_string(m.width) + " x " + std::to_string(m.height));
+    if (frame.bgra.size() < static_cast<std::size_t>(frame.width) * static_cast<std::size_t>(frame.height) * 4)
         throw VideoException("A video frame without its pixels");
-    m.fitIntoCanvas(frame);
+    m.copyIntoCanvas(frame);
     m.canvas->pts = m.nextPts;
     if (m.format == VideoFormat::Mp4) {
         if (av_frame_make_writable(m.yuv) < 0)

@@ -21,7 +21,7 @@ public:
     VideoEncoder(const VideoEncoder&) = delete;
     VideoEncoder& operator=(const VideoEncoder&) = delete;
 
-    // A frame of any size is scaled into the file's size keeping its aspect; the rest is black.
+    // A frame of the file's size; another size is refused (VideoException).
     void write(const VideoFrame& frame) override;
     void finish() override;
 

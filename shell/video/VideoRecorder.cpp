@@ -2,10 +2,32 @@
 
 #include <epoxy/gl.h>
 
+#include <algorithm>
 #include <array>
 #include <cstring>
+#include <exception>
+
+#include "shell/Console.h"
+#include "shell/gl/Fbo.h"
 
 namespace vornix {
+
+// Where frames are drawn: a framebuffer object of the video's size. A driver that cannot make one gets the window's
+// back buffer instead (the window's own picture is drawn over it afterwards); frames are then whole only while the
+// window is at least the video's size.
+struct VideoRecorder::Canvas {
+    gl::Fbo fbo;
+
+    Canvas(int width, int height)
+    {
+        try {
+            fbo = gl::Fbo(width, height, gl::FboFormat().enableDepthBuffer(false));
+        } catch (const std::exception& e) {
+            console() << "Video frames are drawn in the window (no framebuffer object of " << width << " x " << height
+                      << ": " << e.what() << ")" << std::endl;
+        }
+    }
+};
 
 // Two pixel-pack buffers used in turn: the read into one is issued in this frame and collected in the next. Where
 // the GL has no pixel-buffer objects (before 2.1) the read is made straight into the frame instead.
@@ -15,7 +37,6 @@ struct VideoRecorder::PixelBuffers {
     std::array<std::size_t, 2> capacity{0, 0};
     int next = 0;
     bool pending = false;          // a read waits in names[1 - next]
-    int pendingWidth = 0, pendingHeight = 0;
 
     PixelBuffers()
     {
@@ -55,44 +76,66 @@ private:
 
 } // namespace
 
-VideoRecorder::VideoRecorder(const std::string& path, VideoFormat format, int width, int height)
-    : width_(width), height_(height)
+VideoRecorder::VideoRecorder(const std::string& path, VideoFormat format, int pictureWidth, int pictureHeight)
+    : pictureWidth_(std::max(pictureWidth, 1)), pictureHeight_(std::max(pictureHeight, 1)),
+      // A picture made a pixel small is recorded at 2 x 2 rather than refused.
+      width_(std::max(pictureWidth & ~1, 2)), height_(std::max(pictureHeight & ~1, 2))
 {
-    auto encoder = std::make_unique<VideoEncoder>(path, format, width, height);
+    auto encoder = std::make_unique<VideoEncoder>(path, format, width_, height_);
     codec_ = encoder->codecDescription();
     queue_ = std::make_unique<FrameQueue>(std::move(encoder), queueCapacity);
+    canvas_ = std::make_unique<Canvas>(width_, height_);
     buffers_ = std::make_unique<PixelBuffers>();
 }
 
 VideoRecorder::~VideoRecorder() { stop(); }
 
-void VideoRecorder::capture(int windowWidth, int windowHeight)
+void VideoRecorder::capture(const DrawPicture& draw)
 {
-    if (stopped_ || windowWidth <= 0 || windowHeight <= 0 || queue_->failure())
+    if (stopped_ || queue_->failure())
         return;
+    gl::FramebufferBindingGuard binding;
+    GLint viewport[4] = {0, 0, 0, 0};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    if (canvas_->fbo) {
+        canvas_->fbo.bindFramebuffer();
+        // Black where a picture smaller than 2 x 2 leaves the frame empty.
+        GLfloat clearColour[4];
+        glGetFloatv(GL_COLOR_CLEAR_VALUE, clearColour);
+        glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
+        glClearColor(clearColour[0], clearColour[1], clearColour[2], clearColour[3]);
+    }
+    // The picture's top-left corner at the frame's: an odd bottom row and right column fall outside.
+    glViewport(0, height_ - pictureHeight_, pictureWidth_, pictureHeight_);
+    draw(pictureWidth_, pictureHeight_);
+    read();
+    glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
+}
+
+void VideoRecorder::read()
+{
     PixelBuffers& b = *buffers_;
     PackState state;
     if (!b.available) {
         VideoFrame frame = queue_->blank();
-        frame.resize(windowWidth, windowHeight);
-        glReadPixels(0, 0, windowWidth, windowHeight, GL_BGRA, GL_UNSIGNED_BYTE, frame.bgra.data());
+        frame.resize(width_, height_);
+        glReadPixels(0, 0, width_, height_, GL_BGRA, GL_UNSIGNED_BYTE, frame.bgra.data());
         queue_->submit(std::move(frame));
         ++captured_;
         return;
     }
-    const std::size_t bytes = static_cast<std::size_t>(windowWidth) * static_cast<std::size_t>(windowHeight) * 4;
+    const std::size_t bytes = static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_) * 4;
     glBindBuffer(GL_PIXEL_PACK_BUFFER, b.names[b.next]);
     if (b.capacity[b.next] != bytes) {
         glBufferData(GL_PIXEL_PACK_BUFFER, static_cast<GLsizeiptr>(bytes), nullptr, GL_STREAM_READ);
         b.capacity[b.next] = bytes;
     }
-    // BGRA is the window's own byte order on common drivers: the read is a copy, no conversion.
-    glReadPixels(0, 0, windowWidth, windowHeight, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
+    // BGRA is the framebuffer's own byte order on common drivers: the read is a copy, no conversion.
+    glReadPixels(0, 0, width_, height_, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
     // The read just issued is collected next time; the one from the frame before is collected now.
     collectPending();
     b.pending = true;
-    b.pendingWidth = windowWidth;
-    b.pendingHeight = windowHeight;
     b.next = 1 - b.next;
     ++captured_;
 }
@@ -108,7 +151,7 @@ void VideoRecorder::collectPending()
     const void* pixels = glMapBuffer(GL_PIXEL_PACK_BUFFER, GL_READ_ONLY);
     if (pixels) {
         VideoFrame frame = queue_->blank();
-        frame.resize(b.pendingWidth, b.pendingHeight);
+        frame.resize(width_, height_);
         std::memcpy(frame.bgra.data(), pixels, frame.bgra.size());
         glUnmapBuffer(GL_PIXEL_PACK_BUFFER);
         queue_->submit(std::move(frame));

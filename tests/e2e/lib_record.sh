@@ -5,7 +5,8 @@
 #   rec_stream FILE           "codec,width,height,frame rate" of its video stream
 #   rec_last_frame FILE PNG   its last decoded frame as a picture
 #   rec_psnr A B              PSNR of two pictures in whole dB (99 when they are equal)
-#   rec_started PATH CODEC    the console says a 600 x 600 recording to PATH with CODEC started
+#   rec_started PATH CODEC [SIZE]   the console says a recording of SIZE ("600 x 600" by default) to PATH with CODEC
+#                             started
 #   rec_stopped N             the console says N recordings stopped; rec_console_frames N: the N-th one's frames
 #   rec_dot_shown PICTURE     the red recording dot shows in the window's bottom-left corner; rec_dot_gone: it does not
 #   rec_check_mp4 FILE K MIN, rec_check_gif FILE K MIN   the checks of a clip painted while recording (below)
@@ -17,7 +18,7 @@ rec_stream() { ffprobe -v error -select_streams v:0 -show_entries stream=codec_n
 # Every decoded frame is written over the same picture: the last one remains.
 rec_last_frame() { ffmpeg -v error -y -i "$1" -update 1 "$2"; }
 rec_psnr() { compare -metric PSNR "$1" "$2" null: 2>&1 | awk '{ if ($1 == "inf") print 99; else printf "%d", $1 }'; }
-rec_started() { rec_console | grep -qF "Recording video to $1 (600 x 600, $2"; }
+rec_started() { rec_console | grep -qF "Recording video to $1 (${3:-600 x 600}, $2"; }
 rec_stopped() { [ "$(rec_console | grep -c "^Recording stopped: ")" -ge "$1" ]; }
 rec_console_frames() { rec_console | grep "^Recording stopped: " | sed -n "$1p" | sed 's/^Recording stopped: \([0-9]*\) frames.*/\1/'; }
 rec_dot_shown() { set -- $(e2e_pixel "$1" 18 582); [ "$1" -ge 150 ] && [ "$2" -le 60 ]; }

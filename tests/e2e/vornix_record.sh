@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Recording video through the real save dialog: an MP4 while painting (frame count on the console equals what
 # ffprobe counts, H.264 at 30 fps in the window's size, the last frame equals the window), a GIF the same way, a
-# paused recording that one single step gives exactly one frame, full screen mid-recording (scaled into the clip's
-# size between black bars), closing the window mid-recording (the file is
+# paused recording that one single step gives exactly one frame, full screen mid-recording (drawn at the clip's size),
+# a window of odd size (its picture cropped to even numbers), closing the window mid-recording (the file is
 # complete), kill -9 mid-recording (the file plays up to its last fragment), and a disk that fills up (the recording
 # stops with a message, the program runs on, what was written plays).
 source "$(dirname "$0")/lib.sh"
@@ -89,8 +89,8 @@ e2e_dialog_cancel
 sleep 0.5
 check '[ "$(grep -c "^Recording video to" "$log")" = 3 ]' "a cancelled dialog starts no recording"
 
-# Full screen while recording: later frames are scaled into the recording's 600 x 600 with black bars (the display is
-# 1280 x 1024: the picture becomes 600 x 480 between two bars of 60 rows).
+# Full screen while recording: the clip keeps its 600 x 600, and later frames are drawn at that size (the fluid fills
+# them, as the full-screen window's picture scaled to 600 x 600 shows).
 set_running yes
 record_start "$out/full.mp4" "H.264"
 fullscreen() { xdotool getwindowgeometry "$E2E_WID" | grep -q "Geometry: 1280x1024"; }
@@ -106,12 +106,41 @@ n=$(rec_console_frames 4)
 check '[ "${n:-0}" -ge 1 ] && [ "$(rec_frames "$out/full.mp4")" = "$n" ] && [ "$(rec_stream "$out/full.mp4")" = "h264,600,600,30/1" ]' \
     "a recording across full screen keeps its size and every frame ($n; $(rec_stream "$out/full.mp4"))"
 rec_last_frame "$out/full.mp4" "$E2E_DIR/full-last.png"
-convert "$E2E_DIR/full-window.png" -resize '600x480!' "$E2E_DIR/full-window-small.png"
-convert "$E2E_DIR/full-last.png" -crop 600x480+0+60 +repage "$E2E_DIR/full-last-inner.png"
-check '[ "$(e2e_sum "$(e2e_mean "$E2E_DIR/full-last.png" 0 0 600 56)")" -le 6 ] && [ "$(e2e_sum "$(e2e_mean "$E2E_DIR/full-last.png" 0 544 600 56)")" -le 6 ]' \
-    "the full-screen frames have black bars above and below"
-check '[ "$(rec_psnr "$E2E_DIR/full-last-inner.png" "$E2E_DIR/full-window-small.png")" -ge 30 ]' \
-    "between the bars is the full-screen picture (PSNR $(rec_psnr "$E2E_DIR/full-last-inner.png" "$E2E_DIR/full-window-small.png") dB)"
+convert "$E2E_DIR/full-window.png" -resize '600x600!' "$E2E_DIR/full-window-small.png"
+check '[ "$(rec_psnr "$E2E_DIR/full-last.png" "$E2E_DIR/full-window-small.png")" -ge 30 ]' \
+    "the full-screen frames show the whole picture at the clip's size (PSNR $(rec_psnr "$E2E_DIR/full-last.png" "$E2E_DIR/full-window-small.png") dB)"
+
+# A window of odd size (601 x 599) records 600 x 598: the picture as the window shows it, cropped, not resampled. A GIF
+# keeps the picture closer than H.264 does, so the comparison sees the crop rather than the encoder: the last frame is
+# the window's crop, and clearly nearer to it than to the window resampled to 600 x 598.
+windowed() { xdotool getwindowgeometry "$E2E_WID" | grep -q "Geometry: $1"; }
+e2e_wait 20 windowed 600x600
+xdotool windowsize "$E2E_WID" 601 599
+e2e_wait 20 windowed 601x599
+app_shot_until odd-start 10 rec_dot_gone
+set_running yes
+e2e_key v
+e2e_dialog_save "$out/odd.gif"
+e2e_wait 10 rec_started "$out/odd.gif" "GIF" "600 x 598"
+check 'rec_started "$out/odd.gif" "GIF" "600 x 598"' "a window of 601 x 599 records 600 x 598"
+e2e_drag 3 100 100 500 500 40
+e2e_drag 1 500 100 100 500 20
+set_running no
+e2e_key v
+e2e_wait 60 rec_stopped 5
+app_shot_until odd-window 10 rec_dot_gone
+n=$(rec_console_frames 5)
+check '[ "${n:-0}" -ge 1 ] && [ "$(rec_frames "$out/odd.gif")" = "$n" ] && [ "$(rec_stream "$out/odd.gif" | cut -d, -f1-3)" = "gif,600,598" ]' \
+    "the odd window's clip holds every frame at 600 x 598 ($n; $(rec_stream "$out/odd.gif"))"
+rec_last_frame "$out/odd.gif" "$E2E_DIR/odd-last.png"
+convert "$E2E_DIR/odd-window.png" -crop 600x598+0+0 +repage "$E2E_DIR/odd-window-crop.png"
+convert "$E2E_DIR/odd-window.png" -resize '600x598!' "$E2E_DIR/odd-window-resampled.png"
+cropped=$(rec_psnr "$E2E_DIR/odd-last.png" "$E2E_DIR/odd-window-crop.png")
+resampled=$(rec_psnr "$E2E_DIR/odd-last.png" "$E2E_DIR/odd-window-resampled.png")
+check '[ "$cropped" -ge 35 ] && [ "$cropped" -ge $((resampled + 3)) ]' \
+    "its last frame is the window's picture cropped (PSNR $cropped dB; against the picture resampled $resampled dB)"
+xdotool windowsize "$E2E_WID" 600 600
+e2e_wait 20 windowed 600x600
 
 # Closing the window while recording completes the file.
 set_running yes
@@ -119,7 +148,7 @@ record_start "$out/closed.mp4" "H.264"
 e2e_drag 3 300 150 300 450 30
 e2e_close
 check '[ "$E2E_STATUS" = 0 ]' "closing the window while recording ends the program with status 0"
-n=$(rec_console_frames 5)
+n=$(rec_console_frames 6)
 check '[ "${n:-0}" -ge 1 ] && [ "$(rec_frames "$out/closed.mp4")" = "$n" ]' "the file closed with the window holds its $n frames"
 
 # kill -9: the file plays up to its last complete fragment (a fragment per second of video). 80 single steps make 80

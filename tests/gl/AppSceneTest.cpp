@@ -385,6 +385,30 @@ TEST_F(AppScene, AWindowWithoutAreaPaintsNothing)
         ASSERT_EQ(cpuModel().densPrevField()[k], 0.0f);
 }
 
+TEST_F(AppScene, ARecordingTakesEveryStepWhileTheWindowIsOddOrMinimised)
+{
+    // A window of 601 x 599 records 600 x 598. Minimised, its framebuffer is 0 x 0 while the fluid steps on: those
+    // steps are in the clip too.
+    const auto path = std::filesystem::temp_directory_path() / "vornix-record-test.mp4";
+    switchToCpu();
+    app.width = 601;
+    app.height = 599;
+    ConsoleCapture capture;
+    ASSERT_FALSE(app.recording.start(path.string(), app.width, app.height));
+    for (int frame = 0; frame < 12; ++frame) {
+        const bool minimised = frame >= 4 && frame < 8;
+        app.width = minimised ? 0 : 601;
+        app.height = minimised ? 0 : 599;
+        app.update();
+        app.draw();
+    }
+    EXPECT_FALSE(app.recording.stop());
+    ASSERT_EQ(capture.lines.size(), 2u);
+    EXPECT_NE(capture.lines[0].find("(600 x 598, "), std::string::npos) << capture.lines[0];
+    EXPECT_EQ(capture.lines[1], "Recording stopped: 12 frames, 0.4 seconds in " + path.string());
+    std::filesystem::remove(path);
+}
+
 TEST_F(AppScene, SavingWritesThePictureUnderTheCorrectedNameAndRestoresThePanel)
 {
     const auto dir = std::filesystem::temp_directory_path() / "vornix-save-test";
