@@ -247,6 +247,8 @@ void InputTranslator::deliverPending()
     const int key = pendingEvent_.nativeKeyCode;
     if (key >= 0 && key < static_cast<int>(std::size(pressedCharacter_)))
         pressedCharacter_[key] = pendingEvent_.character;
+    else if (key == GLFW_KEY_UNKNOWN)
+        unnamedPressed_[pendingScancode_] = pendingEvent_.character;
     target_.keyDown(pendingEvent_);
 }
 
@@ -261,7 +263,7 @@ void InputTranslator::character(unsigned codepoint)
     deliverPending();
 }
 
-void InputTranslator::key(int key, int /*scancode*/, int action, int mods, const char* label)
+void InputTranslator::key(int key, int scancode, int action, int mods, const char* label)
 {
     deliverPending();
     // The window system reports the modifiers as they were before this key; a modifier key's own press or
@@ -283,6 +285,12 @@ void InputTranslator::key(int key, int /*scancode*/, int action, int mods, const
     if (action == GLFW_RELEASE) {
         if (known && label)
             event.character = pressedCharacter_[key];
+        if (key == GLFW_KEY_UNKNOWN) {
+            if (const auto pressed = unnamedPressed_.find(scancode); pressed != unnamedPressed_.end()) {
+                event.character = pressed->second;
+                unnamedPressed_.erase(pressed);
+            }
+        }
         target_.keyUp(event);
     } else if (label && (isLayoutKey(key) || isKeypadNumber(key) || key == GLFW_KEY_SPACE ||
                          (key >= GLFW_KEY_KP_DIVIDE && key <= GLFW_KEY_KP_ADD) || key == GLFW_KEY_UNKNOWN)) {
@@ -290,6 +298,7 @@ void InputTranslator::key(int key, int /*scancode*/, int action, int mods, const
         // spare key to the character they send, and some keyboards have extra keys.
         pending_ = true;   // its text input follows
         pendingEvent_ = event;
+        pendingScancode_ = scancode;
     } else {
         if (known)
             pressedCharacter_[key] = event.character;

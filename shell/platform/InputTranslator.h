@@ -8,6 +8,7 @@
 // text comes (Control with a letter, a dead key) the character is worked out from the label.
 #pragma once
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -81,8 +82,11 @@ private:
     // A key press waiting for its text input, and what its character would be without.
     bool pending_ = false;
     KeyEvent pendingEvent_;
-    // The character each key's last press gave, for its release (the window system gives releases no text).
+    int pendingScancode_ = 0;
+    // The character each key's last press gave, for its release (the window system gives releases no text): by GLFW
+    // key, and by scancode for the keys GLFW has no name for (their releases bring no text and no key either).
     char pressedCharacter_[512] = {};
+    std::map<int, char> unnamedPressed_;
 };
 
 } // namespace vornix::platform

@@ -185,6 +185,30 @@ TEST(KeyTranslation, LayoutLabelsGiveLetterCodesAndTextInputGivesCharacters)
     EXPECT_EQ(target.events.size(), count);
 }
 
+TEST(KeyTranslation, ReleasesOfKeysWithoutANamePairWithTheirPressesByScancode)
+{
+    // AZERTY's digit row under Wine: é/2 and à/0 arrive with no key, scancodes 0x60 and 0x63, the typed text after
+    // the press; releases bring neither text nor key. Replayed in the recorded order, two keys overlapping.
+    Recorder target;
+    InputTranslator input(target);
+    input.key(GLFW_KEY_LEFT_SHIFT, 0x32, GLFW_PRESS, 0, "");
+    input.key(GLFW_KEY_UNKNOWN, 0x63, GLFW_PRESS, GLFW_MOD_SHIFT, "");
+    input.character('0');
+    input.key(GLFW_KEY_UNKNOWN, 0x60, GLFW_PRESS, GLFW_MOD_SHIFT, "");
+    input.character('2');
+    input.key(GLFW_KEY_UNKNOWN, 0x63, GLFW_RELEASE, GLFW_MOD_SHIFT, "");
+    input.key(GLFW_KEY_UNKNOWN, 0x60, GLFW_RELEASE, GLFW_MOD_SHIFT, "");
+    input.key(GLFW_KEY_UNKNOWN, 0x63, GLFW_RELEASE, GLFW_MOD_SHIFT, "");   // a release without its press
+    ASSERT_EQ(target.kinds(), (std::vector<std::string>{"keyDown", "keyDown", "keyDown", "keyUp", "keyUp", "keyUp"}));
+    EXPECT_EQ(target.events[1].key.character, '0');
+    EXPECT_EQ(target.events[2].key.character, '2');
+    EXPECT_EQ(target.events[3].key.character, '0');
+    EXPECT_EQ(target.events[4].key.character, '2');
+    EXPECT_EQ(target.events[5].key.character, 0);
+    for (const Recorded& e : target.events)
+        EXPECT_EQ(e.key.modifiers, Modifier::Shift);
+}
+
 TEST(KeyTranslation, ModifierKeysCarryTheirOwnBitWhilePressedAndAltF4IsAKey)
 {
     Recorder target;
