@@ -58,8 +58,6 @@ void FrameQueue::run()
         if (error) {
             error_ = error;
             queued_.clear();
-        } else {
-            ++written_;
         }
         // Every frame is kept for reuse: a new one is made only when none is spare, so no more than the queue's
         // capacity and the one in the producer's hand ever exist.
@@ -82,7 +80,6 @@ FrameQueue::Result FrameQueue::stop()
     if (thread_.joinable())
         thread_.join();
     Result result;
-    result.frames = written_;
     result.error = error_;
     if (!result.error) {
         try {
@@ -91,6 +88,7 @@ FrameQueue::Result FrameQueue::stop()
             result.error = e.what();
         }
     }
+    result.frames = sink_->framesStored();
     sink_.reset();   // closes the file
     spare_.clear();
     result_ = result;

@@ -23,7 +23,7 @@ namespace vornix {
 class FrameQueue {
 public:
     struct Result {
-        std::int64_t frames = 0;              // frames the sink took
+        std::int64_t frames = 0;              // frames that reached the file
         std::optional<std::string> error;     // why the file is incomplete, when it is
     };
 
@@ -57,7 +57,6 @@ private:
     std::vector<VideoFrame> spare_;
     bool stopping_ = false;
     std::optional<std::string> error_;
-    std::int64_t written_ = 0;
     std::optional<Result> result_;
     std::thread thread_;
 };

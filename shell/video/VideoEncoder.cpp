@@ -69,12 +69,18 @@ struct VideoEncoder::Impl {
     AVFilterContext* source = nullptr;
     AVFilterContext* sink = nullptr;
     std::int64_t nextPts = 0;
-    std::int64_t written = 0;
+    std::int64_t written = 0;      // frames taken
+    std::int64_t muxed = 0;        // packets handed to the muxer
+    std::int64_t stored = 0;       // frames whose bytes reached the file
     bool fileOpen = false;
+    bool headerWritten = false;
+    bool trailerWritten = false;
     bool finished = false;
 
     ~Impl()
     {
+        if (headerWritten && !trailerWritten)
+            discardTrailer();
         if (fileOpen && container)
             avio_closep(&container->pb);
         avfilter_graph_free(&graph);
@@ -92,6 +98,25 @@ struct VideoEncoder::Impl {
         throw VideoException(what + ": " + errorText(code));
     }
     [[noreturn]] void failWrite(int code) const { fail("Cannot write " + path, code); }
+
+    // A file given up (a failed write, a sink stopped on an error): the muxer still holds what it had not written
+    // (the GIF writer the last picture); its trailer goes into memory and is thrown away, which frees that, and the
+    // file keeps what reached it.
+    void discardTrailer()
+    {
+        trailerWritten = true;
+        if (fileOpen) {
+            avio_closep(&container->pb);
+            fileOpen = false;
+        }
+        if (avio_open_dyn_buf(&container->pb) < 0)
+            return;
+        av_write_trailer(container);
+        std::uint8_t* bytes = nullptr;
+        avio_close_dyn_buf(container->pb, &bytes);
+        av_free(bytes);
+        container->pb = nullptr;
+    }
 
     void openCodec(int framesPerSecond);
     void openFile();
@@ -219,6 +244,7 @@ void VideoEncoder::Impl::openFile()
     av_dict_free(&options);
     if (header < 0)
         failWrite(header);
+    headerWritten = true;
     avio_flush(container->pb);
     checkFileError(0);
 }
@@ -333,6 +359,9 @@ void VideoEncoder::Impl::encode(AVFrame* frame)
             checkFileError(av_write_frame(container, nullptr));
         avio_flush(container->pb);
         checkFileError(0);
+        // The GIF writer keeps the latest picture until the next one gives its delay.
+        ++muxed;
+        stored = format == VideoFormat::Gif ? muxed - 1 : muxed;
     }
 }
 
@@ -404,7 +433,9 @@ void VideoEncoder::finish()
         m.filterAndEncode(nullptr);   // the end of the input: the filters hand over what they hold
     m.encode(nullptr);
     const int trailer = av_write_trailer(m.container);
+    m.trailerWritten = true;
     m.checkFileError(trailer);
+    m.stored = m.muxed;
     const int closed = avio_closep(&m.container->pb);
     m.fileOpen = false;
     if (closed < 0)
@@ -416,6 +447,6 @@ std::string VideoEncoder::codecDescription() const
     return impl_->format == VideoFormat::Mp4 ? "H.264 (" + impl_->encoderName + ")" : "GIF";
 }
 
-std::int64_t VideoEncoder::framesWritten() const { return impl_->written; }
+std::int64_t VideoEncoder::framesStored() const { return impl_->stored; }
 
 } // namespace vornix

@@ -27,7 +27,7 @@ public:
 
     // The codec as the console shows it, e.g. "H.264 (libx264)" or "GIF".
     std::string codecDescription() const;
-    std::int64_t framesWritten() const;
+    std::int64_t framesStored() const override;
 
     // The H.264 encoder this FFmpeg offers ("libx264", "libopenh264"), or empty when none.
     static std::string h264EncoderName();

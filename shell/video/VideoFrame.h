@@ -26,6 +26,8 @@ public:
     virtual void write(const VideoFrame& frame) = 0;
     // Writes what the encoder still holds and completes the file; throws VideoException when that fails.
     virtual void finish() = 0;
+    // Frames that reached the file (the encoder and the writer may hold some back until the file is finished).
+    virtual std::int64_t framesStored() const = 0;
 };
 
 } // namespace vornix

@@ -43,6 +43,7 @@ public:
             throw VideoException("Cannot write clip.mp4: Input/output error");
         log_.finished = true;
     }
+    std::int64_t framesStored() const override { return static_cast<std::int64_t>(log_.numbers.size()); }
 
 private:
     SinkLog& log_;

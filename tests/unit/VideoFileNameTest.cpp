@@ -37,7 +37,7 @@ TEST(VideoFileNameTest, NamesOutsideAsciiAreKeptExactlyAndUnwritableOnesRefused)
         encoder.write(frame);
         encoder.write(frame);
         encoder.finish();
-        EXPECT_EQ(encoder.framesWritten(), 2);
+        EXPECT_EQ(encoder.framesStored(), 2);
         EXPECT_TRUE(fs::is_regular_file(file)) << utf8(file);
         EXPECT_GT(fs::file_size(file), 0u);
     }

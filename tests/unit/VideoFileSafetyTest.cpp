@@ -14,9 +14,11 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <random>
 
+#include "shell/video/FrameQueue.h"
 #include "shell/video/VideoEncoder.h"
 #include "tests/support/VideoDecoding.h"
 
@@ -92,6 +94,38 @@ TEST_F(VideoFileSafety, AnMp4CutOffAbruptlyPlaysAllButWhatTheEncoderHeld)
     // The encoder holds at most B-frames, a short look-ahead and a frame per thread (13 frames with four threads);
     // a file written a fragment per second would lose a second more.
     EXPECT_GE(test::decodeVideo(path), 62) << "of 75 frames handed to the encoder";
+}
+
+TEST_F(VideoFileSafety, AFullDiskStopsTheRecordingWithTheFramesThatReachedTheFile)
+{
+    struct Case {
+        VideoFormat format;
+        int width, height;
+        const char* name;
+    };
+    for (const Case c : {Case{VideoFormat::Mp4, 600, 600, "full.mp4"}, Case{VideoFormat::Gif, 200, 200, "full.gif"}}) {
+        const std::string path = file(c.name), count = file(std::string(c.name) + ".frames");
+        const int status = inChild([&] {
+            // The file may not grow beyond 150 KB: writes past that fail as on a full disk.
+            signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit{150'000, 150'000};
+            setrlimit(RLIMIT_FSIZE, &limit);
+            FrameQueue queue(std::make_unique<VideoEncoder>(path, c.format, c.width, c.height), 6);
+            for (int k = 0; k < 1000 && !queue.failure(); ++k) {
+                VideoFrame frame = queue.blank();
+                paint(frame, c.width, c.height, k);
+                queue.submit(std::move(frame));
+            }
+            const FrameQueue::Result result = queue.stop();
+            std::ofstream(count) << (result.error ? result.frames : -1);
+            return 0;
+        });
+        ASSERT_EQ(status, 0) << c.name << ": the writer did not end cleanly (a sanitizer's report?)";
+        std::int64_t reported = -2;
+        std::ifstream(count) >> reported;
+        ASSERT_GE(reported, 1) << c.name << ": no failure, or nothing written before it";
+        EXPECT_EQ(test::decodeVideo(path), reported) << c.name << ": the frames the message counts are in the file";
+    }
 }
 
 #endif
