@@ -187,10 +187,13 @@ void VideoEncoder::Impl::openCodec(int framesPerSecond)
         codec->pix_fmt = AV_PIX_FMT_YUV420P;
         // A key frame a second, for seeking.
         codec->gop_size = framesPerSecond;
+        // The tags say what the picture is, so that players that honour them show the window's colours: sRGB (its
+        // primaries are BT.709's, its transfer sRGB's), converted with the BT.601 matrix into the limited range (see
+        // makeFrames; players that ignore tags assume that matrix at this size).
         codec->color_range = AVCOL_RANGE_MPEG;
         codec->colorspace = AVCOL_SPC_SMPTE170M;
-        codec->color_primaries = AVCOL_PRI_SMPTE170M;
-        codec->color_trc = AVCOL_TRC_SMPTE170M;
+        codec->color_primaries = AVCOL_PRI_BT709;
+        codec->color_trc = AVCOL_TRC_IEC61966_2_1;
         if (encoderName == "libx264") {
             // Constant quality 18: smooth gradients without banding or blocks, about 2 Mb/s at 600 x 600.
             av_opt_set(codec->priv_data, "preset", "veryfast", 0);
@@ -268,13 +271,20 @@ void VideoEncoder::Impl::makeFrames()
         yuv->format = AV_PIX_FMT_YUV420P;
         yuv->width = width;
         yuv->height = height;
-        yuv->color_range = AVCOL_RANGE_MPEG;
-        yuv->colorspace = AVCOL_SPC_SMPTE170M;
+        yuv->color_range = codec->color_range;
+        yuv->colorspace = codec->colorspace;
+        yuv->color_primaries = codec->color_primaries;
+        yuv->color_trc = codec->color_trc;
         if (av_frame_get_buffer(yuv, 0) < 0)
             throw VideoException("Out of memory for the video frames");
         toYuv = sws_getContext(width, height, AV_PIX_FMT_BGRA, width, height, AV_PIX_FMT_YUV420P, SWS_BICUBIC, nullptr,
                                nullptr, nullptr);
         if (!toYuv)
+            throw VideoException("The colour conversion for H.264 could not be set up");
+        // Full-range RGB into limited-range YUV by the BT.601 matrix, as the stream's tags say (set here rather than
+        // left to the library's defaults).
+        const int* bt601 = sws_getCoefficients(SWS_CS_ITU601);
+        if (sws_setColorspaceDetails(toYuv, bt601, 1, bt601, 0, 0, 1 << 16, 1 << 16) < 0)
             throw VideoException("The colour conversion for H.264 could not be set up");
     }
 }

@@ -2,7 +2,7 @@
 # standard error, where its console lines go.
 #   rec_console               the program's console lines (without the \r that Wine adds)
 #   rec_frames FILE           frames ffprobe decodes in FILE
-#   rec_stream FILE           "codec,width,height,frame rate" of its video stream
+#   rec_stream FILE           "codec,width,height,frame rate" of its video stream; rec_colour_tags FILE its colour tags
 #   rec_last_frame FILE PNG   its last decoded frame as a picture
 #   rec_psnr A B              PSNR of two pictures in whole dB (99 when they are equal)
 #   rec_started PATH CODEC [SIZE]   the console says a recording of SIZE ("600 x 600" by default) to PATH with CODEC
@@ -15,6 +15,8 @@
 rec_console() { tr -d '\r' <"$log"; }
 rec_frames() { ffprobe -v error -select_streams v:0 -count_frames -show_entries stream=nb_read_frames -of csv=p=0 "$1" 2>/dev/null; }
 rec_stream() { ffprobe -v error -select_streams v:0 -show_entries stream=codec_name,width,height,r_frame_rate -of csv=p=0 "$1" 2>/dev/null; }
+# "range,matrix,transfer,primaries" of its video stream's colour tags.
+rec_colour_tags() { ffprobe -v error -select_streams v:0 -show_entries stream=color_range,color_space,color_transfer,color_primaries -of csv=p=0 "$1" 2>/dev/null; }
 # Every decoded frame is written over the same picture: the last one remains.
 rec_last_frame() { ffmpeg -v error -y -i "$1" -update 1 "$2"; }
 rec_psnr() { compare -metric PSNR "$1" "$2" null: 2>&1 | awk '{ if ($1 == "inf") print 99; else printf "%d", $1 }'; }
@@ -34,6 +36,8 @@ rec_check_mp4() {
     check '[ "${n:-0}" -ge "$min" ]' "the console's stop line counts the frames ($n)"
     check '[ "$(rec_frames "$file")" = "$n" ]' "ffprobe counts the console's $n frames ($(rec_frames "$file"))"
     check '[ "$(rec_stream "$file")" = "h264,600,600,30/1" ]' "H.264, 600 x 600, 30 fps ($(rec_stream "$file"))"
+    check '[ "$(rec_colour_tags "$file")" = "tv,smpte170m,iec61966-2-1,bt709" ]' \
+        "tagged as sRGB in BT.601 limited-range YUV ($(rec_colour_tags "$file"))"
     rec_last_frame "$file" "$E2E_DIR/mp4-last.png"
     check '[ "$(rec_psnr "$E2E_DIR/mp4-last.png" "$E2E_DIR/mp4-window.png")" -ge 35 ]' \
         "the last frame is the window's picture (PSNR $(rec_psnr "$E2E_DIR/mp4-last.png" "$E2E_DIR/mp4-window.png") dB)"

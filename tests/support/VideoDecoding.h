@@ -2,6 +2,7 @@
 // FFmpeg without decoders or demuxers (vornix's Windows build) cannot: see canDecode.
 #pragma once
 
+#include <array>
 #include <functional>
 #include <string>
 
@@ -18,5 +19,10 @@ bool canDecode();
 // stream's colour tags. Returns the number of frames, -1 when the file cannot be opened. A file cut off anywhere
 // gives the frames before the cut.
 int decodeVideo(const std::string& path, const std::function<void(const AVFrame&)>& each = {});
+
+// The colour a colour-managed player shows on an sRGB screen for pixel (x, y) of a decoded 4:2:0 frame: the frame's
+// range, matrix, transfer and primaries tags are honoured (BT.601, BT.709 and SMPTE-C/EBU primaries; sRGB, BT.709 and
+// gamma 2.2 transfers), colours outside sRGB are clipped. R, G, B in 0..255; {-1, -1, -1} for tags it cannot honour.
+std::array<int, 3> playerRgb(const AVFrame& frame, int x, int y);
 
 } // namespace vornix::test
