@@ -46,6 +46,11 @@ void vornixApp::mirrorCurrent()
 
 void vornixApp::setup()
 {
+    try {
+        launchOptions = parseLaunchOptions(getArgs());
+    } catch (const LaunchOptionsError& e) {
+        console() << "The command line is ignored: " << e.what() << std::endl;
+    }
     scene = std::make_unique<FluidScene>(
         *this, [this] { return loadFramerateFont(); }, [this](const std::string& text) { showFailure(text); });
     presetIndex.setBoth(scene->presetIndex);

@@ -7,6 +7,7 @@
 
 #include "app/FluidScene.h"
 #include "app/Recording.h"
+#include "app/studio/LaunchOptions.h"
 #include "shell/AppBasic.h"
 #include "shell/DataSource.h"
 #include "shell/Font.h"
@@ -65,6 +66,8 @@ public:
     Mirror<std::int32_t> quality, colorScheme, engine;
     std::unique_ptr<ParamPanel> studio;
     Recording recording;
+    // The command line (read in setup; main has already answered --help, --version and mistakes).
+    LaunchOptions launchOptions;
 
 protected:
     // The path to save the picture to (the dialog's answer after the extension rule): a chosen path, empty when
