@@ -462,3 +462,21 @@ TEST(ParamPanel, ADoubleClickOpensTheTextFieldForTheKeysThatFollowEvenWhenFrames
     EXPECT_EQ(value, 35);
     EXPECT_TRUE(app.reached.empty());
 }
+
+TEST(ParamPanel, ATextFieldTakesTheKeysTypedIntoItAndGrowsItsString)
+{
+    ParamPanel panel("Text", {280, 200}, {0.3f, 0.3f, 0.3f, 0.4f});
+    std::string name = "x";
+    bool toggled = false;
+    panel.addTextInput("Name", &name);
+    panel.addParam("Toggle", &toggled, "key=t");
+    PanelApp app;
+    app.frames(2);
+    const PanelRect field = *panel.entryRect("Name");
+    app.click(field.centerX(), field.centerY());
+    const std::string longText(300, 't');   // 't' is also a shortcut: inside the field it is text
+    app.type(longText);
+    EXPECT_EQ(name, "x" + longText);
+    EXPECT_FALSE(toggled);
+    EXPECT_TRUE(app.reached.empty());
+}
