@@ -3,6 +3,7 @@
 #include <epoxy/gl.h>
 
 #include "app/BrushInput.h"
+#include "app/studio/WindowIdentity.h"
 #include "shell/RendererGl.h"
 #include "shell/Resources.h"
 #include "shell/platform/SaveFileDialog.h"
@@ -31,6 +32,7 @@ void vornixApp::prepareSettings(Settings* settings)
     settings->setTitle("vornix - Quillon's interactive fluidum");
     settings->setFrameRate(30.0f);
     settings->setWindowSize(600, 600);
+    setWindowIdentity(*settings);
 }
 
 void vornixApp::mirrorCurrent()
