@@ -3,6 +3,7 @@
 #include <epoxy/gl.h>
 
 #include "app/BrushInput.h"
+#include "app/studio/SoftwareOpenGl.h"
 #include "app/studio/WindowIdentity.h"
 #include "shell/RendererGl.h"
 #include "shell/Resources.h"
@@ -57,6 +58,11 @@ void vornixApp::setup()
         *this, [this] { return loadFramerateFont(); }, [this](const std::string& text) { showFailure(text); });
     presetIndex.setBoth(scene->presetIndex);
     mirrorCurrent();
+    const auto* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    if (const auto advice = softwareOpenGlAdvice(renderer ? renderer : "", scene->current.engine)) {
+        console() << *advice << std::endl;
+        showNotice(*advice, 20.0);
+    }
 
     scene->current.showFramerate = false;
     scene->current.showGradientBar = false;
@@ -183,8 +189,11 @@ void vornixApp::draw()
     } else {
         drawFrame();
     }
-    recording.drawIndicator(getWindowWidth(), getWindowHeight(), scene->framerate ? &scene->framerate->framerateFont
-                                                                                  : nullptr);
+    if (!pictureOnly_) {   // the window's own overlays, never in a saved picture
+        recording.drawIndicator(getWindowWidth(), getWindowHeight(),
+                                scene->framerate ? &scene->framerate->framerateFont : nullptr);
+        drawNotices();
+    }
     if (showMenu || (studio && studio->isVisible()))
         drawPanels();
 }
@@ -198,6 +207,17 @@ void vornixApp::drawFrame()
                                          static_cast<float>(getWindowHeight()));
     else
         scene->drawScene();
+}
+
+void vornixApp::drawNotices()
+{
+    if (scene->framerate)
+        notice.draw(getWindowWidth(), getWindowHeight(), scene->framerate->framerateFont, getElapsedSeconds());
+}
+
+void vornixApp::showNotice(const std::string& text, std::optional<double> seconds)
+{
+    notice.show(text, getElapsedSeconds(), seconds);
 }
 
 void vornixApp::applyPanelChanges()
@@ -290,6 +310,8 @@ void vornixApp::defaultQuality()
 
 void vornixApp::mouseDown(MouseEvent event)
 {
+    if (scene->current.showHelp)   // the click that starts: what was said over the help picture goes with it
+        notice.fadeAll(getElapsedSeconds());
     scene->current.showHelp = false;
     lastMouseX = event.x;
     lastMouseY = event.y;
@@ -369,8 +391,10 @@ void vornixApp::savePicture()
         panel->hide();
     if (studioWasVisible)
         studio->hide();
-    // Draw the current frame once more (without the panels) so the back buffer surely holds it.
+    // Draw the current frame once more (without the panels and overlays) so the back buffer surely holds it.
+    pictureOnly_ = true;
     draw();
+    pictureOnly_ = false;
     const Surface8u picture = captureWindow();
 
     const std::optional<std::string> chosen = askSavePath();

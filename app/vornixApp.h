@@ -7,6 +7,7 @@
 
 #include "app/FluidScene.h"
 #include "app/Recording.h"
+#include "app/studio/Notice.h"
 #include "app/studio/LaunchOptions.h"
 #include "shell/AppBasic.h"
 #include "shell/DataSource.h"
@@ -54,6 +55,8 @@ public:
     // recording through the save dialog or stops the one running.
     void toggleStudio();
     void toggleRecording();
+    // A short message in the window that fades by itself (see Notice); without a duration, long enough to read it.
+    void showNotice(const std::string& text, std::optional<double> seconds = {});
 
     std::unique_ptr<ParamPanel> panel;
     int lastMouseX = 0, lastMouseY = 0;
@@ -66,6 +69,7 @@ public:
     Mirror<std::int32_t> quality, colorScheme, engine;
     std::unique_ptr<ParamPanel> studio;
     Recording recording;
+    Notice notice;
     // The command line (read in setup; main has already answered --help, --version and mistakes).
     LaunchOptions launchOptions;
 
@@ -90,6 +94,9 @@ private:
     void mirrorCurrent();
     void addStudioEntries();
     void drawFrame();
+    void drawNotices();
+
+    bool pictureOnly_ = false;   // drawing the picture to save: without the window's own overlays
 };
 
 } // namespace vornix
