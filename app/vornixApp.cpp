@@ -103,7 +103,8 @@ void vornixApp::addPanelEntries()
     p.addEnumParam("vornix Preset", scene->presetNames, &presetIndex.value, "");
     p.addSeparator("", "");
     p.addButton("Full Screen", [this] { toggleFullScreen(); }, "key=ESC");
-    p.addButton("Reset Fluid", [this] { resetFluid(); }, "key=r help='Clear only the density map, velocities stay.'");
+    p.addButton("Reset Fluid", [this] { resetFluid(); },
+                "key=r help='Clear the density map and the velocities (and resume a paused simulation).'");
     p.addEnumParam("Color Scheme", scene->colorSchemeNames, &colorScheme.value, "");
     p.addSeparator("", "");
     p.addParam("Simulation Paused", &c.paused, "key=space help='Pause simulation'");

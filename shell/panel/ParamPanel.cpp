@@ -206,6 +206,14 @@ std::optional<PanelRect> ParamPanel::entryRect(const std::string& label) const
     return std::nullopt;
 }
 
+std::optional<std::string> ParamPanel::entryHelp(const std::string& label) const
+{
+    for (const PanelEntry& entry : bar_->entries)
+        if (entry.label == label)
+            return entry.def.help;
+    return std::nullopt;
+}
+
 void drawPanels()
 {
     if (auto manager = PanelManager::existing())

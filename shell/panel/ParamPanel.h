@@ -86,6 +86,8 @@ public:
     // Where the panel, and the value of the first entry with this label, were drawn in the last frame.
     std::optional<PanelRect> rect() const;
     std::optional<PanelRect> entryRect(const std::string& label) const;
+    // The help text of the first entry with this label (empty when it has none); nothing when no entry has the label.
+    std::optional<std::string> entryHelp(const std::string& label) const;
 
 private:
     std::shared_ptr<PanelManager> manager_;

@@ -374,6 +374,11 @@ TEST_F(AppScene, ResetClearsVelocityAndDensityAndResumes)
     EXPECT_FALSE(current().paused);
     EXPECT_EQ(totalDensity(), 0.0);
     EXPECT_EQ(cpuModel().getU(50, 50), 0.0f);
+    // And the entry's help says so (it claimed that the velocities stay).
+    const auto help = app.panel->entryHelp("Reset Fluid");
+    ASSERT_TRUE(help);
+    EXPECT_NE(help->find("velocities"), std::string::npos);
+    EXPECT_EQ(help->find("stay"), std::string::npos);
 }
 
 TEST_F(AppScene, AWindowWithoutAreaPaintsNothing)
