@@ -159,6 +159,7 @@ void vornixApp::update()
         recording.stepped();
     scene->advance(false);
     applyPanelChanges();
+    labelRecordButton();
 }
 
 void vornixApp::setWindowMatrices()
@@ -192,7 +193,7 @@ void vornixApp::draw()
     }
     if (!pictureOnly_) {   // the window's own overlays, never in a saved picture
         recording.drawIndicator(getWindowWidth(), getWindowHeight(),
-                                scene->framerate ? &scene->framerate->framerateFont : nullptr);
+                                scene->framerate ? &scene->framerate->framerateFont : nullptr, scene->current.paused);
         drawNotices();
     }
     if (showMenu || (studio && studio->isVisible()))
@@ -406,6 +407,7 @@ void vornixApp::savePicture()
             if (!picture)
                 throw ImageIoExceptionFailedLoad();
             writeImage(path, picture, ImageTarget::Options().quality(0.9f));
+            showNotice("Saved the picture to " + path);
         } catch (const std::exception& e) {
             failure = "Could not save the picture to " + path + ": " + e.what();
             console() << failure << std::endl;
@@ -435,6 +437,7 @@ void vornixApp::toggleRecording()
     if (recording.active()) {
         if (const auto message = recording.stop())
             showFailure(*message);
+        labelRecordButton();
         return;
     }
     const std::optional<std::string> chosen = askVideoPath();
@@ -446,6 +449,18 @@ void vornixApp::toggleRecording()
         return;   // cancelled
     if (const auto message = recording.start(*chosen, getWindowWidth(), getWindowHeight()))
         showFailure(*message);
+    labelRecordButton();
+}
+
+void vornixApp::labelRecordButton()
+{
+    if (!studio || recording.active() == recordButtonStops_)
+        return;
+    recordButtonStops_ = recording.active();
+    if (recordButtonStops_)
+        studio->setLabel("Record Video", "Stop Recording");
+    else
+        studio->setLabel("Stop Recording", "Record Video");
 }
 
 } // namespace vornix

@@ -95,8 +95,11 @@ private:
     void addStudioEntries();
     void drawFrame();
     void drawNotices();
+    // The Studio button reads "Stop Recording" while a recording runs, however it started or ended.
+    void labelRecordButton();
 
     bool pictureOnly_ = false;   // drawing the picture to save: without the window's own overlays
+    bool recordButtonStops_ = false;
 };
 
 } // namespace vornix

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # What a new user meets in the first minutes: the window names itself "vornix" and carries the program's icon, so a
 # dock or task bar matches it to the menu entry; on software OpenGL (llvmpipe here) a notice over the help picture
-# and one console line say that the CPU engine is faster, and the click that starts takes the notice away.
+# and one console line say that the CPU engine is faster, and the click that starts takes the notice away. After a
+# picture is saved, a notice says where; it is not in the picture and fades by itself. While a recording is paused,
+# the indicator says that no frames are added.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/lib_app.sh"
 
@@ -17,6 +19,30 @@ check '[ "$(grep -c "^$advice" "$E2E_DIR/stderr.log")" = 1 ]' "one console line 
 check 'app_notice_over "$E2E_DIR/start.png" "$APP_HELP_REF"' "a notice over the help picture says so too"
 app_dismiss_help
 check 'app_is_black "$E2E_DIR/dismissed.png"' "the click that dismisses the help picture takes the notice away"
+
+out=$(e2e_fresh_dir saved)
+e2e_key s
+e2e_dialog_save "$out/shot.png"
+e2e_wait 10 test -s "$out/shot.png"
+check 'app_shot_until saved 10 app_notice_over "$out/shot.png"' "after saving, a notice in the window says where"
+check 'app_is_black "$out/shot.png"' "the saved picture has no notice in it"
+notice_gone() { [ "$(e2e_diff "$1[600x60+0+500]" "$out/shot.png[600x60+0+500]")" = 0 ]; }
+check 'app_shot_until notice-gone 20 notice_gone' "the notice fades by itself"
+
+# The indicator's text right of the clock (0:00): only while paused.
+indicator_text() { [ "$(e2e_sum "$(e2e_mean "$1" 70 570 230 24)")" -ge 3 ]; }
+no_indicator_text() { ! indicator_text "$1"; }
+E2E_DIALOG_TITLE="Record Video"
+e2e_key v
+e2e_dialog_save "$out/clip.mp4"
+e2e_wait 20 grep -q "^Recording video to $out/clip.mp4" "$E2E_DIR/stderr.log"
+check 'app_shot_until recording 10 no_indicator_text' "while recording, the indicator shows the clip's length"
+e2e_key space
+check 'app_shot_until recording-paused 10 indicator_text' "paused, it says that no frames are added"
+e2e_key space
+e2e_key v
+check 'e2e_wait 20 grep -q "^Recording stopped" "$E2E_DIR/stderr.log"' "'v' stops the recording"
+unset E2E_DIALOG_TITLE
 
 e2e_close
 check '[ "$E2E_STATUS" = 0 ]' "closing the window ends the program with status 0 (status $E2E_STATUS)"
