@@ -2,6 +2,8 @@
 
 #include <epoxy/gl.h>
 
+#include <ctime>
+
 #include "app/BrushInput.h"
 #include "app/studio/SoftwareOpenGl.h"
 #include "app/studio/WindowIdentity.h"
@@ -54,6 +56,7 @@ void vornixApp::setup()
     } catch (const LaunchOptionsError& e) {
         console() << "The command line is ignored: " << e.what() << std::endl;
     }
+    saveFolders = SaveFolders::forUser();
     scene = std::make_unique<FluidScene>(
         *this, [this] { return loadFramerateFont(); }, [this](const std::string& text) { showFailure(text); });
     presetIndex.setBoth(scene->presetIndex);
@@ -373,11 +376,24 @@ void vornixApp::keyDown(KeyEvent event)
 // Saving the picture
 // =====================================================================================================================
 
-std::optional<std::string> vornixApp::askSavePath() { return chooseSavePath("", {"png", "jpg"}); }
+std::optional<std::string> vornixApp::askSavePath()
+{
+    return chooseSavePath(saveFolders.suggestion(SaveKind::Picture, "png", std::time(nullptr)), {"png", "jpg"});
+}
 
 void vornixApp::showFailure(const std::string& text) { showErrorMessage(text); }
 
-std::optional<std::string> vornixApp::askVideoPath() { return chooseSavePath("", {"mp4", "gif"}, "Record Video"); }
+std::optional<std::string> vornixApp::askVideoPath()
+{
+    return chooseSavePath(saveFolders.suggestion(SaveKind::Video, "mp4", std::time(nullptr)), {"mp4", "gif"},
+                          "Record Video");
+}
+
+void vornixApp::rememberFolder(SaveKind kind, const std::string& path)
+{
+    if (const std::string error = saveFolders.remember(kind, path); !error.empty())
+        console() << "The save dialog's folder is not remembered for the next run: " << error << std::endl;
+}
 
 Surface8u vornixApp::captureWindow()
 {
@@ -408,6 +424,7 @@ void vornixApp::savePicture()
                 throw ImageIoExceptionFailedLoad();
             writeImage(path, picture, ImageTarget::Options().quality(0.9f));
             showNotice("Saved the picture to " + path);
+            rememberFolder(SaveKind::Picture, path);
         } catch (const std::exception& e) {
             failure = "Could not save the picture to " + path + ": " + e.what();
             console() << failure << std::endl;
@@ -449,6 +466,8 @@ void vornixApp::toggleRecording()
         return;   // cancelled
     if (const auto message = recording.start(*chosen, getWindowWidth(), getWindowHeight()))
         showFailure(*message);
+    else
+        rememberFolder(SaveKind::Video, *chosen);
     labelRecordButton();
 }
 

@@ -8,6 +8,7 @@
 #include "app/FluidScene.h"
 #include "app/Recording.h"
 #include "app/studio/Notice.h"
+#include "app/studio/SaveFolders.h"
 #include "app/studio/LaunchOptions.h"
 #include "shell/AppBasic.h"
 #include "shell/DataSource.h"
@@ -70,6 +71,8 @@ public:
     std::unique_ptr<ParamPanel> studio;
     Recording recording;
     Notice notice;
+    // Where the save dialogs start (the user's folders, made in setup; tests put their own).
+    SaveFolders saveFolders;
     // The command line (read in setup; main has already answered --help, --version and mistakes).
     LaunchOptions launchOptions;
 
@@ -97,6 +100,7 @@ private:
     void drawNotices();
     // The Studio button reads "Stop Recording" while a recording runs, however it started or ended.
     void labelRecordButton();
+    void rememberFolder(SaveKind kind, const std::string& path);
 
     bool pictureOnly_ = false;   // drawing the picture to save: without the window's own overlays
     bool recordButtonStops_ = false;

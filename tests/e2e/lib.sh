@@ -193,6 +193,7 @@ e2e_dialog_done() {
 
 e2e_dialog_type() {
     e2e_dialog_window || return 1
+    xdotool key ctrl+a   # the dialog suggests a name: the path typed replaces it
     xdotool type --delay 15 "$1"
     sleep 0.3
     xdotool key Return

@@ -9,6 +9,8 @@
 #   app_shot_until NAME SECS CMD...   takes screenshot NAME until CMD (given the file) succeeds
 #   app_notice_over FILE PICTURE      a notice shows in FILE's bottom band, over what PICTURE shows there
 : "${VORNIX_BIN:?}" "${VORNIX_SOURCE:?}" "${VORNIX_X_CLOSE:?}"
+# The program remembers its save dialogs' folders in the settings folder: the tests' own, not the user's.
+export XDG_CONFIG_HOME="$E2E_DIR/config"
 
 APP_PRESET_Y=44         # "vornix Preset"; its list starts at y=APP_PRESET_ITEM0, one item per APP_PRESET_STEP pixels
 APP_PRESET_ITEM0=64

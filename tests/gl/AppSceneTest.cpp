@@ -63,7 +63,11 @@ protected:
 
 class AppScene : public ::testing::Test {
 protected:
-    void SetUp() override { app.setup(); }
+    void SetUp() override
+    {
+        app.setup();
+        app.saveFolders = SaveFolders(std::nullopt, std::nullopt, std::nullopt);   // the user's stay untouched
+    }
     void TearDown() override { app.shutdown(); }
 
     FluidScene& scene() { return *app.scene; }

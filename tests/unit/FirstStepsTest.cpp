@@ -1,9 +1,26 @@
-// What a new user meets first: the advice on software OpenGL.
+// What a new user meets first: the advice on software OpenGL, where the save dialogs start.
 #include <gtest/gtest.h>
 
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+
+#include "app/studio/SaveFolders.h"
 #include "app/studio/SoftwareOpenGl.h"
+#include "shell/Path.h"
 
 using namespace vornix;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string utf8(const fs::path& path)
+{
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
+} // namespace
 
 TEST(SoftwareOpenGl, RenderersThatDrawOnTheProcessorAreToldApartFromGpus)
 {
@@ -17,4 +34,42 @@ TEST(SoftwareOpenGl, RenderersThatDrawOnTheProcessorAreToldApartFromGpus)
     // Only while the GPU engine runs: on the CPU engine there is nothing to advise.
     EXPECT_TRUE(softwareOpenGlAdvice("llvmpipe", EngineGPU));
     EXPECT_FALSE(softwareOpenGlAdvice("llvmpipe", EngineCPU));
+}
+
+TEST(SaveFolders, DialogsStartInTheUsersFolderThenInTheLastOneUsedRememberedBetweenRuns)
+{
+    const fs::path root = fs::temp_directory_path() / "vornix-save-folders-test";
+    fs::remove_all(root);
+    const std::string pictures = utf8(root / "Bilder"), videos = utf8(root / "Videos"),
+                      other = utf8(root / "anderswo \xc3\xbc"), settings = utf8(root / "config" / "vornix");
+    for (const std::string& folder : {pictures, videos, other})
+        fs::create_directories(pathFromUtf8(folder));
+    const auto in = [](const std::string& folder, const std::string& name) { return utf8(pathFromUtf8(folder) / name); };
+    std::tm moment{};
+    moment.tm_year = 2026 - 1900, moment.tm_mon = 11, moment.tm_mday = 8;
+    moment.tm_hour = 15, moment.tm_min = 30, moment.tm_sec = 2, moment.tm_isdst = -1;
+    const std::time_t now = std::mktime(&moment);
+    const std::string name = "vornix 2026-12-08 15-30-02";
+
+    SaveFolders folders(settings, pictures, videos);
+    EXPECT_EQ(folders.suggestion(SaveKind::Picture, "png", now), in(pictures, name + ".png"));
+    EXPECT_EQ(folders.suggestion(SaveKind::Video, "mp4", now), in(videos, name + ".mp4"));
+    // A name that is taken is not suggested.
+    std::ofstream(pathFromUtf8(in(pictures, name + ".png"))) << "taken";
+    EXPECT_EQ(folders.suggestion(SaveKind::Picture, "png", now), in(pictures, name + " (2).png"));
+
+    // Nothing is written before the first save; from then on the folder used is remembered, for the next run too,
+    // for its kind of file only.
+    EXPECT_FALSE(fs::exists(pathFromUtf8(settings)));
+    EXPECT_EQ(folders.remember(SaveKind::Picture, in(other, "shot.png")), "");
+    const SaveFolders nextRun(settings, pictures, videos);
+    EXPECT_EQ(nextRun.suggestion(SaveKind::Picture, "jpg", now), in(other, name + ".jpg"));
+    EXPECT_EQ(nextRun.suggestion(SaveKind::Video, "gif", now), in(videos, name + ".gif"));
+
+    // A remembered folder that is gone: the user's folder again; no folder at all: the name alone.
+    fs::remove_all(pathFromUtf8(other));
+    EXPECT_EQ(SaveFolders(settings, pictures, videos).suggestion(SaveKind::Picture, "png", now),
+              in(pictures, name + " (2).png"));
+    EXPECT_EQ(SaveFolders().suggestion(SaveKind::Video, "mp4", now), name + ".mp4");
+    fs::remove_all(root);
 }
