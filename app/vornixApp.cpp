@@ -381,7 +381,12 @@ std::optional<std::string> vornixApp::askSavePath()
     return chooseSavePath(saveFolders.suggestion(SaveKind::Picture, "png", std::time(nullptr)), {"png", "jpg"});
 }
 
-void vornixApp::showFailure(const std::string& text) { showErrorMessage(text); }
+void vornixApp::showFailure(const std::string& text)
+{
+    // Without a dialog program (zenity not installed) the message shows in the window: a failure is never invisible.
+    if (!showErrorMessage(text))
+        showNotice(text);
+}
 
 std::optional<std::string> vornixApp::askVideoPath()
 {
@@ -417,7 +422,9 @@ void vornixApp::savePicture()
 
     const std::optional<std::string> chosen = askSavePath();
     std::string failure;
-    if (chosen && !chosen->empty()) {
+    if (!chosen)
+        failure = "The save dialog could not be shown, so the picture is not saved.";
+    else if (!chosen->empty()) {
         const std::string& path = *chosen;
         try {
             if (!picture)

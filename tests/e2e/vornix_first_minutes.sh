@@ -4,7 +4,8 @@
 # and one console line say that the CPU engine is faster, and the click that starts takes the notice away. The save
 # dialogs start in the XDG pictures and videos folders with a name that overwrites nothing, then in the folder last
 # used, also after a restart. After a picture is saved, a notice says where; it is not in the picture and fades by
-# itself. While a recording is paused, the indicator says that no frames are added.
+# itself. While a recording is paused, the indicator says that no frames are added. Without zenity, what a message
+# box would have said shows in the window.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/lib_app.sh"
 
@@ -85,4 +86,15 @@ dialog_accept
 check 'e2e_wait 10 test -n "$(suggested_in "$out" png)"' "after a restart, the dialog starts in the folder used last"
 e2e_close
 
+# Installed without zenity: no dialog and no message box can be shown; the window says so.
+mkdir -p "$E2E_DIR/no-zenity"
+e2e_start env PATH="$E2E_DIR/no-zenity" "$VORNIX_BIN"
+xdotool windowfocus --sync "$E2E_WID"
+app_shot_until start-again 30 app_is_help
+app_dismiss_help
+e2e_key s
+check 'app_shot_until no-dialog 10 app_notice_over "$E2E_DIR/dismissed.png"' "without zenity, 's' says in the window that no dialog could be shown"
+check 'grep -q "^Save dialog could not be shown: zenity: No such file or directory" "$E2E_DIR/stderr.log"' \
+    "and the console says why"
+e2e_close
 e2e_finish
