@@ -8,6 +8,8 @@
 #   app_use_cpu           shows the panel, picks "CPU" in "Render Engine", hides the panel again (over an empty fluid)
 #   app_shot_until NAME SECS CMD...   takes screenshot NAME until CMD (given the file) succeeds
 #   app_notice_over FILE PICTURE      a notice shows in FILE's bottom band, over what PICTURE shows there
+#   app_suggested_in FOLDER EXT       the newest file in FOLDER named as the save dialogs suggest ("vornix <date>.EXT")
+#   app_saved_in FOLDER EXT           such a file is there and not empty
 : "${VORNIX_BIN:?}" "${VORNIX_SOURCE:?}" "${VORNIX_X_CLOSE:?}"
 # The program remembers its save dialogs' folders in the settings folder: the tests' own, not the user's.
 export XDG_CONFIG_HOME="$E2E_DIR/config"
@@ -99,3 +101,9 @@ app_use_cpu() {
         return 1
     app_toggle_panel hidden
 }
+
+app_suggested_in() {
+    local stamp="[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9] [0-9][0-9]-[0-9][0-9]-[0-9][0-9]"
+    find "$1" -maxdepth 1 -name "vornix $stamp*.$2" | sort | tail -n 1
+}
+app_saved_in() { local file; file=$(app_suggested_in "$1" "$2"); [ -n "$file" ] && [ -s "$file" ]; }

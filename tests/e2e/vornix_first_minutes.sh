@@ -18,18 +18,13 @@ printf 'XDG_PICTURES_DIR="$HOME/Bilder"\nXDG_VIDEOS_DIR="$HOME/Filme"\n' >"$XDG_
 export HOME=$home
 out=$(e2e_fresh_dir saved)
 remembered=$XDG_CONFIG_HOME/vornix/folders.conf
-# The dialog's suggestion taken as it is (Return); the newest file named as suggested in FOLDER, with EXTENSION.
+# The dialog's suggestion taken as it is (Return).
 dialog_accept() { e2e_dialog_window && xdotool key Return && e2e_dialog_done; }
-suggested_in() {
-    find "$1" -maxdepth 1 -name "vornix [0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9] [0-9][0-9]-[0-9][0-9]-[0-9][0-9]*.$2" |
-        sort | tail -n 1
-}
-# Such a file, complete, in FOLDER with EXTENSION.
-saved_in() { local file; file=$(suggested_in "$1" "$2"); [ -n "$file" ] && [ -s "$file" ]; }
 
 app_start
 wm_class=$(xprop -id "$E2E_WID" WM_CLASS)
-check '[ "$wm_class" = "WM_CLASS(STRING) = \"vornix\", \"vornix\"" ]' "the window's class and instance are vornix ($wm_class)"
+check '[ "$wm_class" = "WM_CLASS(STRING) = \"vornix\", \"vornix\"" ]' \
+    "the window's class and instance are vornix ($wm_class)"
 icons=$(xprop -id "$E2E_WID" _NET_WM_ICON | grep -o "Icon ([0-9]* x [0-9]*)" | tr '\n' ' ')
 check '[ "$icons" = "Icon (48 x 48) Icon (128 x 128) " ]' "the window carries the icon at 48 and 128 pixels ($icons)"
 
@@ -43,8 +38,8 @@ check 'app_is_black "$E2E_DIR/dismissed.png"' "the click that dismisses the help
 check '[ ! -e "$remembered" ]' "nothing is written to the settings folder before the first save"
 e2e_key s
 dialog_accept
-check 'e2e_wait 10 saved_in "$home/Bilder" png' "'s' suggests the XDG pictures folder and a dated name"
-shot=$(suggested_in "$home/Bilder" png)
+check 'e2e_wait 10 app_saved_in "$home/Bilder" png' "'s' suggests the XDG pictures folder and a dated name"
+shot=$(app_suggested_in "$home/Bilder" png)
 check 'app_shot_until saved 10 app_notice_over "$shot"' "after saving, a notice in the window says where"
 
 # Another folder, typed, while the notice is up: the picture has no notice in it, and the next dialog starts there.
@@ -57,7 +52,7 @@ notice_gone() { [ "$(e2e_diff "$1[600x60+0+500]" "$out/typed.png[600x60+0+500]")
 check 'app_shot_until notice-gone 20 notice_gone' "the notices fade by themselves"
 e2e_key s
 dialog_accept
-check 'e2e_wait 10 saved_in "$out" png' "the next save starts in the folder used last"
+check 'e2e_wait 10 app_saved_in "$out" png' "the next save starts in the folder used last"
 check 'grep -qx "pictures=$out" "$remembered"' "the folder is remembered in the settings folder"
 
 # The video's dialog starts in the videos folder. The indicator's text right of the clock (0:00): only while paused.
@@ -67,7 +62,7 @@ E2E_DIALOG_TITLE="Record Video"
 e2e_key v
 dialog_accept
 e2e_wait 20 grep -q "^Recording video to $home/Filme/vornix " "$E2E_DIR/stderr.log"
-check '[ -n "$(suggested_in "$home/Filme" mp4)" ]' "'v' suggests the XDG videos folder and a dated name"
+check '[ -n "$(app_suggested_in "$home/Filme" mp4)" ]' "'v' suggests the XDG videos folder and a dated name"
 check 'app_shot_until recording 10 no_indicator_text' "while recording, the indicator shows the clip's length"
 e2e_key space
 check 'app_shot_until recording-paused 10 indicator_text' "paused, it says that no frames are added"
@@ -84,7 +79,7 @@ app_start
 app_dismiss_help
 e2e_key s
 dialog_accept
-check 'e2e_wait 10 saved_in "$out" png' "after a restart, the dialog starts in the folder used last"
+check 'e2e_wait 10 app_saved_in "$out" png' "after a restart, the dialog starts in the folder used last"
 e2e_close
 
 # Installed without zenity: no dialog and no message box can be shown; the window says so.
@@ -94,8 +89,9 @@ xdotool windowfocus --sync "$E2E_WID"
 app_shot_until start-again 30 app_is_help
 app_dismiss_help
 e2e_key s
-check 'app_shot_until no-dialog 10 app_notice_over "$E2E_DIR/dismissed.png"' "without zenity, 's' says in the window that no dialog could be shown"
-check 'grep -q "^Save dialog could not be shown: zenity: No such file or directory" "$E2E_DIR/stderr.log"' \
-    "and the console says why"
+check 'app_shot_until no-dialog 10 app_notice_over "$E2E_DIR/dismissed.png"' \
+    "without zenity, 's' says in the window that no dialog could be shown"
+console_why() { grep -q "^Save dialog could not be shown: zenity: No such file or directory" "$E2E_DIR/stderr.log"; }
+check 'console_why' "and the console says why"
 e2e_close
 e2e_finish

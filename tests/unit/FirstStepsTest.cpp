@@ -12,16 +12,6 @@
 using namespace vornix;
 namespace fs = std::filesystem;
 
-namespace {
-
-std::string utf8(const fs::path& path)
-{
-    const std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
-}
-
-} // namespace
-
 TEST(SoftwareOpenGl, RenderersThatDrawOnTheProcessorAreToldApartFromGpus)
 {
     for (const char* software : {"llvmpipe (LLVM 15.0.6, 256 bits)", "softpipe", "Mesa X11 (swrast)",
@@ -40,11 +30,14 @@ TEST(SaveFolders, DialogsStartInTheUsersFolderThenInTheLastOneUsedRememberedBetw
 {
     const fs::path root = fs::temp_directory_path() / "vornix-save-folders-test";
     fs::remove_all(root);
-    const std::string pictures = utf8(root / "Bilder"), videos = utf8(root / "Videos"),
-                      other = utf8(root / "anderswo \xc3\xbc"), settings = utf8(root / "config" / "vornix");
+    const std::string pictures = utf8FromPath(root / "Bilder"), videos = utf8FromPath(root / "Videos"),
+                      other = utf8FromPath(root / "anderswo \xc3\xbc"),
+                      settings = utf8FromPath(root / "config" / "vornix");
     for (const std::string& folder : {pictures, videos, other})
         fs::create_directories(pathFromUtf8(folder));
-    const auto in = [](const std::string& folder, const std::string& name) { return utf8(pathFromUtf8(folder) / name); };
+    const auto in = [](const std::string& folder, const std::string& name) {
+        return utf8FromPath(pathFromUtf8(folder) / name);
+    };
     std::tm moment{};
     moment.tm_year = 2026 - 1900, moment.tm_mon = 11, moment.tm_mday = 8;
     moment.tm_hour = 15, moment.tm_min = 30, moment.tm_sec = 2, moment.tm_isdst = -1;
