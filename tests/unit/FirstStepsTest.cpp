@@ -1,13 +1,17 @@
-// What a new user meets first: the advice on software OpenGL, where the save dialogs start.
+// What a new user meets first: the advice on software OpenGL, notices that wrap long paths, where the save dialogs
+// start.
 #include <gtest/gtest.h>
 
 #include <ctime>
 #include <filesystem>
 #include <fstream>
 
+#include "app/studio/Notice.h"
 #include "app/studio/SaveFolders.h"
 #include "app/studio/SoftwareOpenGl.h"
+#include "render/FramerateLine.h"
 #include "shell/Path.h"
+#include "tests/support/FontAvailability.h"
 
 using namespace vornix;
 namespace fs = std::filesystem;
@@ -65,4 +69,33 @@ TEST(SaveFolders, DialogsStartInTheUsersFolderThenInTheLastOneUsedRememberedBetw
               in(pictures, name + " (2).png"));
     EXPECT_EQ(SaveFolders().suggestion(SaveKind::Video, "mp4", now), name + ".mp4");
     fs::remove_all(root);
+}
+
+TEST(Notice, LongTextWrapsWithinTheWindowAndLosesNothing)
+{
+    SKIP_WITHOUT_ARIAL();
+    const Font font = FramerateLine::defaultFont();
+    const auto withoutSpaces = [](std::string text) {
+        std::erase(text, ' ');
+        return text;
+    };
+    // Words and a path longer than a line, and a word with no place to break at all.
+    const std::vector<std::string> texts = {
+        "Saved the picture to /home/someone/Bilder/Wirbel \xc3\xa4\xc3\xb6/vornix 2026-12-08 15-30-02.png",
+        std::string(60, 'x')};
+    for (const std::string& text : texts) {
+        const auto lines = wrapText(text, font, 150.0f);
+        ASSERT_GE(lines.size(), 2u) << text;
+        std::string joined;
+        for (const std::string& line : lines) {
+            EXPECT_LE(font.measureWidth(line), 150.0f) << line;
+            joined += line;
+        }
+        EXPECT_EQ(withoutSpaces(joined), withoutSpaces(text));
+    }
+    // A path breaks after its folder separators.
+    const auto lines = wrapText("/home/someone/Bilder/Wirbel/vornix.png", font, 100.0f);
+    ASSERT_GE(lines.size(), 2u);
+    for (std::size_t k = 0; k + 1 < lines.size(); ++k)
+        EXPECT_EQ(lines[k].back(), '/') << lines[k];
 }
