@@ -7,9 +7,9 @@
 
 #include "app/FluidScene.h"
 #include "app/Recording.h"
+#include "app/studio/LaunchOptions.h"
 #include "app/studio/Notice.h"
 #include "app/studio/SaveFolders.h"
-#include "app/studio/LaunchOptions.h"
 #include "shell/AppBasic.h"
 #include "shell/DataSource.h"
 #include "shell/Font.h"
