@@ -86,7 +86,7 @@ int LivePainting::addStudioEntries(ParamPanel& studio)
     studio.addParam("Bass Strength", &musicSettings.strength[0], "precision=1 min=0 max=5 step=0.1");
     studio.addParam("Mid Strength", &musicSettings.strength[1], "precision=1 min=0 max=5 step=0.1");
     studio.addParam("Treble Strength", &musicSettings.strength[2], "precision=1 min=0 max=5 step=0.1");
-    return 9 * 21 + 11 * 21 + 2 * 12 + 20;
+    return 300;   // 20 rows and the two-line state
 }
 
 // =====================================================================================================================

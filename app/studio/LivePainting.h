@@ -30,6 +30,9 @@ public:
     explicit LivePainting(AudioInput::CaptureFactory captureFactory = {});
     ~LivePainting();
 
+    // Where the sound comes from from now on (before it is first wanted; for tests, a stand-in).
+    void useCapture(AudioInput::CaptureFactory captureFactory) { captureFactory_ = std::move(captureFactory); }
+
     // Takes the command line (--autopilot, --seed, --audio; without a seed one is drawn from the clock and shown in
     // the panel, so a good run can be repeated). The scene outlives this object's use of it.
     void setup(FluidScene& scene, const LaunchOptions& options, double now);

@@ -18,6 +18,9 @@ constexpr double silenceEnergy = 1e-7;
 // Onsets: the energy must exceed its recent past by this many decibels (at sensitivity 1) and still be rising.
 constexpr double onsetRiseDb = 9.0;
 constexpr double recentSeconds = 0.15;
+// ... and carry at least this share of the loudest band's energy: the edge of a sound spills some energy into every
+// band (about 20 dB down and more), which is no beat there.
+constexpr double onsetShare = 1.0 / 50.0;
 constexpr std::size_t maxPendingOnsets = 256;
 constexpr float maxLevel = 16.0f;
 
@@ -121,14 +124,19 @@ void AudioAnalysis::analyseFrame()
     const double norm = 2.0 / (static_cast<double>(size_) * size_);
     const double now = seconds();
 
+    std::array<double, audioBandCount> energies{};
     for (int b = 0; b < audioBandCount; ++b) {
         const auto [first, last] = bins_[static_cast<std::size_t>(b)];
-        double energy = 0.0;
         for (int k = first; k < last; ++k) {
             const kiss_fft_cpx c = fft_->out[static_cast<std::size_t>(k)];
-            energy += static_cast<double>(c.r) * c.r + static_cast<double>(c.i) * c.i;
+            energies[static_cast<std::size_t>(b)] += static_cast<double>(c.r) * c.r + static_cast<double>(c.i) * c.i;
         }
-        energy *= norm;
+        energies[static_cast<std::size_t>(b)] *= norm;
+    }
+    const double loudest = *std::max_element(energies.begin(), energies.end());
+
+    for (int b = 0; b < audioBandCount; ++b) {
+        const double energy = energies[static_cast<std::size_t>(b)];
         double& average = average_[static_cast<std::size_t>(b)];
         double& recent = recent_[static_cast<std::size_t>(b)];
         double& previous = previous_[static_cast<std::size_t>(b)];
@@ -148,7 +156,7 @@ void AudioAnalysis::analyseFrame()
 
         const double riseDb = 10.0 * std::log10((energy + silenceEnergy) / (recent + silenceEnergy));
         const bool rising = energy > 1.5 * previous;
-        if (heard && rising && riseDb > onsetRiseDb / sensitivity &&
+        if (heard && rising && energy >= onsetShare * loudest && riseDb > onsetRiseDb / sensitivity &&
             now - lastOnset_[static_cast<std::size_t>(b)] >= refractory) {
             lastOnset_[static_cast<std::size_t>(b)] = now;
             if (onsets_.size() < maxPendingOnsets)
