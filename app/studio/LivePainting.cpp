@@ -46,9 +46,10 @@ void LivePainting::setup(FluidScene& scene, const LaunchOptions& options, double
         audioOn = true;
         choice_ = *options.audio;
     }
-    // Onsets on the console, with their place in the audio stream (for checking the timing from outside).
-    const char* log = std::getenv("VORNIX_ONSET_LOG");
-    logOnsets_ = log && *log && std::string(log) != "0";
+    // Onsets on the console with their place in the audio stream, and the autopilot's steps (for checking timing
+    // and progress from outside, whatever the frame rate).
+    const char* log = std::getenv("VORNIX_STUDIO_LOG");
+    log_ = log && *log && std::string(log) != "0";
 }
 
 int LivePainting::addStudioEntries(ParamPanel& studio)
@@ -169,8 +170,11 @@ void LivePainting::beforeStep(int windowWidth, int windowHeight, double now)
         return;
     const bool autopilotRuns = autopilotPainting(now);
     std::vector<HandStroke> strokes;
-    if (autopilotRuns)
+    if (autopilotRuns) {
         strokes = autopilot.step(autopilotSettings, windowWidth, windowHeight);
+        if (log_ && autopilot.steps() % 30 == 0)
+            console() << "Autopilot: step " << autopilot.steps() << std::endl;
+    }
     if (audioOn) {
         const std::vector<HandStroke> music =
             musicStrokes(meters, onsets_, autopilotRuns ? autopilot.places(autopilotSettings) : fixedMusicEmitters(),
@@ -246,7 +250,7 @@ void LivePainting::updateAudio()
     onsets_ = audio_->takeOnsets();
     if (!audioOn)
         onsets_.clear();
-    if (logOnsets_)
+    if (log_)
         for (const AudioOnset& o : onsets_) {
             char line[96];
             std::snprintf(line, sizeof line, "Audio onset: %s at %.4f s (%.2f)", audioBandName(o.band), o.seconds,

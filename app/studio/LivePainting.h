@@ -95,7 +95,7 @@ private:
     std::string audioState_ = "off";
     bool silentReported_ = false;
     std::vector<AudioOnset> onsets_;       // taken this frame, painted by the next step
-    bool logOnsets_ = false;
+    bool log_ = false;
 };
 
 } // namespace vornix

@@ -18,9 +18,10 @@ constexpr double silenceEnergy = 1e-7;
 // Onsets: the energy must exceed its recent past by this many decibels (at sensitivity 1) and still be rising.
 constexpr double onsetRiseDb = 9.0;
 constexpr double recentSeconds = 0.15;
-// ... and carry at least this share of the loudest band's energy: the edge of a sound spills some energy into every
-// band (about 20 dB down and more), which is no beat there.
-constexpr double onsetShare = 1.0 / 50.0;
+// ... carry at least this share of the loudest band's energy (the edge of a sound spills some energy into every band,
+// about 20 dB down and more, which is no beat there), and be at least half as loud as usual in its band.
+constexpr double onsetShare = 1.0 / 20.0;
+constexpr double onsetLoudness = 0.5;
 constexpr std::size_t maxPendingOnsets = 256;
 constexpr float maxLevel = 16.0f;
 
@@ -156,7 +157,7 @@ void AudioAnalysis::analyseFrame()
 
         const double riseDb = 10.0 * std::log10((energy + silenceEnergy) / (recent + silenceEnergy));
         const bool rising = energy > 1.5 * previous;
-        if (heard && rising && energy >= onsetShare * loudest && riseDb > onsetRiseDb / sensitivity &&
+        if (heard && rising && energy >= onsetShare * loudest && relative >= onsetLoudness && riseDb > onsetRiseDb / sensitivity &&
             now - lastOnset_[static_cast<std::size_t>(b)] >= refractory) {
             lastOnset_[static_cast<std::size_t>(b)] = now;
             if (onsets_.size() < maxPendingOnsets)
