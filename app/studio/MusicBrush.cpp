@@ -7,7 +7,7 @@ namespace vornix {
 
 namespace {
 
-constexpr float burstDye = 4.0f;        // times the mouse's dye per stroke, for an onset as loud as usual
+constexpr float burstDye = 2.0f;        // times the mouse's dye per stroke, for an onset as loud as usual
 constexpr float burstPushPixels = 40.0f;
 constexpr float flowDye = 0.12f;        // per step at level 1
 constexpr float flowPushPixels = 5.0f;
@@ -55,7 +55,7 @@ std::vector<HandStroke> musicStrokes(const std::array<float, audioBandCount>& le
         if (o.band < 0 || o.band >= audioBandCount)
             continue;
         const float strength = usable(settings.strength[static_cast<std::size_t>(o.band)]);
-        const float loudness = std::clamp(usable(o.strength), 0.5f, 3.0f);
+        const float loudness = std::clamp(usable(o.strength), 0.5f, 2.0f);
         if (strength <= 0.0f)
             continue;
         forBand(o.band, [&](const EmitterPlace& e) {
