@@ -4,7 +4,8 @@
 # machine takes longer to get there), and 'a' turns it off. Music: started with --audio before any audio server exists, vornix
 # says so and runs on, connects when the server comes, paints nothing in silence, gives bass onsets half a second
 # apart (±25 ms, by the stream times it logs) and dye bursts for a 120 bpm kick train, at most two onsets for a
-# tone, follows a new default output, and keeps drawing when the server is killed, reconnecting when it is back.
+# tone, follows a new default output and the next one when that goes, and keeps drawing when the server is killed,
+# reconnecting to the same output when it is back.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/lib_app.sh"
 source "$(dirname "$0")/lib_audio.sh"
@@ -70,6 +71,11 @@ check 'said "listening to '"'"'Monitor of Second'"'"'"' "a new default output is
 mark=$(audio_mark)
 audio_play "$E2E_DIR/kick.wav" second
 check 'e2e_wait 10 eval "[ \$(audio_onsets_since $mark bass | wc -l) -ge 6 ]"' "the kicks played on the new default give onsets"
+
+# The default output unplugged: vornix follows the one that is left.
+mark=$(audio_mark)
+pactl list short modules | awk '/sink_name=second/ { print $1 }' | xargs -r -n1 pactl unload-module
+check 'said "listening to '"'"'Monitor of Null Output'"'"'" "$mark"' "when the default output goes, the next one is followed"
 
 # The server killed mid-run: vornix keeps drawing (the autopilot's picture changes) and reconnects when it is back.
 e2e_key a

@@ -93,6 +93,7 @@ private:
         dropContext();
         if (!absentReported_) {
             absentReported_ = true;
+            reportedChoice_.clear();   // whatever is listened to next is news again
             listener_.captureState(everConnected_ ? std::string("the audio server is gone (") + why +
                                                         "); vornix runs on and reconnects when it is back"
                                                   : std::string("no audio system answers (") + why + ")",
@@ -125,8 +126,10 @@ private:
         auto* me = static_cast<PulseCapture*>(self);
         switch (pa_context_get_state(context)) {
         case PA_CONTEXT_READY:
-            if (me->absentReported_ && me->everConnected_)
+            if (me->absentReported_ && me->everConnected_) {
+                me->reportedChoice_.clear();
                 me->listener_.captureState("the audio server is back", false);
+            }
             me->everConnected_ = true;
             me->absentReported_ = false;
             me->streamSource_.clear();
