@@ -7,6 +7,8 @@
 #   audio_mark            the number of console lines so far (for audio_onsets_since)
 #   audio_onsets_since MARK [BAND]   the stream times of the onsets logged since MARK, one a line
 #   audio_said TEXT [MARK] the console has a line containing TEXT (after line MARK)
+#   audio_check_kicks     plays kick.wav to the default output and checks eight bass onsets 0.5 s apart (±25 ms, by
+#                         the stream times logged) and a dye burst at the bass emitter (help picture dismissed)
 export XDG_RUNTIME_DIR="$E2E_DIR/pulse-runtime"
 AUDIO_PID=""
 
@@ -43,3 +45,18 @@ audio_onsets_since() {
 }
 
 audio_said() { tail -n +"$((${2:-0} + 1))" "$E2E_DIR/stderr.log" | grep -qF "$1"; }
+
+audio_check_kicks() {
+    local mark spacing
+    mark=$(audio_mark)
+    audio_play "$E2E_DIR/kick.wav"
+    e2e_wait 15 eval '[ "$(audio_onsets_since "$mark" bass | wc -l)" -ge 8 ]'
+    spacing=$(audio_onsets_since "$mark" bass | awk 'NR > 1 { printf "%.3f ", $1 - prev } { prev = $1 }')
+    check '[ "$(audio_onsets_since "$mark" bass | wc -l)" = 8 ]' \
+        "eight kicks give eight bass onsets ($(audio_onsets_since "$mark" bass | wc -l))"
+    check 'echo "$spacing" | awk "{ if (NF < 7) exit 1; for (k = 1; k <= NF; ++k) if (\$k < 0.475 || \$k > 0.525) exit 1 }"' \
+        "the onsets are 0.5 s apart ±25 ms ($spacing)"
+    check 'app_shot_until burst 20 audio_burst' "the kicks drop dye at the bass emitter"
+}
+
+audio_burst() { [ "$(e2e_sum "$(e2e_mean "$1" 260 380 80 80)")" -ge 60 ]; }

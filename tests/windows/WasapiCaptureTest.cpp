@@ -1,5 +1,6 @@
 // The Windows capture's logic on stand-in endpoints (Wine has no loopback of an output): what the computer plays
-// is recorded through a loopback of the default output, packets the system marks silent arrive as zeros, a new
+// is recorded through a loopback of the default output, packets the system marks silent arrive as zeros, frames
+// the device produced but nobody read in time arrive as silence (the analysis keeps the device's clock), a new
 // default output reopens the loopback, a device that fails is reported and replaced, and where no loopback exists
 // the default input stands in and the state says so.
 #include <gtest/gtest.h>
@@ -27,7 +28,8 @@ class StandInStream : public EndpointStream {
 public:
     explicit StandInStream(World& w) : world_(w) {}
     PcmFormat format() const override { return {48000, 2, 32, true, 8}; }
-    bool next(const void*& data, std::size_t& frames, bool& silent, std::string& error) override
+    bool next(const void*& data, std::size_t& frames, bool& silent, std::uint64_t& position,
+              std::string& error) override
     {
         std::lock_guard lock(world_.mutex);
         if (world_.failStream) {
@@ -42,6 +44,8 @@ public:
         data = packet_.data();
         frames = 480;
         silent = sent_ % 2 == 1;   // every other packet marked silent (its bytes are not zeros)
+        // The device's clock: after the tenth packet, 4,800 frames were produced that nobody read in time.
+        position = static_cast<std::uint64_t>(sent_) * 480 + (sent_ >= 10 ? 4800 : 0);
         ++sent_;
         return true;
     }
@@ -141,10 +145,11 @@ TEST(WasapiCapture, LoopbackOfTheDefaultOutputFollowsItAndFailedDevicesAreReplac
     auto capture = startWasapiCapture(heard, [&](std::string&) { return std::make_unique<StandInEndpoints>(world); });
     capture->select(true, "");
     ASSERT_TRUE(waitFor([&] { return heard.said("listening to 'Speakers speakers-1' (48000 Hz, 2 channels)"); }));
-    ASSERT_TRUE(waitFor([&] { std::lock_guard l(heard.mutex); return heard.frames >= 20 * 480; }));
+    ASSERT_TRUE(waitFor([&] { std::lock_guard l(heard.mutex); return heard.frames >= 20 * 480 + 4800; }));
     {
         std::lock_guard l(heard.mutex);
-        EXPECT_EQ(heard.zeroFrames, 10u * 480) << "packets marked silent must arrive as zeros";
+        EXPECT_EQ(heard.frames, 20u * 480 + 4800) << "the gap on the device's clock is filled, once";
+        EXPECT_EQ(heard.zeroFrames, 10u * 480 + 4800) << "packets marked silent and the gap arrive as zeros";
     }
 
     {

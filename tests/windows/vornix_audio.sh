@@ -19,15 +19,7 @@ check 'said "the default input stands in"' "without a loopback the default input
 check 'said "listening to"' "vornix.exe listens ($(tr -d '\r' <"$E2E_DIR/stderr.log" | grep -m1 'listening to'))"
 app_dismiss_help >/dev/null
 
-mark=$(audio_mark)
-audio_play "$E2E_DIR/kick.wav"
-e2e_wait 15 eval '[ "$(audio_onsets_since "$mark" bass | wc -l)" -ge 8 ]'
-spacing=$(audio_onsets_since "$mark" bass | awk 'NR > 1 { printf "%.3f ", $1 - prev } { prev = $1 }')
-check '[ "$(audio_onsets_since "$mark" bass | wc -l)" = 8 ]' "eight kicks give eight bass onsets ($(audio_onsets_since "$mark" bass | wc -l))"
-check 'echo "$spacing" | awk "{ if (NF < 7) exit 1; for (k = 1; k <= NF; ++k) if (\$k < 0.475 || \$k > 0.525) exit 1 }"' \
-    "the onsets are 0.5 s apart ±25 ms ($spacing)"
-burst() { [ "$(e2e_sum "$(e2e_mean "$1" 260 380 80 80)")" -ge 60 ]; }
-check 'app_shot_until burst 20 burst' "the kicks drop dye at the bass emitter"
+audio_check_kicks
 
 e2e_close
 check '[ "$E2E_STATUS" = 0 ]' "closing ends the program with status 0 (status $E2E_STATUS)"

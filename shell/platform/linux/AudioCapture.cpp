@@ -10,6 +10,7 @@
 
 #include <pulse/pulseaudio.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace vornix {
@@ -334,9 +335,15 @@ private:
             if (pa_stream_peek(stream, &data, &bytes) < 0 || bytes == 0)
                 return;
             const std::size_t frameBytes = sizeof(float) * me->channels_;
-            if (data && frameBytes > 0)
+            if (data && frameBytes > 0) {
                 me->listener_.captureSamples(static_cast<const float*>(data), bytes / frameBytes);
-            pa_stream_drop(stream);   // a hole (data null) is dropped too
+            } else if (frameBytes > 0) {
+                // A hole: data lost on the way (an overrun). Silence of its length keeps the analysis on the
+                // stream's clock, so beats keep their spacing.
+                me->hole_.assign(std::min<std::size_t>(bytes, 1u << 22) / sizeof(float), 0.0f);
+                me->listener_.captureSamples(me->hole_.data(), me->hole_.size() / me->channels_);
+            }
+            pa_stream_drop(stream);
         }
     }
 
@@ -356,6 +363,7 @@ private:
     std::string streamSource_;
     unsigned channels_ = 0;
     std::vector<Source> sources_, listing_;
+    std::vector<float> hole_;
 };
 
 } // namespace

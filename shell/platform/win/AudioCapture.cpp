@@ -3,6 +3,7 @@
 // loopback, a device that vanishes is reported and the choice made anew every second until something can be opened.
 // Where the loopback of the default output cannot be had (Wine has none), the default input stands in and the state
 // says so.
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -78,6 +79,7 @@ private:
     std::string streamKey_, streamName_, said_;
     std::vector<AudioDevice> inputs_;
     std::vector<float> samples_;
+    std::uint64_t nextPosition_ = EndpointStream::noPosition;   // where the next packet should start
 };
 
 void WasapiCapture::run()
@@ -180,6 +182,7 @@ void WasapiCapture::choose()
         return;
     }
     stream_ = std::move(stream);
+    nextPosition_ = EndpointStream::noPosition;
     streamKey_ = key;
     streamName_ = name;
     listener_.captureFormat(name, f.sampleRate, f.channels);
@@ -195,8 +198,9 @@ void WasapiCapture::readPackets()
         const void* data = nullptr;
         std::size_t frames = 0;
         bool silent = false;
+        std::uint64_t position = EndpointStream::noPosition;
         std::string error;
-        if (!stream_->next(data, frames, silent, error)) {
+        if (!stream_->next(data, frames, silent, position, error)) {
             stream_.reset();
             streamKey_.clear();
             say("the input '" + streamName_ + "' stopped (" + error + ")", false);
@@ -204,6 +208,15 @@ void WasapiCapture::readPackets()
         }
         if (frames == 0)
             return;
+        // Frames the device produced but nobody read in time (a busy machine) become silence, so the analysis's
+        // clock stays the device's: beats keep their spacing across a gap. At most a second is filled.
+        if (position != EndpointStream::noPosition && nextPosition_ != EndpointStream::noPosition &&
+            position > nextPosition_ && convertPcm(f, nullptr, std::min<std::uint64_t>(position - nextPosition_,
+                                                                                      static_cast<std::uint64_t>(f.sampleRate)),
+                                                   true, samples_))
+            listener_.captureSamples(samples_.data(), samples_.size() / static_cast<std::size_t>(f.channels));
+        if (position != EndpointStream::noPosition)
+            nextPosition_ = position + frames;
         if (convertPcm(f, data, frames, silent, samples_))
             listener_.captureSamples(samples_.data(), frames);
         stream_->release(frames);

@@ -71,9 +71,11 @@ public:
         releaseCom(client_);
     }
     PcmFormat format() const override { return format_; }
-    bool next(const void*& data, std::size_t& frames, bool& silent, std::string& error) override
+    bool next(const void*& data, std::size_t& frames, bool& silent, std::uint64_t& position,
+              std::string& error) override
     {
         frames = 0;
+        position = noPosition;
         UINT32 waiting = 0;
         HRESULT hr = capture_->GetNextPacketSize(&waiting);
         if (SUCCEEDED(hr) && waiting == 0)
@@ -81,8 +83,9 @@ public:
         BYTE* bytes = nullptr;
         UINT32 got = 0;
         DWORD flags = 0;
+        UINT64 devicePosition = 0;
         if (SUCCEEDED(hr))
-            hr = capture_->GetBuffer(&bytes, &got, &flags, nullptr, nullptr);
+            hr = capture_->GetBuffer(&bytes, &got, &flags, &devicePosition, nullptr);
         if (FAILED(hr)) {
             error = describe(hr);
             return false;
@@ -90,6 +93,7 @@ public:
         data = bytes;
         frames = got;
         silent = (flags & AUDCLNT_BUFFERFLAGS_SILENT) != 0;
+        position = devicePosition;
         return true;
     }
     void release(std::size_t frames) override { capture_->ReleaseBuffer(static_cast<UINT32>(frames)); }
@@ -190,7 +194,8 @@ public:
         if (SUCCEEDED(hr)) {
             format = pcmFormatOf(*mix);
             hr = client->Initialize(AUDCLNT_SHAREMODE_SHARED, kind == Kind::Loopback ? AUDCLNT_STREAMFLAGS_LOOPBACK : 0,
-                                    2000000 /* 200 ms */, 0, mix, nullptr);
+                                    10000000 /* 1 s: room for a reader a busy machine keeps waiting */, 0, mix,
+                                    nullptr);
         }
         if (SUCCEEDED(hr))
             hr = client->GetService(__uuidof(IAudioCaptureClient), reinterpret_cast<void**>(&capture));

@@ -3,6 +3,7 @@
 // loopback of the default output, devices that vanish).
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -19,8 +20,11 @@ public:
     virtual ~EndpointStream() = default;
     virtual PcmFormat format() const = 0;
     // The next packet, if one waits: true with frames 0 when none does; false when the device is gone or failed
-    // (error says why).
-    virtual bool next(const void*& data, std::size_t& frames, bool& silent, std::string& error) = 0;
+    // (error says why). `position`: the packet's first frame on the device's clock (frames since the stream
+    // started), or noPosition when the device does not say.
+    static constexpr std::uint64_t noPosition = ~std::uint64_t(0);
+    virtual bool next(const void*& data, std::size_t& frames, bool& silent, std::uint64_t& position,
+                      std::string& error) = 0;
     virtual void release(std::size_t frames) = 0;
 };
 
