@@ -52,9 +52,7 @@ public:
         choice_ = choice;
         reportedChoice_.clear();
         if (ready())
-            refresh();
-        else if (!listening)
-            listener_.captureState("off", false);
+            refresh();   // without a server the state keeps saying so; the choice is made once it is there
         pa_threaded_mainloop_unlock(loop_);
     }
 
