@@ -1,6 +1,7 @@
 // The autopilot and the music inside the application, on the CPU engine: started from the command line without the
 // help picture, the same seed paints the same fluid bit for bit, the autopilot gives way to the hand and comes back
-// after the idle time; with a stand-in capture, silence paints nothing and a kick drops dye at the bass emitter.
+// after the idle time; with a stand-in capture, a device that delivers nothing is reported, silence paints nothing
+// and a kick drops dye at the bass emitter.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -147,7 +148,7 @@ TEST(LivePainting, TheAutopilotGivesWayToTheHandAndComesBackAfterTheIdleTime)
     app.shutdown();
 }
 
-TEST(LivePainting, SilencePaintsNothingAndAKickDropsDyeAtTheBassEmitter)
+TEST(LivePainting, NoDataIsReportedSilencePaintsNothingAndAKickDropsDyeAtTheBassEmitter)
 {
     LiveApp app({"--audio"});
     app.setup();
@@ -156,7 +157,17 @@ TEST(LivePainting, SilencePaintsNothingAndAKickDropsDyeAtTheBassEmitter)
     ASSERT_NE(app.capture, nullptr);
     EXPECT_EQ(app.live.audioState(), "listening to 'stand-in'");
 
+    // A device that delivers nothing: the state says so, and says no more once sound arrives.
+    const auto start = std::chrono::steady_clock::now();
+    while (app.live.audioState().find("no sound arrives") == std::string::npos &&
+           std::chrono::steady_clock::now() - start < std::chrono::seconds(20)) {
+        app.update();
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    EXPECT_NE(app.live.audioState().find("no sound arrives"), std::string::npos) << app.live.audioState();
+
     play(app, 2.0, false);
+    EXPECT_EQ(app.live.audioState(), "listening to 'stand-in'");
     for (float d : density(app))
         ASSERT_EQ(d, 0.0f) << "silence painted";
 
