@@ -1,14 +1,17 @@
 // The sound analysis on made-up signals: a 120 bpm kick train gives one bass onset per kick, half a second apart; a
 // steady tone at most two onsets; silence none and no level. Levels are relative to the usual loudness whatever the
-// volume, fall back in the same time at every sample rate, and no input makes them anything but finite.
+// volume, fall back in the same time at every sample rate, and no input makes them anything but finite. Device
+// samples (8 to 24-bit integers) become floats in -1 .. 1.
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <numbers>
 #include <vector>
 
 #include "shell/audio/AudioAnalysis.h"
+#include "shell/audio/PcmFormat.h"
 
 using namespace vornix;
 
@@ -127,4 +130,27 @@ TEST(AudioAnalysis, NonFiniteClippedOddRatesAndManyChannelsLeaveOnlyFiniteLevels
         for (const AudioOnset& o : a.takeOnsets())
             EXPECT_TRUE(std::isfinite(o.strength) && std::isfinite(o.seconds));
     }
+}
+
+TEST(PcmFormat, DeviceSamplesBecomeFloatsInMinusOneToOne)
+{
+    std::vector<float> out;
+    const std::int16_t s16[] = {32767, -32768, 0, 16384};
+    ASSERT_TRUE(convertPcm({48000, 2, 16, false, 4}, s16, 2, false, out));
+    EXPECT_EQ(out, (std::vector<float>{32767 / 32768.0f, -1.0f, 0.0f, 0.5f}));
+
+    // 24-bit samples, three bytes each, little-endian, in frames padded to 8 bytes.
+    const unsigned char s24[] = {0xFF, 0xFF, 0x7F, 0x00, 0x00, 0x80, 0, 0};
+    ASSERT_TRUE(convertPcm({48000, 2, 24, false, 8}, s24, 1, false, out));
+    EXPECT_NEAR(out[0], 1.0f, 1e-6f);
+    EXPECT_EQ(out[1], -1.0f);
+
+    const unsigned char u8[] = {0, 128, 255};
+    ASSERT_TRUE(convertPcm({8000, 1, 8, false, 1}, u8, 3, false, out));
+    EXPECT_EQ(out, (std::vector<float>{-1.0f, 0.0f, 127 / 128.0f}));
+
+    ASSERT_TRUE(convertPcm({48000, 2, 16, false, 4}, s16, 2, true, out));   // marked silent: zeros
+    EXPECT_EQ(out, std::vector<float>(4, 0.0f));
+    EXPECT_FALSE(convertPcm({48000, 2, 12, false, 4}, s16, 2, false, out));
+    EXPECT_FALSE(convertPcm({48000, 2, 16, false, 2}, s16, 2, false, out));   // frames shorter than their samples
 }
