@@ -4,7 +4,7 @@
 
 #include <ctime>
 
-#include "app/BrushInput.h"
+#include "app/studio/HandBrush.h"
 #include "app/studio/SoftwareOpenGl.h"
 #include "app/studio/WindowIdentity.h"
 #include "shell/RendererGl.h"
@@ -71,6 +71,8 @@ void vornixApp::setup()
     scene->current.showGradientBar = false;
     scene->current.showHelp = true;
     lastMouseX = lastMouseY = 0;
+    live.setup(*scene, launchOptions, getElapsedSeconds());
+    scene->current.showHelp = !launchOptions.autopilot;   // nobody may be there to click it away
 
     // Without the help picture the program runs on and shows the fluid in its place.
     try {
@@ -97,6 +99,9 @@ void vornixApp::addStudioEntries()
     studio->addButton("Record Video", [this] { toggleRecording(); },
                       "key=v help='Record what the window shows as MP4 or GIF, one frame per simulation step at 30 "
                       "frames per second; again to stop.'");
+    int height = 90;
+    height += live.addStudioEntries(*studio);
+    studio->resize({studioWidth, height});
 }
 
 void vornixApp::addPanelEntries()
@@ -158,8 +163,11 @@ void vornixApp::update()
 {
     if (const auto message = recording.checkFailure())
         showFailure(*message);
-    if (!scene->current.paused)
+    live.update(getElapsedSeconds());
+    if (!scene->current.paused) {
+        live.beforeStep(getWindowWidth(), getWindowHeight(), getElapsedSeconds());
         recording.stepped();
+    }
     scene->advance(false);
     applyPanelChanges();
     labelRecordButton();
@@ -282,6 +290,7 @@ void vornixApp::singleStep()
 {
     if (!scene->current.paused)
         return;
+    live.beforeStep(getWindowWidth(), getWindowHeight(), getElapsedSeconds());
     scene->advance(true);
     recording.stepped();
     draw();
@@ -318,6 +327,7 @@ void vornixApp::mouseDown(MouseEvent event)
     if (scene->current.showHelp)   // the click that starts: what was said over the help picture goes with it
         notice.fadeAll(getElapsedSeconds());
     scene->current.showHelp = false;
+    live.handPainted(getElapsedSeconds());
     lastMouseX = event.x;
     lastMouseY = event.y;
     if (event.isRightDown())
@@ -331,22 +341,21 @@ void vornixApp::mouseDrag(MouseEvent event)
     Preset& c = scene->current;
     if (c.paused)
         return;
-    Cell cell;
-    if (cellUnderPixel(event.x, event.y, getWindowWidth(), getWindowHeight(), c.quality, cell)) {
-        if (event.isRightDown())
-            scene->model->addDensity(cell.i, cell.j, 0.5f, c.brushSizeDensity);
-        if (event.isLeftDown()) {
-            const Force f = dampedForce(dx, dy, c.velocityPrecision);
-            scene->model->addVelocity(cell.i, cell.j, f.x, f.y, c.brushSizeVelocity);
-        }
-    }
+    live.handPainted(getElapsedSeconds());
+    paintStroke(*scene->model, c, getWindowWidth(), getWindowHeight(),
+                HandStroke{event.x, event.y, dx, dy, event.isRightDown() ? 1.0f : 0.0f, event.isLeftDown()});
     lastMouseX = event.x;
     lastMouseY = event.y;
 }
 
+void vornixApp::mouseMove(MouseEvent) { live.inputSeen(getElapsedSeconds()); }
+
 void vornixApp::keyDown(KeyEvent event)
 {
     Preset& c = scene->current;
+    live.inputSeen(getElapsedSeconds());
+    if (live.keyDown(event.character))
+        return;
     switch (event.character) {
     case 'f': c.showFramerate = !c.showFramerate; break;
     case 'g': c.showGradientBar = !c.showGradientBar; break;

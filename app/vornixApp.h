@@ -8,6 +8,7 @@
 #include "app/FluidScene.h"
 #include "app/Recording.h"
 #include "app/studio/LaunchOptions.h"
+#include "app/studio/LivePainting.h"
 #include "app/studio/Notice.h"
 #include "app/studio/SaveFolders.h"
 #include "shell/AppBasic.h"
@@ -37,6 +38,7 @@ public:
     void draw() override;
     void mouseDown(MouseEvent event) override;
     void mouseDrag(MouseEvent event) override;
+    void mouseMove(MouseEvent event) override;
     void keyDown(KeyEvent event) override;
     void shutdown() override;
 
@@ -75,6 +77,8 @@ public:
     SaveFolders saveFolders;
     // The command line (read in setup; main has already answered --help, --version and mistakes).
     LaunchOptions launchOptions;
+    // The autopilot (key a) and what music does to the fluid (key u), in the Studio panel.
+    LivePainting live;
 
 protected:
     // The path to save the picture to (the dialog's answer after the extension rule): a chosen path, empty when
