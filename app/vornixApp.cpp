@@ -2,7 +2,11 @@
 
 #include <epoxy/gl.h>
 
-#include "app/BrushInput.h"
+#include <ctime>
+
+#include "app/studio/HandBrush.h"
+#include "app/studio/SoftwareOpenGl.h"
+#include "app/studio/WindowIdentity.h"
 #include "shell/RendererGl.h"
 #include "shell/Resources.h"
 #include "shell/platform/SaveFileDialog.h"
@@ -31,6 +35,7 @@ void vornixApp::prepareSettings(Settings* settings)
     settings->setTitle("vornix - Quillon's interactive fluidum");
     settings->setFrameRate(30.0f);
     settings->setWindowSize(600, 600);
+    setWindowIdentity(*settings);
 }
 
 void vornixApp::mirrorCurrent()
@@ -46,15 +51,28 @@ void vornixApp::mirrorCurrent()
 
 void vornixApp::setup()
 {
+    try {
+        launchOptions = parseLaunchOptions(getArgs());
+    } catch (const LaunchOptionsError& e) {
+        console() << "The command line is ignored: " << e.what() << std::endl;
+    }
+    saveFolders = SaveFolders::forUser();
     scene = std::make_unique<FluidScene>(
         *this, [this] { return loadFramerateFont(); }, [this](const std::string& text) { showFailure(text); });
     presetIndex.setBoth(scene->presetIndex);
     mirrorCurrent();
+    const auto* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    if (const auto advice = softwareOpenGlAdvice(renderer ? renderer : "", scene->current.engine)) {
+        console() << *advice << std::endl;
+        showNotice(*advice, 20.0);
+    }
 
     scene->current.showFramerate = false;
     scene->current.showGradientBar = false;
     scene->current.showHelp = true;
     lastMouseX = lastMouseY = 0;
+    live.setup(*scene, launchOptions, getElapsedSeconds());
+    scene->current.showHelp = !launchOptions.autopilot;   // nobody may be there to click it away
 
     // Without the help picture the program runs on and shows the fluid in its place.
     try {
@@ -81,6 +99,9 @@ void vornixApp::addStudioEntries()
     studio->addButton("Record Video", [this] { toggleRecording(); },
                       "key=v help='Record what the window shows as MP4 or GIF, one frame per simulation step at 30 "
                       "frames per second; again to stop.'");
+    int height = 90;
+    height += live.addStudioEntries(*studio);
+    studio->resize({studioWidth, height});
 }
 
 void vornixApp::addPanelEntries()
@@ -90,7 +111,8 @@ void vornixApp::addPanelEntries()
     p.addEnumParam("vornix Preset", scene->presetNames, &presetIndex.value, "");
     p.addSeparator("", "");
     p.addButton("Full Screen", [this] { toggleFullScreen(); }, "key=ESC");
-    p.addButton("Reset Fluid", [this] { resetFluid(); }, "key=r help='Clear only the density map, velocities stay.'");
+    p.addButton("Reset Fluid", [this] { resetFluid(); },
+                "key=r help='Clear the density map and the velocities (and resume a paused simulation).'");
     p.addEnumParam("Color Scheme", scene->colorSchemeNames, &colorScheme.value, "");
     p.addSeparator("", "");
     p.addParam("Simulation Paused", &c.paused, "key=space help='Pause simulation'");
@@ -141,10 +163,14 @@ void vornixApp::update()
 {
     if (const auto message = recording.checkFailure())
         showFailure(*message);
-    if (!scene->current.paused)
+    live.update(getElapsedSeconds());
+    if (!scene->current.paused) {
+        live.beforeStep(getWindowWidth(), getWindowHeight(), getElapsedSeconds());
         recording.stepped();
+    }
     scene->advance(false);
     applyPanelChanges();
+    labelRecordButton();
 }
 
 void vornixApp::setWindowMatrices()
@@ -165,16 +191,19 @@ void vornixApp::setPixelProjection(int w, int h)
 
 void vornixApp::draw()
 {
-    // The video's frame is the fluid as 's' would save it, drawn at the video's size; the help picture, the indicator
-    // and the panels are the window's alone.
+    // The video's frame is the fluid as 's' would save it, drawn at the video's size; the help picture, the indicator,
+    // the notices and the panels are the window's alone.
     recording.capture([this](int width, int height) {
         setPixelProjection(width, height);
         glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
         scene->drawScene(static_cast<float>(width), static_cast<float>(height));
     });
     drawFrame();
-    recording.drawIndicator(getWindowWidth(), getWindowHeight(), scene->framerate ? &scene->framerate->framerateFont
-                                                                                  : nullptr);
+    if (!pictureOnly_) {   // the window's own overlays, never in a saved picture
+        recording.drawIndicator(getWindowWidth(), getWindowHeight(),
+                                scene->framerate ? &scene->framerate->framerateFont : nullptr, scene->current.paused);
+        drawNotices();
+    }
     if (showMenu || (studio && studio->isVisible()))
         drawPanels();
 }
@@ -188,6 +217,17 @@ void vornixApp::drawFrame()
                                          static_cast<float>(getWindowHeight()));
     else
         scene->drawScene();
+}
+
+void vornixApp::drawNotices()
+{
+    if (scene->framerate)
+        notice.draw(getWindowWidth(), getWindowHeight(), scene->framerate->framerateFont, getElapsedSeconds());
+}
+
+void vornixApp::showNotice(const std::string& text, std::optional<double> seconds)
+{
+    notice.show(text, getElapsedSeconds(), seconds);
 }
 
 void vornixApp::applyPanelChanges()
@@ -247,6 +287,7 @@ void vornixApp::singleStep()
 {
     if (!scene->current.paused)
         return;
+    live.beforeStep(getWindowWidth(), getWindowHeight(), getElapsedSeconds());
     scene->advance(true);
     recording.stepped();
     draw();
@@ -280,7 +321,10 @@ void vornixApp::defaultQuality()
 
 void vornixApp::mouseDown(MouseEvent event)
 {
+    if (scene->current.showHelp)   // the click that starts: what was said over the help picture goes with it
+        notice.fadeAll(getElapsedSeconds());
     scene->current.showHelp = false;
+    live.handPainted(getElapsedSeconds());
     lastMouseX = event.x;
     lastMouseY = event.y;
     if (event.isRightDown())
@@ -294,22 +338,21 @@ void vornixApp::mouseDrag(MouseEvent event)
     Preset& c = scene->current;
     if (c.paused)
         return;
-    Cell cell;
-    if (cellUnderPixel(event.x, event.y, getWindowWidth(), getWindowHeight(), c.quality, cell)) {
-        if (event.isRightDown())
-            scene->model->addDensity(cell.i, cell.j, 0.5f, c.brushSizeDensity);
-        if (event.isLeftDown()) {
-            const Force f = dampedForce(dx, dy, c.velocityPrecision);
-            scene->model->addVelocity(cell.i, cell.j, f.x, f.y, c.brushSizeVelocity);
-        }
-    }
+    live.handPainted(getElapsedSeconds());
+    paintStroke(*scene->model, c, getWindowWidth(), getWindowHeight(),
+                HandStroke{event.x, event.y, dx, dy, event.isRightDown() ? 1.0f : 0.0f, event.isLeftDown()});
     lastMouseX = event.x;
     lastMouseY = event.y;
 }
 
+void vornixApp::mouseMove(MouseEvent) { live.inputSeen(getElapsedSeconds()); }
+
 void vornixApp::keyDown(KeyEvent event)
 {
     Preset& c = scene->current;
+    live.inputSeen(getElapsedSeconds());
+    if (live.keyDown(event.character))
+        return;
     switch (event.character) {
     case 'f': c.showFramerate = !c.showFramerate; break;
     case 'g': c.showGradientBar = !c.showGradientBar; break;
@@ -339,11 +382,29 @@ void vornixApp::keyDown(KeyEvent event)
 // Saving the picture
 // =====================================================================================================================
 
-std::optional<std::string> vornixApp::askSavePath() { return chooseSavePath("", {"png", "jpg"}); }
+std::optional<std::string> vornixApp::askSavePath()
+{
+    return chooseSavePath(saveFolders.suggestion(SaveKind::Picture, "png", std::time(nullptr)), {"png", "jpg"});
+}
 
-void vornixApp::showFailure(const std::string& text) { showErrorMessage(text); }
+void vornixApp::showFailure(const std::string& text)
+{
+    // Without a dialog program (zenity not installed) the message shows in the window: a failure is never invisible.
+    if (!showErrorMessage(text))
+        showNotice(text);
+}
 
-std::optional<std::string> vornixApp::askVideoPath() { return chooseSavePath("", {"mp4", "gif"}, "Record Video"); }
+std::optional<std::string> vornixApp::askVideoPath()
+{
+    return chooseSavePath(saveFolders.suggestion(SaveKind::Video, "mp4", std::time(nullptr)), {"mp4", "gif"},
+                          "Record Video");
+}
+
+void vornixApp::rememberFolder(SaveKind kind, const std::string& path)
+{
+    if (const std::string error = saveFolders.remember(kind, path); !error.empty())
+        console() << "The save dialog's folder is not remembered for the next run: " << error << std::endl;
+}
 
 Surface8u vornixApp::captureWindow()
 {
@@ -359,18 +420,24 @@ void vornixApp::savePicture()
         panel->hide();
     if (studioWasVisible)
         studio->hide();
-    // Draw the current frame once more (without the panels) so the back buffer surely holds it.
+    // Draw the current frame once more (without the panels and overlays) so the back buffer surely holds it.
+    pictureOnly_ = true;
     draw();
+    pictureOnly_ = false;
     const Surface8u picture = captureWindow();
 
     const std::optional<std::string> chosen = askSavePath();
     std::string failure;
-    if (chosen && !chosen->empty()) {
+    if (!chosen)
+        failure = "The save dialog could not be shown, so the picture is not saved.";
+    else if (!chosen->empty()) {
         const std::string& path = *chosen;
         try {
             if (!picture)
                 throw ImageIoExceptionFailedLoad();
             writeImage(path, picture, ImageTarget::Options().quality(0.9f));
+            showNotice("Saved the picture to " + path);
+            rememberFolder(SaveKind::Picture, path);
         } catch (const std::exception& e) {
             failure = "Could not save the picture to " + path + ": " + e.what();
             console() << failure << std::endl;
@@ -400,6 +467,7 @@ void vornixApp::toggleRecording()
     if (recording.active()) {
         if (const auto message = recording.stop())
             showFailure(*message);
+        labelRecordButton();
         return;
     }
     const std::optional<std::string> chosen = askVideoPath();
@@ -411,6 +479,20 @@ void vornixApp::toggleRecording()
         return;   // cancelled
     if (const auto message = recording.start(*chosen, getWindowWidth(), getWindowHeight()))
         showFailure(*message);
+    else
+        rememberFolder(SaveKind::Video, *chosen);
+    labelRecordButton();
+}
+
+void vornixApp::labelRecordButton()
+{
+    if (!studio || recording.active() == recordButtonStops_)
+        return;
+    recordButtonStops_ = recording.active();
+    if (recordButtonStops_)
+        studio->setLabel("Record Video", "Stop Recording");
+    else
+        studio->setLabel("Stop Recording", "Record Video");
 }
 
 } // namespace vornix

@@ -7,6 +7,10 @@
 
 #include "app/FluidScene.h"
 #include "app/Recording.h"
+#include "app/studio/LaunchOptions.h"
+#include "app/studio/LivePainting.h"
+#include "app/studio/Notice.h"
+#include "app/studio/SaveFolders.h"
 #include "shell/AppBasic.h"
 #include "shell/DataSource.h"
 #include "shell/Font.h"
@@ -34,6 +38,7 @@ public:
     void draw() override;
     void mouseDown(MouseEvent event) override;
     void mouseDrag(MouseEvent event) override;
+    void mouseMove(MouseEvent event) override;
     void keyDown(KeyEvent event) override;
     void shutdown() override;
 
@@ -53,6 +58,8 @@ public:
     // recording through the save dialog or stops the one running.
     void toggleStudio();
     void toggleRecording();
+    // A short message in the window that fades by itself (see Notice); without a duration, long enough to read it.
+    void showNotice(const std::string& text, std::optional<double> seconds = {});
 
     std::unique_ptr<ParamPanel> panel;
     int lastMouseX = 0, lastMouseY = 0;
@@ -65,6 +72,13 @@ public:
     Mirror<std::int32_t> quality, colorScheme, engine;
     std::unique_ptr<ParamPanel> studio;
     Recording recording;
+    Notice notice;
+    // Where the save dialogs start (the user's folders, made in setup; tests put their own).
+    SaveFolders saveFolders;
+    // The command line (read in setup; main has already answered --help, --version and mistakes).
+    LaunchOptions launchOptions;
+    // The autopilot (key a) and what music does to the fluid (key u), in the Studio panel.
+    LivePainting live;
 
 protected:
     // The path to save the picture to (the dialog's answer after the extension rule): a chosen path, empty when
@@ -89,6 +103,13 @@ private:
     void mirrorCurrent();
     void addStudioEntries();
     void drawFrame();
+    void drawNotices();
+    // The Studio button reads "Stop Recording" while a recording runs, however it started or ended.
+    void labelRecordButton();
+    void rememberFolder(SaveKind kind, const std::string& path);
+
+    bool pictureOnly_ = false;   // drawing the picture to save: without the window's own overlays
+    bool recordButtonStops_ = false;
 };
 
 } // namespace vornix

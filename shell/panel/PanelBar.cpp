@@ -190,6 +190,48 @@ void drawEnum(PanelEntry& entry, PanelBar& bar, bool& wheelUsed)
     }
 }
 
+// A std::string edited in place by the library's text field (it asks for more room as the text grows).
+int resizeString(ImGuiInputTextCallbackData* data)
+{
+    if (data->EventFlag == ImGuiInputTextFlags_CallbackResize) {
+        auto* text = static_cast<std::string*>(data->UserData);
+        text->resize(static_cast<std::size_t>(data->BufTextLen));
+        data->Buf = text->data();
+    }
+    return 0;
+}
+
+void drawTextInput(PanelEntry& entry, PanelFrameResult& result)
+{
+    auto* text = static_cast<std::string*>(entry.variable);
+    ImGui::SetNextItemWidth(-FLT_MIN);
+    ImGui::InputText("##value", text->data(), text->capacity() + 1, ImGuiInputTextFlags_CallbackResize,
+                     resizeString, text);
+    if (ImGui::IsItemActive())
+        result.editing = true;
+    entry.valueRect = itemRect();
+}
+
+void drawMeter(PanelEntry& entry)
+{
+    const float value = *static_cast<const float*>(entry.variable);
+    const float fraction = std::isfinite(value) ? std::clamp(value / entry.meterMaximum, 0.0f, 1.0f) : 0.0f;
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2f", std::isfinite(value) ? double(value) : 0.0);
+    ImGui::ProgressBar(fraction, ImVec2(-FLT_MIN, 0), text);
+    entry.valueRect = itemRect();
+}
+
+void drawColor(PanelEntry& entry, PanelFrameResult& result)
+{
+    ImGui::SetNextItemWidth(-FLT_MIN);
+    ImGui::ColorEdit3("##value", static_cast<float*>(entry.variable),
+                      ImGuiColorEditFlags_NoInputs | ImGuiColorEditFlags_PickerHueWheel);
+    if (ImGui::IsItemActive() || ImGui::IsPopupOpen("picker", ImGuiPopupFlags_AnyPopupId))
+        result.editing = true;
+    entry.valueRect = itemRect();
+}
+
 void drawTooltip(const PanelEntry& entry)
 {
     if (entry.def.help.empty() && !entry.def.key)
@@ -221,7 +263,9 @@ void PanelBar::draw(PanelFrameResult& result)
         const float y = std::clamp((*home)[1], 0.0f, std::max(0.0f, display.y - 40.0f));
         ImGui::SetNextWindowPos(ImVec2(x, y), ImGuiCond_Always);
     }
-    ImGui::SetNextWindowSize(ImVec2(float(size.width), float(size.height)), ImGuiCond_FirstUseEver);
+    ImGui::SetNextWindowSize(ImVec2(float(size.width), float(size.height)),
+                             sizeChanged ? ImGuiCond_Always : ImGuiCond_FirstUseEver);
+    sizeChanged = false;
     ImGui::SetNextWindowSizeConstraints(ImVec2(120, 60), ImVec2(FLT_MAX, FLT_MAX));
     ImGui::PushStyleColor(ImGuiCol_WindowBg, ImVec4(r, g, b, a));
     ImGui::PushStyleColor(ImGuiCol_TitleBg, ImVec4(r * 0.6f, g * 0.6f, b * 0.6f, std::max(a, 0.85f)));
@@ -248,7 +292,7 @@ void PanelBar::draw(PanelFrameResult& result)
     const ImGuiStyle& style = ImGui::GetStyle();
     float labelWidth = 0.0f;
     for (const PanelEntry& entry : entries)
-        if (entry.kind != PanelEntry::Kind::Button && entry.kind != PanelEntry::Kind::Separator)
+        if (entry.kind != PanelEntry::Kind::Button && entry.kind != PanelEntry::Kind::Separator && !entry.label.empty())
             labelWidth = std::max(labelWidth, ImGui::CalcTextSize(entry.label.c_str()).x);
     const float content = ImGui::GetContentRegionAvail().x;
     labelWidth = std::min(labelWidth + 2 * style.ItemSpacing.x, content * 0.55f);
@@ -268,24 +312,40 @@ void PanelBar::draw(PanelFrameResult& result)
                 result.pressed.push_back(entry.callback);
             entry.valueRect = itemRect();
             break;
-        default: {
-            ImGui::AlignTextToFramePadding();
-            const ImVec2 textPos = ImGui::GetCursorScreenPos();
-            ImGui::PushClipRect(textPos, ImVec2(textPos.x + labelWidth - style.ItemSpacing.x, textPos.y + 1000), true);
-            ImGui::TextUnformatted(entry.label.c_str());
-            ImGui::PopClipRect();
-            ImGui::SameLine(style.WindowPadding.x + labelWidth);
-            ImGui::BeginDisabled(entry.readOnly && entry.kind == PanelEntry::Kind::Bool);
-            if (entry.kind == PanelEntry::Kind::Bool) {
-                ImGui::Checkbox("##value", static_cast<bool*>(entry.variable));
+        default:
+            if (entry.kind == PanelEntry::Kind::Text && entry.label.empty()) {   // text across the panel
+                ImGui::TextWrapped("%s", entry.text().c_str());
                 entry.valueRect = itemRect();
-            } else if (entry.kind == PanelEntry::Kind::Enum) {
-                drawEnum(entry, *this, wheelUsed);
-            } else {
-                drawNumber(entry, result, wheelUsed);
+                break;
             }
-            ImGui::EndDisabled();
-        }
+            {
+                ImGui::AlignTextToFramePadding();
+                const ImVec2 textPos = ImGui::GetCursorScreenPos();
+                ImGui::PushClipRect(textPos, ImVec2(textPos.x + labelWidth - style.ItemSpacing.x, textPos.y + 1000),
+                                    true);
+                ImGui::TextUnformatted(entry.label.c_str());
+                ImGui::PopClipRect();
+                ImGui::SameLine(style.WindowPadding.x + labelWidth);
+                ImGui::BeginDisabled(entry.readOnly && entry.kind == PanelEntry::Kind::Bool);
+                if (entry.kind == PanelEntry::Kind::Bool) {
+                    ImGui::Checkbox("##value", static_cast<bool*>(entry.variable));
+                    entry.valueRect = itemRect();
+                } else if (entry.kind == PanelEntry::Kind::Enum) {
+                    drawEnum(entry, *this, wheelUsed);
+                } else if (entry.kind == PanelEntry::Kind::Text) {
+                    ImGui::TextWrapped("%s", entry.text().c_str());
+                    entry.valueRect = itemRect();
+                } else if (entry.kind == PanelEntry::Kind::TextInput) {
+                    drawTextInput(entry, result);
+                } else if (entry.kind == PanelEntry::Kind::Meter) {
+                    drawMeter(entry);
+                } else if (entry.kind == PanelEntry::Kind::Color) {
+                    drawColor(entry, result);
+                } else {
+                    drawNumber(entry, result, wheelUsed);
+                }
+                ImGui::EndDisabled();
+            }
         }
         const ImVec2 rowEnd(rowStart.x + content, ImGui::GetItemRectMax().y);
         if (ImGui::IsWindowHovered() && ImGui::IsMouseHoveringRect(rowStart, rowEnd) && !ImGui::IsAnyItemActive())

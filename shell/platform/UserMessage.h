@@ -7,7 +7,8 @@ namespace vornix {
 
 // Shows a short error message the user sees: a message box owned by the program's window on Windows, a zenity error
 // dialog on Linux. Modal: call it on the GUI thread only, at most once per user action; the console line stays the
-// caller's to write.
-void showErrorMessage(const std::string& text);
+// caller's to write. Returns false when no message could be shown (zenity missing, say; a console line says why), so
+// that the caller can show it another way.
+bool showErrorMessage(const std::string& text);
 
 } // namespace vornix

@@ -38,6 +38,7 @@ check 'desktop-file-validate "$desktop"' "desktop-file-validate accepts the desk
 check 'appstreamcli validate --no-net "$metainfo"' "appstreamcli accepts the metainfo"
 check 'grep -qx "Exec=vornix" "$desktop" && grep -qx "Icon=vornix" "$desktop" && grep -qx "Terminal=false" "$desktop"' \
     "the entry starts the installed program by name, with the installed icon, without a terminal"
+check 'grep -qx "StartupWMClass=vornix" "$desktop"' "the entry names the window's class, so a dock matches the window to it"
 check 'grep -q "<launchable type=\"desktop-id\">vornix.desktop</launchable>" "$metainfo" && grep -q "<screenshot type=\"default\">" "$metainfo" && grep -q "<release version=\"$version\"" "$metainfo"' \
     "the metainfo names the desktop entry, has a screenshot and a release of the project version"
 

@@ -6,14 +6,19 @@
 
 namespace vornix {
 
-void showErrorMessage(const std::string& text)
+bool showErrorMessage(const std::string& text)
 {
     std::string error;
     const auto result = platform::runZenity({"--error", "--title=vornix", "--no-markup", "--text=" + text}, error);
-    if (!result)
+    if (!result) {
         console() << "The message could not be shown: " << error << std::endl;
-    else if (result->status != 0 && result->status != 1 && result->status != 5)
+        return false;
+    }
+    if (result->status != 0 && result->status != 1 && result->status != 5) {
         console() << "The message could not be shown: zenity ended with status " << result->status << std::endl;
+        return false;
+    }
+    return true;
 }
 
 } // namespace vornix

@@ -13,12 +13,14 @@
 
 namespace vornix {
 
-void showErrorMessage(const std::string& text)
+bool showErrorMessage(const std::string& text)
 {
     GLFWwindow* window = glfwGetCurrentContext();
     const HWND owner = window ? glfwGetWin32Window(window) : nullptr;
-    if (MessageBoxW(owner, widen(text).c_str(), L"vornix", MB_OK | MB_ICONERROR) == 0)
-        console() << "The message could not be shown: error " << GetLastError() << std::endl;
+    if (MessageBoxW(owner, widen(text).c_str(), L"vornix", MB_OK | MB_ICONERROR) != 0)
+        return true;
+    console() << "The message could not be shown: error " << GetLastError() << std::endl;
+    return false;
 }
 
 } // namespace vornix
