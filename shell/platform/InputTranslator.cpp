@@ -61,6 +61,43 @@ char asciiLabel(const char* label)
 
 char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
+// A letter of a script other than Latin (Greek, Cyrillic, Armenian, Hebrew, Arabic, Georgian, kana, Hangul, ...):
+// what a layout of such a script types on the letter keys.
+bool isOtherScriptLetter(unsigned codepoint)
+{
+    return (codepoint >= 0x0370 && codepoint <= 0x1CFF) || (codepoint >= 0x1F00 && codepoint <= 0x1FFF) ||
+           (codepoint >= 0x2D00 && codepoint <= 0x2DFF) || (codepoint >= 0x3040 && codepoint <= 0x30FF) ||
+           (codepoint >= 0x3130 && codepoint <= 0x318F) || (codepoint >= 0xA640 && codepoint <= 0xA69F);
+}
+
+// The first code point of a UTF-8 text (0 when empty or malformed).
+unsigned firstCodepoint(const char* text)
+{
+    const auto* b = reinterpret_cast<const unsigned char*>(text);
+    if (!b || !b[0])
+        return 0;
+    if (b[0] < 0x80)
+        return b[0];
+    const int extra = b[0] >= 0xF0 ? 3 : b[0] >= 0xE0 ? 2 : b[0] >= 0xC0 ? 1 : -1;
+    if (extra < 0)
+        return 0;
+    unsigned codepoint = b[0] & (0x3Fu >> extra);
+    for (int k = 1; k <= extra; ++k) {
+        if ((b[k] & 0xC0) != 0x80)
+            return 0;
+        codepoint = (codepoint << 6) | (b[k] & 0x3Fu);
+    }
+    return codepoint;
+}
+
+// The Latin letter of a letter key's place (as on a US keyboard), in the case Shift and Caps Lock give: what a key
+// typing a letter of another script stands for in shortcuts, as in most desktop programs.
+char placeLetter(int key, int mods)
+{
+    const bool upper = static_cast<bool>(mods & GLFW_MOD_SHIFT) != static_cast<bool>(mods & GLFW_MOD_CAPS_LOCK);
+    return static_cast<char>((upper ? 'A' : 'a') + (key - GLFW_KEY_A));
+}
+
 // The code a layout key has by its label: a letter's code for a letter, a punctuation key's code (as on a US
 // keyboard) where a letter position carries punctuation; -1 where the position decides (the digit row, the
 // punctuation keys whose label is not a letter, and letters of other scripts).
@@ -228,6 +265,8 @@ char InputTranslator::characterWithoutText(int key, int mods, const char* label)
 {
     if (!label || !isLayoutKey(key))
         return keyCharacter(key, mods);
+    if (isLetterKey(key) && isOtherScriptLetter(firstCodepoint(label)))
+        return placeLetter(key, mods);
     const char c = asciiLabel(label);
     if (c && c == keyCharacter(key, 0))
         return keyCharacter(key, mods);   // the layout agrees with the US one here
@@ -258,8 +297,13 @@ void InputTranslator::character(unsigned codepoint)
 {
     if (!pending_)
         return;   // text without a key press of ours (an input method's): the key events already went
-    // The event's character is 8 bits wide: Latin-1 reaches it, other scripts give 0.
-    pendingEvent_.character = codepoint < 256 ? static_cast<char>(codepoint) : 0;
+    // The event's character is 8 bits wide: Latin-1 reaches it. A letter key typing a letter of another script gives
+    // its place's Latin letter, so that shortcuts work with a Cyrillic or Greek layout; other characters give 0.
+    const int key = pendingEvent_.nativeKeyCode;
+    if (isLetterKey(key) && isOtherScriptLetter(codepoint))
+        pendingEvent_.character = placeLetter(key, pendingMods_);
+    else
+        pendingEvent_.character = codepoint < 256 ? static_cast<char>(codepoint) : 0;
     deliverPending();
 }
 
@@ -299,6 +343,7 @@ void InputTranslator::key(int key, int scancode, int action, int mods, const cha
         pending_ = true;   // its text input follows
         pendingEvent_ = event;
         pendingScancode_ = scancode;
+        pendingMods_ = mods;
     } else {
         if (known)
             pressedCharacter_[key] = event.character;

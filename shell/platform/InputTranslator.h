@@ -5,7 +5,9 @@
 // Keys follow the user's layout. GLFW's key tokens name physical positions on a US keyboard, so the code of a letter
 // key comes from the label the layout gives it, and the character from the window system's own text input, which
 // arrives just after the key (a key press that may give text waits for it until the next input or `flush`). Where no
-// text comes (Control with a letter, a dead key) the character is worked out from the label.
+// text comes (Control with a letter, a dead key) the character is worked out from the label. A letter key on which
+// the layout types a letter of another script (Cyrillic, Greek, ...) gives its place's Latin letter, as in most desktop
+// programs, so shortcuts work whatever the layout.
 #pragma once
 
 #include <map>
@@ -63,8 +65,8 @@ public:
     // ignored; 0 when the key gives no single character.
     static char keyCharacter(int glfwKey, int mods);
     // The character for a key press that brought no text input: from the label (a letter in the case Shift and
-    // Caps Lock give, other characters only without Shift); as on a US keyboard where the layout agrees with it or
-    // gives no label (nullptr).
+    // Caps Lock give, other characters only without Shift; a letter of another script on a letter key: the key's
+    // Latin letter); as on a US keyboard where the layout agrees with it or gives no label (nullptr).
     static char characterWithoutText(int glfwKey, int mods, const char* label);
     // Shift, Alt, Control and Meta bits for GLFW modifier flags.
     static unsigned modifierBits(int mods);
@@ -83,6 +85,7 @@ private:
     bool pending_ = false;
     KeyEvent pendingEvent_;
     int pendingScancode_ = 0;
+    int pendingMods_ = 0;
     // The character each key's last press gave, for its release (the window system gives releases no text): by GLFW
     // key, and by scancode for the keys GLFW has no name for (their releases bring no text and no key either).
     char pressedCharacter_[512] = {};

@@ -1,9 +1,11 @@
 # Checks of vornix on the keyboard layout the display has now (setxkbmap), shared by the Linux test and the Windows
 # build's test under Wine; source after lib.sh and lib_app.sh. xdotool types by key symbol, so it presses the keys a
 # user of that layout would, with Shift where the layout needs it (the digits on AZERTY).
-#   layouts_check NAME   the program must show the empty fluid (help dismissed, panel hidden): 'm' toggles the
-#                        panel, the keys that type 1 and 4 switch the colour scheme, a value typed into
-#                        "Brushsize Density" takes effect; leaves the panel hidden, the fluid with a large dab of dye
+#   layouts_shortcuts NAME [M]   the program must show the empty fluid (help dismissed, panel hidden): the key on
+#                        the place of the US 'm' (key symbol M, "m" by default: a non-Latin layout names it by its own
+#                        letter) toggles the panel, the keys that type 1 and 4 switch the colour scheme
+#   layouts_check NAME   layouts_shortcuts, then a value typed into "Brushsize Density" takes effect; leaves the panel
+#                        hidden, the fluid with a large dab of dye
 
 LAYOUTS_DENSITY_X=195   # the value box of "Brushsize Density"
 LAYOUTS_DENSITY_Y=187
@@ -19,7 +21,8 @@ layouts_far_dye() {
 # One press and release in one go: a key held across a slow moment (a busy machine) would repeat, and 'm' would
 # toggle twice.
 layouts_key() { xdotool key "$1"; }
-layouts_toggle() { layouts_key m; app_shot_until "panel-$1" 20 "app_panel_$1"; }
+LAYOUTS_M=m
+layouts_toggle() { layouts_key "$LAYOUTS_M"; app_shot_until "panel-$1" 20 "app_panel_$1"; }
 
 # The text of the value box of "Brushsize Density" cut out of a screenshot (the box's own shade, which the pointer
 # and the keyboard focus change, left out).
@@ -56,14 +59,21 @@ layouts_type_density() {
     return 1
 }
 
-layouts_check() {
+layouts_shortcuts() {
     local name=$1
-    check 'layouts_toggle shown' "$name: the key labelled m shows the panel"
+    LAYOUTS_M=${2:-m}
+    check 'layouts_toggle shown' "$name: the key $LAYOUTS_M shows the panel"
     check 'layouts_toggle hidden' "$name: and hides it again"
+    LAYOUTS_M=m
     layouts_key 1
     check 'app_shot_until "$name-spectrum" 20 layouts_spectrum' "$name: the key that types 1 chooses Spectrum"
     layouts_key 4
     check 'app_shot_until "$name-blackbody" 20 app_is_black' "$name: the key that types 4 chooses Blackbody again"
+}
+
+layouts_check() {
+    local name=$1
+    layouts_shortcuts "$name"
 
     # Double-click the value to type one; 80 cells (240 pixels) instead of 20 make a dab that reaches far.
     layouts_type_density 80

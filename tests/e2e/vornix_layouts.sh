@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Keys by the user's layout, French (AZERTY) and German (QWERTZ): the shell's key events carry the code of the key's
 # label (letters) or of its place (the digit row) and the character the layout types, also with Control; the program's
-# keys and the panel then work as on a US keyboard.
+# keys and the panel then work as on a US keyboard. Russian and Greek: a letter key types a letter of another script,
+# and stands for the Latin letter of its place (code and character), so the program's keys work there too.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/lib_app.sh"
 source "$(dirname "$0")/lib_layouts.sh"
@@ -54,5 +55,25 @@ app_dismiss_help
 layouts_check QWERTZ
 e2e_close
 check '[ "$E2E_STATUS" = 0 ]' "QWERTZ: closing ends the program with status 0 (status $E2E_STATUS)"
+
+setxkbmap ru
+# The places of m ('ь'), Shift+m ('Ь'), Control+c ('с'), a ('ф') and 1.
+got=$(probe_keys ru Cyrillic_softsign shift+Cyrillic_SOFTSIGN ctrl+Cyrillic_es Cyrillic_ef 1)
+want="code=109 character=109 modifiers=0;code=109 character=77 modifiers=8;code=99 character=99 modifiers=32;code=97 character=97 modifiers=0;code=49 character=49 modifiers=0;"
+check '[ "$got" = "$want" ]' "Russian letter keys give their places' Latin letters (got: $got)"
+app_start
+app_dismiss_help
+layouts_shortcuts Russian Cyrillic_softsign
+e2e_close
+
+setxkbmap gr
+# The places of m ('μ') and w ('ς').
+got=$(probe_keys gr Greek_mu Greek_finalsmallsigma)
+want="code=109 character=109 modifiers=0;code=119 character=119 modifiers=0;"
+check '[ "$got" = "$want" ]' "Greek letter keys give their places' Latin letters (got: $got)"
+app_start
+app_dismiss_help
+layouts_shortcuts Greek Greek_mu
+e2e_close
 setxkbmap us
 e2e_finish

@@ -162,10 +162,24 @@ TEST(KeyTranslation, LayoutLabelsGiveLetterCodesAndTextInputGivesCharacters)
     EXPECT_EQ(target.events[6].key.code, 61);
     EXPECT_EQ(target.events[6].key.character, 0);
     EXPECT_EQ(target.events[7].kind, "move");
-    // A letter of another script keeps its place's letter; its character does not fit in 8 bits. Latin-1 does.
+    // A letter of another script stands for its place's Latin letter, code and character (Russian: 'ф' on A, 'Ь'
+    // with Shift on M, Control+'с' on C without text; Greek: 'ς' on W). Latin-1 text is itself; other text gives 0.
     input.key(GLFW_KEY_A, 0, GLFW_PRESS, 0, "\xd1\x84");
     input.character(0x444);
     EXPECT_EQ(last().code, 97);
+    EXPECT_EQ(last().character, 'a');
+    input.key(GLFW_KEY_M, 0, GLFW_PRESS, GLFW_MOD_SHIFT, "\xd1\x8c");
+    input.character(0x42c);
+    EXPECT_EQ(last().code, 109);
+    EXPECT_EQ(last().character, 'M');
+    input.key(GLFW_KEY_C, 0, GLFW_PRESS, GLFW_MOD_CONTROL, "\xd1\x81");
+    input.flush();
+    EXPECT_EQ(last().character, 'c');
+    input.key(GLFW_KEY_W, 0, GLFW_PRESS, 0, "\xcf\x82");
+    input.character(0x3c2);
+    EXPECT_EQ(last().character, 'w');
+    input.key(GLFW_KEY_3, 0, GLFW_PRESS, GLFW_MOD_SHIFT, "3");
+    input.character(0x2116);   // '№' on the digit row
     EXPECT_EQ(last().character, 0);
     input.key(GLFW_KEY_2, 0, GLFW_PRESS, 0, "\xc3\xa9");
     input.character(0xe9);
