@@ -36,11 +36,13 @@ std::optional<std::string> getSaveFilePath(const std::string& initialPath, const
     const std::wstring defaultExtension = extensions.empty() ? std::wstring() : widen(extensions.front());
 
     // The dialog starts in the initial path's folder with its name filled in (a full path in the name field is the
-    // documented way to choose the folder: the folder alone may be overridden by the one the user chose last).
-    wchar_t file[MAX_PATH] = L"";
+    // documented way to choose the folder: the folder alone may be overridden by the one the user chose last). The
+    // buffer has room for the longest path Windows knows (32767 characters), not MAX_PATH: a longer name would fail
+    // the dialog.
+    std::wstring file(32768, L'\0');
     const std::wstring suggested = fileName(initialPath).empty() ? std::wstring() : widen(initialPath);
-    if (suggested.size() < MAX_PATH)
-        suggested.copy(file, MAX_PATH - 1);
+    if (suggested.size() < file.size())
+        suggested.copy(file.data(), file.size() - 1);
     const std::wstring folder = widen(fileName(initialPath).empty() ? initialPath : parentPath(initialPath));
     const std::wstring caption = widen(title);
     GLFWwindow* window = glfwGetCurrentContext();
@@ -49,14 +51,15 @@ std::optional<std::string> getSaveFilePath(const std::string& initialPath, const
     dialog.hwndOwner = window ? glfwGetWin32Window(window) : nullptr;
     dialog.lpstrFilter = filter.c_str();   // the string's own terminator is the list's second NUL
     dialog.nFilterIndex = 1;
-    dialog.lpstrFile = file;
-    dialog.nMaxFile = MAX_PATH;
+    dialog.lpstrFile = file.data();
+    dialog.nMaxFile = static_cast<DWORD>(file.size());
     dialog.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
     dialog.lpstrTitle = caption.empty() ? nullptr : caption.c_str();   // none: the system's "Save As"
     dialog.lpstrDefExt = defaultExtension.empty() ? nullptr : defaultExtension.c_str();
-    dialog.Flags = OFN_OVERWRITEPROMPT | OFN_SHOWHELP;
+    // The dialog leaves the process's working folder alone.
+    dialog.Flags = OFN_OVERWRITEPROMPT | OFN_SHOWHELP | OFN_NOCHANGEDIR;
     if (GetSaveFileNameW(&dialog))
-        return narrow(file);
+        return narrow(file.c_str());
     const DWORD error = CommDlgExtendedError();
     if (error == 0)
         return std::string();   // cancelled
