@@ -5,6 +5,7 @@
 #include "app/BrushInput.h"
 #include "shell/RendererGl.h"
 #include "shell/Resources.h"
+#include "shell/platform/OpenFileDialog.h"
 #include "shell/platform/SaveFileDialog.h"
 #include "shell/platform/UserMessage.h"
 #include "shell/image/ImageIo.h"
@@ -79,6 +80,16 @@ void vornixApp::setup()
     studio->place(static_cast<float>(getWindowWidth() - studioWidth - 16), 16.0f);
     addStudioEntries();
     studio->hide();
+
+    own = std::make_unique<OwnStudio>(*scene, StudioServices{[this] { return askOpenPath(); },
+                                                              [this](const std::string& n) { return askExportPath(n); },
+                                                              [this](const std::string& q) { return askYesNo(q); },
+                                                              [this](const std::string& t) { showFailure(t); },
+                                                              [this](const Preset& p) { applyStudioPreset(p); }});
+    studio->resize({studioWidth, 90 + own->setup(*studio)});
+    own->applyStartPreset();
+    if (!launchOptions.files.empty())
+        own->openFiles(launchOptions.files);
 }
 
 void vornixApp::addStudioEntries()
@@ -134,6 +145,7 @@ void vornixApp::shutdown()
     if (const auto message = recording.stop())
         showFailure(*message);
     // Still with the GL context current: the model, textures and programs are released with it.
+    own.reset();
     scene.reset();
     helpTexture.reset();
 }
@@ -150,6 +162,8 @@ void vornixApp::update()
         recording.stepped();
     scene->advance(false);
     applyPanelChanges();
+    if (own)
+        own->update();
 }
 
 void vornixApp::setWindowMatrices()
@@ -183,7 +197,7 @@ void vornixApp::draw()
     }
     recording.drawIndicator(getWindowWidth(), getWindowHeight(), scene->framerate ? &scene->framerate->framerateFont
                                                                                   : nullptr);
-    if (showMenu || (studio && studio->isVisible()))
+    if (showMenu || (studio && studio->isVisible()) || (own && own->editorVisible()))
         drawPanels();
 }
 
@@ -203,6 +217,7 @@ void vornixApp::applyPanelChanges()
     if (presetIndex.changed()) {
         presetIndex.applied = presetIndex.value;
         scene->presetIndex = presetIndex.value;
+        scene->studioPreset.reset();
         scene->applyPreset();
         mirrorCurrent();
     }
@@ -363,10 +378,14 @@ void vornixApp::savePicture()
 {
     const bool panelWasVisible = panel && panel->isVisible();
     const bool studioWasVisible = studio && studio->isVisible();
+    ParamPanel* editor = own ? own->editorPanel() : nullptr;
+    const bool editorWasVisible = editor && editor->isVisible();
     if (panelWasVisible)
         panel->hide();
     if (studioWasVisible)
         studio->hide();
+    if (editorWasVisible)
+        editor->hide();
     // Draw the current frame once more (without the panels) so the back buffer surely holds it.
     draw();
     const Surface8u picture = captureWindow();
@@ -388,10 +407,42 @@ void vornixApp::savePicture()
         panel->show();
     if (studioWasVisible)
         studio->show();
+    if (editorWasVisible)
+        editor->show();
     // One message for the one command, after the panel is back, so the window behind it is as the user left it.
     if (!failure.empty())
         showFailure(failure);
 }
+
+// =====================================================================================================================
+// Studio: own presets and colours
+// =====================================================================================================================
+
+void vornixApp::applyStudioPreset(const Preset& preset)
+{
+    scene->studioPreset = preset;
+    scene->applyPreset();
+    mirrorCurrent();
+}
+
+void vornixApp::fileDrop(FileDropEvent event)
+{
+    if (own)
+        own->openFiles(event.files);
+}
+
+std::optional<std::string> vornixApp::askOpenPath()
+{
+    return getOpenFilePath("Open Preset or Colours", "Presets and colours",
+                           {"toml", "ggr", "gpl", "png", "jpg", "jpeg"});
+}
+
+std::optional<std::string> vornixApp::askExportPath(const std::string&)
+{
+    return chooseSavePath("", {"toml"}, "Export Preset");
+}
+
+std::optional<bool> vornixApp::askYesNo(const std::string& question) { return vornix::askYesNo(question); }
 
 // =====================================================================================================================
 // Studio: recording video

@@ -8,6 +8,7 @@
 #include "app/FluidScene.h"
 #include "app/Recording.h"
 #include "app/studio/LaunchOptions.h"
+#include "app/studio/OwnStudio.h"
 #include "shell/AppBasic.h"
 #include "shell/DataSource.h"
 #include "shell/Font.h"
@@ -54,6 +55,10 @@ public:
     // recording through the save dialog or stops the one running.
     void toggleStudio();
     void toggleRecording();
+    // Makes an own preset the selected one and applies it as a built-in preset is applied.
+    void applyStudioPreset(const Preset& preset);
+    // Files dropped on the window are imported as own presets or colour schemes (see OwnStudio).
+    void fileDrop(FileDropEvent event) override;
 
     std::unique_ptr<ParamPanel> panel;
     int lastMouseX = 0, lastMouseY = 0;
@@ -64,6 +69,7 @@ public:
     Mirror<std::int32_t> presetIndex, viscosity, diffusion;
     Mirror<float> deltaTime;
     Mirror<std::int32_t> quality, colorScheme, engine;
+    std::unique_ptr<OwnStudio> own;   // the user's own presets and colours (before `studio`: it outlives the panel)
     std::unique_ptr<ParamPanel> studio;
     Recording recording;
     // The command line (read in setup; main has already answered --help, --version and mistakes).
@@ -83,6 +89,10 @@ protected:
     virtual DataSourceRef loadHelpPicture();
     // The framerate line's font; throws FontLoadExc when it cannot be had.
     virtual Font loadFramerateFont();
+    // The dialogs and the question the own presets and colours ask (see StudioServices).
+    virtual std::optional<std::string> askOpenPath();
+    virtual std::optional<std::string> askExportPath(const std::string& suggestedName);
+    virtual std::optional<bool> askYesNo(const std::string& question);
 
 private:
     void addPanelEntries();

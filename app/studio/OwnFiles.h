@@ -27,7 +27,7 @@ namespace vornix {
 // The newest document format this program writes and reads.
 constexpr int OwnFormat = 1;
 // More stops than this are refused (an editor could not show them; the table has 2,048 entries).
-constexpr std::size_t MaxOwnStops = 1024;
+constexpr std::size_t MaxOwnStops = 2048;
 
 // A colour scheme of the user's own: its name and at least two stops, the first at 0, the last at 1 (so no density
 // falls outside the gradient), colours 0..1, alpha 1.

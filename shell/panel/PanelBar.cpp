@@ -304,6 +304,8 @@ void PanelBar::draw(PanelFrameResult& result)
         const ImVec2 rowStart = ImGui::GetCursorScreenPos();
         switch (entry.kind) {
         case PanelEntry::Kind::Separator:
+            if (!entry.label.empty())   // a named separator heads a group
+                ImGui::TextDisabled("%s", entry.label.c_str());
             ImGui::Separator();
             entry.valueRect = itemRect();
             break;
@@ -313,6 +315,10 @@ void PanelBar::draw(PanelFrameResult& result)
             entry.valueRect = itemRect();
             break;
         default:
+            if (entry.kind == PanelEntry::Kind::Gradient) {
+                drawGradientEntry(entry, result);
+                break;
+            }
             if (entry.kind == PanelEntry::Kind::Text && entry.label.empty()) {   // text across the panel
                 ImGui::TextWrapped("%s", entry.text().c_str());
                 entry.valueRect = itemRect();

@@ -21,4 +21,16 @@ void showErrorMessage(const std::string& text)
         console() << "The message could not be shown: error " << GetLastError() << std::endl;
 }
 
+std::optional<bool> askYesNo(const std::string& question)
+{
+    GLFWwindow* window = glfwGetCurrentContext();
+    const int answer = MessageBoxW(window ? glfwGetWin32Window(window) : nullptr, widen(question).c_str(), L"vornix",
+                                   MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
+    if (answer == 0) {
+        console() << "The question could not be shown: error " << GetLastError() << std::endl;
+        return std::nullopt;
+    }
+    return answer == IDYES;
+}
+
 } // namespace vornix
