@@ -133,8 +133,10 @@ struct OwnStudio::Impl {
         preset.values.name = nameField;
         const Preset before = preset.values;
         clampToPanelRanges(preset.values);
+        // A scheme without a usable name (an editor's emptied field) is named after the preset, so the file reads back.
         if (scene.gradient.ownStops)
-            preset.scheme = OwnScheme{shownScheme, scene.gradient.gradient.stops()};
+            preset.scheme = OwnScheme{checkName(shownScheme).empty() ? shownScheme : nameField + " colours",
+                                      scene.gradient.gradient.stops()};
         if (library.findPreset(nameField) &&
             !confirm("A preset named \"" + nameField + "\" exists already.\nDo you want to replace it?"))
             return;
@@ -539,6 +541,30 @@ void OwnStudio::toggleEditor()
     if (show)
         m.loadEditor();
     m.editor->show(show);
+}
+
+void OwnStudio::applyPreset(const std::string& name)
+{
+    impl_->presetChoice = listIndex(impl_->library.presets(), name, presetName);
+    impl_->updatePresets();
+}
+
+void OwnStudio::savePreset(const std::string& name)
+{
+    impl_->nameField = name;
+    impl_->savePreset();
+}
+
+void OwnStudio::exportPreset(const std::string& name)
+{
+    impl_->presetChoice = impl_->presetApplied = listIndex(impl_->library.presets(), name, presetName);
+    impl_->exportPreset();
+}
+
+void OwnStudio::deletePreset(const std::string& name)
+{
+    impl_->presetChoice = impl_->presetApplied = listIndex(impl_->library.presets(), name, presetName);
+    impl_->deletePreset();
 }
 
 OwnLibrary& OwnStudio::library() { return impl_->library; }

@@ -41,6 +41,12 @@ public:
     // The open dialog, then openFiles.
     void openWithDialog();
     void toggleEditor();
+    // The Studio's commands on the own preset named `name` (what choosing it in the list and pressing the button
+    // does): apply, save the current settings under it, export (through the save dialog), delete (asks first).
+    void applyPreset(const std::string& name);
+    void savePreset(const std::string& name);
+    void exportPreset(const std::string& name);
+    void deletePreset(const std::string& name);
 
     OwnLibrary& library();
     bool editorVisible() const;
