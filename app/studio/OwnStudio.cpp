@@ -144,6 +144,9 @@ struct OwnStudio::Impl {
             fail("The preset could not be saved: " + why);
             return;
         }
+        // What was saved is what runs: it becomes the selected preset (the defaults take its values), unapplied.
+        scene.studioPreset = preset.values;
+        scene.current.name = nameField;
         refreshLists(nameField, shownScheme);
         const bool clamped = before.brushSizeDensity != preset.values.brushSizeDensity ||
                              before.brushSizeVelocity != preset.values.brushSizeVelocity;
