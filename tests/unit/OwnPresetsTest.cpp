@@ -12,6 +12,7 @@
 
 #ifndef _WIN32
 #include <csignal>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -206,7 +207,10 @@ TEST(OwnLibrary, FolderIsMadeOnFirstSaveBadFilesAreSkippedAndLeftAlone)
 }
 
 #ifndef _WIN32
-// A save killed at any moment leaves the old contents or the new, never a file that cannot be read.
+// A save ended at any point of its writing leaves the old contents or the new, never a file that cannot be read.
+// First the saving process is ended inside its write, at several depths: it may write only so many bytes
+// (RLIMIT_FSIZE), and the write beyond them ends it with SIGXFSZ, as a kill would. Then SIGKILL from outside at
+// arbitrary moments of saves in a loop.
 TEST(OwnLibrary, AKillDuringASaveLeavesTheOldOrTheNewFile)
 {
     TempFolder temp;
@@ -217,8 +221,31 @@ TEST(OwnLibrary, AKillDuringASaveLeavesTheOldOrTheNewFile)
             s.stops.push_back({static_cast<float>(k) / (MaxOwnStops - 1), shade, shade, shade, 1});
         return schemeDocument(s);
     };
-    const std::string old = tomlText(scheme(0.25f)), next = tomlText(scheme(0.75f));
-    ASSERT_EQ(folder.write("schemes/big.toml", scheme(0.25f)), "");
+    const toml::table oldDoc = scheme(0.25f), newDoc = scheme(0.75f);
+    const std::string old = tomlText(oldDoc), next = tomlText(newDoc);
+    auto contents = [&] {
+        std::ifstream in(temp.path / "schemes/big.toml", std::ios::binary);
+        return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    };
+
+    for (const double depth : {0.0, 0.3, 0.5, 0.99}) {
+        ASSERT_EQ(folder.write("schemes/big.toml", oldDoc), "");
+        const pid_t child = fork();
+        if (child == 0) {
+            const rlim_t bytes = static_cast<rlim_t>(depth * static_cast<double>(next.size()));
+            const rlimit limit{bytes, bytes};
+            setrlimit(RLIMIT_FSIZE, &limit);
+            folder.write("schemes/big.toml", newDoc);
+            _exit(0);   // not reached: the write went beyond the limit
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+        ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGXFSZ) << "the save was not cut off at " << depth;
+        ASSERT_TRUE(contents() == old) << "cut off at " << depth << ": " << contents().size() << " bytes";
+    }
+    std::string error;
+    EXPECT_EQ(folder.list("schemes", error), std::vector<std::string>{"big.toml"});   // the cut-off parts are not listed
+
     for (int round = 0; round < 12; ++round) {
         int ready[2];
         ASSERT_EQ(pipe(ready), 0);
@@ -226,7 +253,7 @@ TEST(OwnLibrary, AKillDuringASaveLeavesTheOldOrTheNewFile)
         if (child == 0) {
             close(ready[0]);
             for (int k = 0;; ++k) {
-                folder.write("schemes/big.toml", scheme(k % 2 ? 0.25f : 0.75f));
+                folder.write("schemes/big.toml", k % 2 ? oldDoc : newDoc);
                 if (k == round)
                     (void)!write(ready[1], "x", 1);   // from here on, saves are under way when the kill comes
             }
@@ -237,8 +264,7 @@ TEST(OwnLibrary, AKillDuringASaveLeavesTheOldOrTheNewFile)
         close(ready[0]);
         kill(child, SIGKILL);
         waitpid(child, nullptr, 0);
-        std::ifstream in(temp.path / "schemes/big.toml", std::ios::binary);
-        const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        const std::string text = contents();
         ASSERT_TRUE(text == old || text == next) << "round " << round << ": " << text.size() << " bytes";
     }
 }
