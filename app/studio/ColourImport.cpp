@@ -72,34 +72,40 @@ bool isColourFile(const std::string& path)
 
 std::optional<OwnScheme> importColourFile(const std::string& path, std::string& error)
 {
-    const std::string ext = toLowerAscii(pathExtension(path));
-    OwnScheme scheme{stemOf(path), {}};
-    std::string why;
-    const bool picture = ext == "png" || ext == "jpg" || ext == "jpeg";
     if (!isColourFile(path)) {
         error = "Cannot import " + path + ": vornix reads colours from .ggr, .gpl, .png and .jpg files";
         return std::nullopt;
     }
+    std::string why;
     const auto text = readWholeFile(path, MaxImportBytes, why);
     if (!text) {
         error = "Cannot import: " + why;
         return std::nullopt;
     }
+    return importColourBytes(*text, path, error);
+}
+
+std::optional<OwnScheme> importColourBytes(const std::string& bytes, const std::string& path, std::string& error)
+{
+    const std::string ext = toLowerAscii(pathExtension(path));
+    OwnScheme scheme{stemOf(path), {}};
+    std::string why;
+    const bool picture = ext == "png" || ext == "jpg" || ext == "jpeg";
     if (!picture) {
         if (ext == "ggr") {
-            if (const auto gradient = parseGimpGradient(*text, why)) {
+            if (const auto gradient = parseGimpGradient(bytes, why)) {
                 scheme.stops = fitStops([&](float x) { return gimpGradientColor(*gradient, x); });
                 if (!gradient->name.empty())
                     scheme.name = gradient->name;
             }
-        } else if (const auto palette = parseGimpPalette(*text, why)) {
+        } else if (const auto palette = parseGimpPalette(bytes, why)) {
             scheme.stops = paletteStops(palette->colors);
             if (!palette->name.empty())
                 scheme.name = palette->name;
         }
     } else {
         try {
-            const auto row = middleRow(*text, path);
+            const auto row = middleRow(bytes, path);
             if (row.empty())
                 throw std::runtime_error("the picture has no pixels");
             scheme.stops = fitStops([&](float x) { return rowColor(row, x); });

@@ -17,5 +17,7 @@ constexpr std::size_t MaxImportBytes = 64u << 20;
 bool isColourFile(const std::string& path);
 // Nothing, with `error` naming the file and saying why, when it cannot be read.
 std::optional<OwnScheme> importColourFile(const std::string& path, std::string& error);
+// The same from the file's bytes; `path` names it in messages, and its extension says which kind of file it is.
+std::optional<OwnScheme> importColourBytes(const std::string& bytes, const std::string& path, std::string& error);
 
 } // namespace vornix
