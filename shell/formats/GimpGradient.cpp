@@ -28,7 +28,9 @@ double blendFactor(GimpSegment::Blend blend, double middle, double pos)
 {
     switch (blend) {
     case GimpSegment::Curved:
-        return std::pow(pos, std::log(0.5) / std::log(std::max(middle, Epsilon)));
+        // A middle point at either end makes the exponent 0 or infinite: kept just inside, the curve becomes a step
+        // at that end, as the segment's shape suggests.
+        return std::pow(pos, std::log(0.5) / std::log(std::clamp(middle, Epsilon, 1.0 - Epsilon)));
     case GimpSegment::Sine:
         return (std::sin(-std::numbers::pi / 2.0 + std::numbers::pi * linearFactor(middle, pos)) + 1.0) / 2.0;
     case GimpSegment::SphereIncreasing: {

@@ -1,6 +1,7 @@
 #include "shell/settings/SettingsFolder.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <sstream>
 #include <system_error>
@@ -8,6 +9,7 @@
 #include "shell/Path.h"
 #include "shell/platform/FileReplace.h"
 #include "shell/platform/UserFolders.h"
+#include "shell/settings/TomlGuard.h"
 #include "shell/settings/WholeFile.h"
 
 namespace vornix {
@@ -20,9 +22,9 @@ constexpr char Separator = '\\';
 constexpr char Separator = '/';
 #endif
 
-std::string where(const toml::source_region& source)
+std::string where(std::size_t line, std::size_t column)
 {
-    return " (line " + std::to_string(source.begin.line) + ", column " + std::to_string(source.begin.column) + ")";
+    return " (line " + std::to_string(line) + ", column " + std::to_string(column) + ")";
 }
 
 } // namespace
@@ -30,10 +32,16 @@ std::string where(const toml::source_region& source)
 TomlDocument parseToml(std::string_view text, const std::string& name)
 {
     TomlDocument doc;
+    if (const auto place = unsafeTomlCharacter(text)) {
+        char code[16];
+        std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(place->character));
+        doc.error = name + ": the character " + code + " cannot stand there" + where(place->line, place->column);
+        return doc;
+    }
     try {
         doc.table = toml::parse(text, std::string_view(name));
     } catch (const toml::parse_error& e) {
-        doc.error = name + ": " + std::string(e.description()) + where(e.source());
+        doc.error = name + ": " + std::string(e.description()) + where(e.source().begin.line, e.source().begin.column);
     }
     return doc;
 }

@@ -57,6 +57,7 @@ TEST(GimpGradient, EveryBlendingAndColouringMatchesHandWorkedValues)
     const Case cases[] = {
         {0.5, 0, 0, 0.25, 0.25},          {0.25, 0, 0, 0.25, 0.5},          {0.25, 0, 0, 0.625, 0.75},
         {0.25, 1, 0, 0.5, std::sqrt(0.5)},                                  // curved: 0.5 ^ (log 0.5 / log 0.25)
+        {1.0, 1, 0, 0.99, 0.0},           {1.0, 1, 0, 1.0, 1.0},            // curved, middle at the end: a step
         {0.5, 2, 0, 0.25, (1 - std::sqrt(0.5)) / 2},                        // sine
         {0.5, 3, 0, 0.5, std::sqrt(0.75)}, {0.5, 4, 0, 0.5, 1 - std::sqrt(0.75)},   // spheres
         {0.5, 5, 0, 0.49, 0.0},           {0.5, 5, 0, 0.51, 1.0},           // step

@@ -112,6 +112,8 @@ TEST(OwnFiles, DocumentsThatCannotBeUsedAreRefusedWithTheReason)
     const std::vector<Case> cases = {
         {"\x89PNG\r\n\x1a\n\0\0\xff binary", "line 1"},
         {preset + "quality = 300\n", "line 17"},                          // a duplicate key, with its place
+        {preset + "Grün = 1\n", "U+00FC cannot stand there (line 17, column 3)"},   // beyond the library's reach
+        {preset + "note = \"\"\"a \\\n  жук\"\"\"\n", "U+0436 cannot stand there (line 18, column 3)"},
         {std::string(300, '[') , "line 1"},                                // deep nesting
         {replaced("quality = 200", "quality = '200'"), "'quality' must be a whole number"},
         {replaced("quality = 200", "quality = 5"), "'quality' is 5, outside 10 to 1000"},
@@ -138,7 +140,10 @@ TEST(OwnFiles, DocumentsThatCannotBeUsedAreRefusedWithTheReason)
         EXPECT_NE(error.find(c.expected), std::string::npos) << "got: " << error << "\nfor: " << c.text.substr(0, 80);
     }
     std::string error;
-    EXPECT_TRUE(presetFromDocument(parseToml(preset, "ok.toml").table, error)) << error;
+    // Any character in comments and strings.
+    const TomlDocument commented = parseToml("# Grüße, Ελλάδα\n" + preset + "note = '''ж\\\n'''\n", "ok.toml");
+    ASSERT_TRUE(commented) << commented.error;
+    EXPECT_TRUE(presetFromDocument(commented.table, error)) << error;
 }
 
 TEST(OwnFiles, AnyNameGetsAFileNameEveryPlatformAccepts)
