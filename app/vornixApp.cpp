@@ -2,7 +2,7 @@
 
 #include <epoxy/gl.h>
 
-#include "app/BrushInput.h"
+#include "app/studio/HandBrush.h"
 #include "shell/RendererGl.h"
 #include "shell/Resources.h"
 #include "shell/platform/OpenFileDialog.h"
@@ -61,6 +61,8 @@ void vornixApp::setup()
     scene->current.showGradientBar = false;
     scene->current.showHelp = true;
     lastMouseX = lastMouseY = 0;
+    live.setup(*scene, launchOptions, getElapsedSeconds());
+    scene->current.showHelp = !launchOptions.autopilot;   // nobody may be there to click it away
 
     // Without the help picture the program runs on and shows the fluid in its place.
     try {
@@ -75,18 +77,17 @@ void vornixApp::setup()
     showMenu = showMenuApplied = false;
     panel->hide();
 
-    // The Studio panel sits at the window's top-right corner, clear of the parameter panel's place at the left.
-    studio = std::make_unique<ParamPanel>("Studio", PanelSize{studioWidth, 90}, PanelColor{0.25f, 0.3f, 0.35f, 0.6f});
-    studio->place(static_cast<float>(getWindowWidth() - studioWidth - 16), 16.0f);
-    addStudioEntries();
-    studio->hide();
-
     own = std::make_unique<OwnStudio>(*scene, StudioServices{[this] { return askOpenPath(); },
                                                               [this](const std::string& n) { return askExportPath(n); },
                                                               [this](const std::string& q) { return askYesNo(q); },
                                                               [this](const std::string& t) { showFailure(t); },
                                                               [this](const Preset& p) { applyStudioPreset(p); }});
-    studio->resize({studioWidth, 90 + own->setup(*studio)});
+
+    // The Studio panel sits at the window's top-right corner, clear of the parameter panel's place at the left.
+    studio = std::make_unique<ParamPanel>("Studio", PanelSize{studioWidth, 90}, PanelColor{0.25f, 0.3f, 0.35f, 0.6f});
+    studio->place(static_cast<float>(getWindowWidth() - studioWidth - 16), 16.0f);
+    addStudioEntries();
+    studio->hide();
     own->applyStartPreset();
     if (!launchOptions.files.empty())
         own->openFiles(launchOptions.files);
@@ -97,6 +98,10 @@ void vornixApp::addStudioEntries()
     studio->addButton("Record Video", [this] { toggleRecording(); },
                       "key=v help='Record what the window shows as MP4 or GIF, one frame per simulation step at 30 "
                       "frames per second; again to stop.'");
+    int height = 90;
+    height += live.addStudioEntries(*studio);
+    height += own->setup(*studio);
+    studio->resize({studioWidth, height});
 }
 
 void vornixApp::addPanelEntries()
@@ -158,8 +163,11 @@ void vornixApp::update()
 {
     if (const auto message = recording.checkFailure())
         showFailure(*message);
-    if (!scene->current.paused)
+    live.update(getElapsedSeconds());
+    if (!scene->current.paused) {
+        live.beforeStep(getWindowWidth(), getWindowHeight(), getElapsedSeconds());
         recording.stepped();
+    }
     scene->advance(false);
     applyPanelChanges();
     if (own)
@@ -270,6 +278,7 @@ void vornixApp::singleStep()
 {
     if (!scene->current.paused)
         return;
+    live.beforeStep(getWindowWidth(), getWindowHeight(), getElapsedSeconds());
     scene->advance(true);
     recording.stepped();
     draw();
@@ -304,6 +313,7 @@ void vornixApp::defaultQuality()
 void vornixApp::mouseDown(MouseEvent event)
 {
     scene->current.showHelp = false;
+    live.handPainted(getElapsedSeconds());
     lastMouseX = event.x;
     lastMouseY = event.y;
     if (event.isRightDown())
@@ -317,22 +327,21 @@ void vornixApp::mouseDrag(MouseEvent event)
     Preset& c = scene->current;
     if (c.paused)
         return;
-    Cell cell;
-    if (cellUnderPixel(event.x, event.y, getWindowWidth(), getWindowHeight(), c.quality, cell)) {
-        if (event.isRightDown())
-            scene->model->addDensity(cell.i, cell.j, 0.5f, c.brushSizeDensity);
-        if (event.isLeftDown()) {
-            const Force f = dampedForce(dx, dy, c.velocityPrecision);
-            scene->model->addVelocity(cell.i, cell.j, f.x, f.y, c.brushSizeVelocity);
-        }
-    }
+    live.handPainted(getElapsedSeconds());
+    paintStroke(*scene->model, c, getWindowWidth(), getWindowHeight(),
+                HandStroke{event.x, event.y, dx, dy, event.isRightDown() ? 1.0f : 0.0f, event.isLeftDown()});
     lastMouseX = event.x;
     lastMouseY = event.y;
 }
 
+void vornixApp::mouseMove(MouseEvent) { live.inputSeen(getElapsedSeconds()); }
+
 void vornixApp::keyDown(KeyEvent event)
 {
     Preset& c = scene->current;
+    live.inputSeen(getElapsedSeconds());
+    if (live.keyDown(event.character))
+        return;
     switch (event.character) {
     case 'f': c.showFramerate = !c.showFramerate; break;
     case 'g': c.showGradientBar = !c.showGradientBar; break;

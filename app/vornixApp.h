@@ -9,6 +9,7 @@
 #include "app/Recording.h"
 #include "app/studio/LaunchOptions.h"
 #include "app/studio/OwnStudio.h"
+#include "app/studio/LivePainting.h"
 #include "shell/AppBasic.h"
 #include "shell/DataSource.h"
 #include "shell/Font.h"
@@ -36,6 +37,7 @@ public:
     void draw() override;
     void mouseDown(MouseEvent event) override;
     void mouseDrag(MouseEvent event) override;
+    void mouseMove(MouseEvent event) override;
     void keyDown(KeyEvent event) override;
     void shutdown() override;
 
@@ -74,6 +76,8 @@ public:
     Recording recording;
     // The command line (read in setup; main has already answered --help, --version and mistakes).
     LaunchOptions launchOptions;
+    // The autopilot (key a) and what music does to the fluid (key u), in the Studio panel.
+    LivePainting live;
 
 protected:
     // The path to save the picture to (the dialog's answer after the extension rule): a chosen path, empty when

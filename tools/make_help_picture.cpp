@@ -343,14 +343,20 @@ void helpBox(Canvas& c, FT_Library lib)
         const char* key;
         const char* meaning;
     };
+    const Key keys[] = {Key{"r", "reset and clear"}, Key{"Space", "pause"},
+                        Key{"s", "save the picture as PNG or JPEG"}, Key{"m", "menu"}, Key{"Esc", "full screen"},
+                        Key{"1 – 7", "colour scheme"}, Key{"8", "new random colour scheme"},
+                        Key{"t", "studio panel"}, Key{"v", "record video (MP4 or GIF)"},
+                        Key{"a", "autopilot: paints by itself"},
+                        Key{"u", "dye moves with the music"}};
+    // The rows share the panel's height: 50 pixels apart while they fit, closer when there are more.
+    const int count = static_cast<int>(std::size(keys));
+    const float step = std::min(50.0f, 400.0f / static_cast<float>(std::max(count - 1, 1)));
     y = 640;
-    for (const Key& k : {Key{"r", "reset and clear"}, Key{"Space", "pause"},
-                         Key{"s", "save the picture as PNG or JPEG"}, Key{"m", "menu"}, Key{"Esc", "full screen"},
-                         Key{"1 – 7", "colour scheme"}, Key{"8", "new random colour scheme"},
-                         Key{"t", "studio panel"}, Key{"v", "record video (MP4 or GIF)"}}) {
+    for (const Key& k : keys) {
         keyCap(c, bold, k.key, tx, y, 64);
         body.draw(c, k.meaning, tx + 170, y, White);
-        y += 50;
+        y += step;
     }
 
     const std::string hint = "Click anywhere to start";
