@@ -63,10 +63,11 @@ struct OwnStudio::Impl {
     std::string editorName = "My Colours";
     unsigned seenRevision = 0;
 
-    void report(const std::string& text)
+    // The status line has room for one line: where a file went (`detail`) is said on the console only.
+    void report(const std::string& text, const std::string& detail = {})
     {
         status = text;
-        console() << text << std::endl;
+        console() << text << detail << std::endl;
     }
     void fail(const std::string& text)
     {
@@ -112,18 +113,14 @@ struct OwnStudio::Impl {
     void applyOwn(const OwnPreset& preset)
     {
         services.applyPreset(preset.values);
-        if (preset.scheme)
+        if (preset.scheme) {
             showScheme(preset.scheme->name, preset.scheme->stops);
+            // The scheme list shows it when the library holds the same scheme.
+            const OwnSchemeFile* kept = library.findScheme(preset.scheme->name);
+            const bool same = kept && kept->scheme.stops == preset.scheme->stops;
+            schemeChoice = schemeApplied = same ? listIndex(library.schemes(), kept->scheme.name, schemeName) : 0;
+        }
         nameField = preset.values.name;
-    }
-
-    std::string colours() const
-    {
-        if (scene.gradient.ownStops)
-            return shownScheme + " (own)";
-        const auto& names = scene.colorSchemeNames;
-        const int index = scene.gradient.colorScheme;
-        return index >= 0 && index < static_cast<int>(names.size()) ? names[index] : names.back();
     }
 
     // ---- presets ----------------------------------------------------------------------------------------------
@@ -150,8 +147,8 @@ struct OwnStudio::Impl {
         refreshLists(nameField, shownScheme);
         const bool clamped = before.brushSizeDensity != preset.values.brushSizeDensity ||
                              before.brushSizeVelocity != preset.values.brushSizeVelocity;
-        report("Saved the preset \"" + nameField + "\" in " + library.folder().pathOf(library.findPreset(nameField)->file) +
-               (clamped ? " (brush sizes brought into 1 to 100)" : ""));
+        report("Saved the preset \"" + nameField + "\"" + (clamped ? " (brush sizes brought into 1 to 100)" : ""),
+               " in " + library.folder().pathOf(library.findPreset(nameField)->file));
     }
 
     void renamePreset()
@@ -212,7 +209,7 @@ struct OwnStudio::Impl {
             fail("The preset could not be exported: " + why);
             return;
         }
-        report("Exported the preset \"" + preset.values.name + "\" to " + *path);
+        report("Exported the preset \"" + preset.values.name + "\"", " to " + *path);
     }
 
     void updatePresets()
@@ -328,8 +325,8 @@ struct OwnStudio::Impl {
         editorShown = editing.stops;
         seenRevision = scene.gradient.revision;
         refreshLists(chosenPreset() ? chosenPreset()->preset.values.name : std::string(), scheme.name);
-        report("Saved the colour scheme \"" + scheme.name + "\" in " +
-               library.folder().pathOf(library.findScheme(scheme.name)->file));
+        report("Saved the colour scheme \"" + scheme.name + "\"",
+               " in " + library.folder().pathOf(library.findScheme(scheme.name)->file));
     }
 
     void deleteScheme()
@@ -456,27 +453,26 @@ int OwnStudio::setup(ParamPanel& studio)
         m.report(message);
     m.startFile = m.library.startPresetFile();
 
-    studio.addSeparator("Own Presets");
+    studio.addSeparator("Own Presets and Colours");
     studio.addEnumParam(PresetList, listItems(m.library.presets(), presetName), &m.presetChoice,
                         "help='Your own presets, kept in the settings folder. Choosing one applies it.'");
     studio.addTextInput("Name", &m.nameField, "help='The name to save or rename a preset as.'");
     studio.addButton("Save Preset", [&m] { m.savePreset(); },
                      "help='Keep the current settings (and own colours) as an own preset named as above.'");
-    studio.addButton("Rename Preset", [&m] { m.renamePreset(); }, "help='Give the chosen preset the name above.'");
-    studio.addButton("Delete Preset", [&m] { m.deletePreset(); }, "help='Remove the chosen preset (asks first).'");
-    studio.addButton("Export Preset...", [&m] { m.exportPreset(); },
-                     "help='Save the chosen preset to a file of your choice, to share it.'");
+    studio.addButton("Rename", [&m] { m.renamePreset(); }, "sameline=true help='Give the chosen preset the name above.'");
+    studio.addButton("Delete", [&m] { m.deletePreset(); }, "help='Remove the chosen preset (asks first).'");
+    studio.addButton("Export...", [&m] { m.exportPreset(); },
+                     "sameline=true help='Save the chosen preset to a file of your choice, to share it.'");
     studio.addParam("Start With It", &m.startWith, "help='Apply the chosen preset whenever vornix starts.'");
-    studio.addSeparator("Own Colours");
-    studio.addText("Colours", [&m] { return m.colours(); });
     studio.addEnumParam(SchemeList, listItems(m.library.schemes(), schemeName), &m.schemeChoice,
                         "help='Your own colour schemes. Choosing one shows it; keys 1 to 8 go back to the fixed ones.'");
-    studio.addButton("Gradient Editor...", [this] { toggleEditor(); },
-                     "key=e help='Edit the colours the fluid shows: click the bar to add a stop, drag a handle to move "
-                     "it, Delete removes the chosen stop.'");
+    studio.addButton("Edit Colours...", [this] { toggleEditor(); },
+                     "key=e help='The gradient editor: click the bar to add a stop, drag a handle to move it, Delete "
+                     "removes the chosen stop. The fluid shows every change at once.'");
     studio.addButton("Open File...", [this] { openWithDialog(); },
-                     "key=o help='Import a preset or colour scheme (.toml), a GIMP gradient (.ggr) or palette (.gpl), "
-                     "or a picture whose middle row is a gradient (.png, .jpg). Files dropped on the window too.'");
+                     "sameline=true key=o help='Import a preset or colour scheme (.toml), a GIMP gradient (.ggr) or "
+                     "palette (.gpl), or a picture whose middle row is a gradient (.png, .jpg). Files dropped on the "
+                     "window too.'");
     studio.addText("", [&m] { return m.status; });
 
     m.editor = std::make_unique<ParamPanel>("Gradient Editor", PanelSize{EditorWidth, EditorHeight},
@@ -491,8 +487,8 @@ int OwnStudio::setup(ParamPanel& studio)
                         "help='Remove the own colour scheme named as above (asks first).'");
     m.editor->addButton("Close", [this] { toggleEditor(); });
     m.editor->hide();
-    // Twelve rows and two named separators (17 and 22 pixels each), and a status line of up to three lines.
-    return 12 * 17 - 4 + 3 * 15;
+    // A named separator, seven rows and a one-line status, as measured.
+    return 179;
 }
 
 void OwnStudio::applyStartPreset()

@@ -1,5 +1,6 @@
 # Helpers for the end-to-end tests of own presets and colours (Linux and Wine); source after lib_app.sh.
-# The Studio panel (key t) sits at the top right: "Own Preset" is its list, "Save Preset" saves under "My Preset".
+# The Studio panel (key t) sits at the top right; its last group is the own presets': "Own Preset" is its list, "Save
+# Preset" saves under the name "My Preset".
 #   own_colour_files DIR   writes red.gpl (one colour: a flat red) and sky.ggr (one flat sky-blue segment) into DIR
 #   own_red FILE, own_sky FILE   the empty fluid (left half) shows that colour, within 8 per channel
 #   own_toggle KEY         KEY shows or hides a panel: waits until the picture has changed and is steady again, which
@@ -8,9 +9,9 @@
 #   own_rows_are REF FILE  FILE's rows are exactly REF (made by own_rows)
 #   own_pick_preset ITEM   opens the Studio's "Own Preset" list and chooses its ITEM-th entry ("(none)" is the 0th)
 #   differs_from REF FILE  the pictures differ
-OWN_SAVE_X=484 OWN_SAVE_Y=112   # "Save Preset"
-OWN_LIST_X=523 OWN_LIST_Y=78    # "Own Preset"; its items 15 pixels apart from 20 below
-OWN_START_X=475 OWN_START_Y=180 # "Start With It"
+OWN_SAVE_X=436 OWN_SAVE_Y=480   # "Save Preset"
+OWN_LIST_X=528 OWN_LIST_Y=446   # "Own Preset"; its items 15 pixels apart from 20 below
+OWN_START_X=486 OWN_START_Y=514 # "Start With It"
 
 own_colour_files() {
     printf 'GIMP Palette\nName: Red\n255 0 0\n' >"$1/red.gpl"
