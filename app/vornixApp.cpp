@@ -9,6 +9,7 @@
 #include "app/studio/WindowIdentity.h"
 #include "shell/RendererGl.h"
 #include "shell/Resources.h"
+#include "shell/platform/OpenFileDialog.h"
 #include "shell/platform/SaveFileDialog.h"
 #include "shell/platform/UserMessage.h"
 #include "shell/image/ImageIo.h"
@@ -87,11 +88,20 @@ void vornixApp::setup()
     showMenu = showMenuApplied = false;
     panel->hide();
 
+    own = std::make_unique<OwnStudio>(*scene, StudioServices{[this] { return askOpenPath(); },
+                                                              [this](const std::string& n) { return askExportPath(n); },
+                                                              [this](const std::string& q) { return askYesNo(q); },
+                                                              [this](const std::string& t) { showFailure(t); },
+                                                              [this](const Preset& p) { applyStudioPreset(p); }});
+
     // The Studio panel sits at the window's top-right corner, clear of the parameter panel's place at the left.
     studio = std::make_unique<ParamPanel>("Studio", PanelSize{studioWidth, 90}, PanelColor{0.25f, 0.3f, 0.35f, 0.6f});
     studio->place(static_cast<float>(getWindowWidth() - studioWidth - 16), 16.0f);
     addStudioEntries();
     studio->hide();
+    own->applyStartPreset();
+    if (!launchOptions.files.empty())
+        own->openFiles(launchOptions.files);
 }
 
 void vornixApp::addStudioEntries()
@@ -101,6 +111,7 @@ void vornixApp::addStudioEntries()
                       "frames per second; again to stop.'");
     int height = 90;
     height += live.addStudioEntries(*studio);
+    height += own->setup(*studio);
     studio->resize({studioWidth, height});
 }
 
@@ -151,6 +162,7 @@ void vornixApp::shutdown()
     if (const auto message = recording.stop())
         showFailure(*message);
     // Still with the GL context current: the model, textures and programs are released with it.
+    own.reset();
     scene.reset();
     helpTexture.reset();
 }
@@ -171,6 +183,8 @@ void vornixApp::update()
     scene->advance(false);
     applyPanelChanges();
     labelRecordButton();
+    if (own)
+        own->update();
 }
 
 void vornixApp::setWindowMatrices()
@@ -204,7 +218,7 @@ void vornixApp::draw()
                                 scene->framerate ? &scene->framerate->framerateFont : nullptr, scene->current.paused);
         drawNotices();
     }
-    if (showMenu || (studio && studio->isVisible()))
+    if (showMenu || (studio && studio->isVisible()) || (own && own->editorVisible()))
         drawPanels();
 }
 
@@ -235,6 +249,7 @@ void vornixApp::applyPanelChanges()
     if (presetIndex.changed()) {
         presetIndex.applied = presetIndex.value;
         scene->presetIndex = presetIndex.value;
+        scene->studioPreset.reset();
         scene->applyPreset();
         mirrorCurrent();
     }
@@ -416,10 +431,14 @@ void vornixApp::savePicture()
 {
     const bool panelWasVisible = panel && panel->isVisible();
     const bool studioWasVisible = studio && studio->isVisible();
+    ParamPanel* editor = own ? own->editorPanel() : nullptr;
+    const bool editorWasVisible = editor && editor->isVisible();
     if (panelWasVisible)
         panel->hide();
     if (studioWasVisible)
         studio->hide();
+    if (editorWasVisible)
+        editor->hide();
     // Draw the current frame once more (without the panels and overlays) so the back buffer surely holds it.
     pictureOnly_ = true;
     draw();
@@ -447,10 +466,42 @@ void vornixApp::savePicture()
         panel->show();
     if (studioWasVisible)
         studio->show();
+    if (editorWasVisible)
+        editor->show();
     // One message for the one command, after the panel is back, so the window behind it is as the user left it.
     if (!failure.empty())
         showFailure(failure);
 }
+
+// =====================================================================================================================
+// Studio: own presets and colours
+// =====================================================================================================================
+
+void vornixApp::applyStudioPreset(const Preset& preset)
+{
+    scene->studioPreset = preset;
+    scene->applyPreset();
+    mirrorCurrent();
+}
+
+void vornixApp::fileDrop(FileDropEvent event)
+{
+    if (own)
+        own->openFiles(event.files);
+}
+
+std::optional<std::string> vornixApp::askOpenPath()
+{
+    return getOpenFilePath("Open Preset or Colours", "Presets and colours",
+                           {"toml", "ggr", "gpl", "png", "jpg", "jpeg"});
+}
+
+std::optional<std::string> vornixApp::askExportPath(const std::string&)
+{
+    return chooseSavePath("", {"toml"}, "Export Preset");
+}
+
+std::optional<bool> vornixApp::askYesNo(const std::string& question) { return vornix::askYesNo(question); }
 
 // =====================================================================================================================
 // Studio: recording video

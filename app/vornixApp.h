@@ -8,6 +8,7 @@
 #include "app/FluidScene.h"
 #include "app/Recording.h"
 #include "app/studio/LaunchOptions.h"
+#include "app/studio/OwnStudio.h"
 #include "app/studio/LivePainting.h"
 #include "app/studio/Notice.h"
 #include "app/studio/SaveFolders.h"
@@ -60,6 +61,10 @@ public:
     void toggleRecording();
     // A short message in the window that fades by itself (see Notice); without a duration, long enough to read it.
     void showNotice(const std::string& text, std::optional<double> seconds = {});
+    // Makes an own preset the selected one and applies it as a built-in preset is applied.
+    void applyStudioPreset(const Preset& preset);
+    // Files dropped on the window are imported as own presets or colour schemes (see OwnStudio).
+    void fileDrop(FileDropEvent event) override;
 
     std::unique_ptr<ParamPanel> panel;
     int lastMouseX = 0, lastMouseY = 0;
@@ -70,6 +75,7 @@ public:
     Mirror<std::int32_t> presetIndex, viscosity, diffusion;
     Mirror<float> deltaTime;
     Mirror<std::int32_t> quality, colorScheme, engine;
+    std::unique_ptr<OwnStudio> own;   // the user's own presets and colours (before `studio`: it outlives the panel)
     std::unique_ptr<ParamPanel> studio;
     Recording recording;
     Notice notice;
@@ -94,6 +100,10 @@ protected:
     virtual DataSourceRef loadHelpPicture();
     // The framerate line's font; throws FontLoadExc when it cannot be had.
     virtual Font loadFramerateFont();
+    // The dialogs and the question the own presets and colours ask (see StudioServices).
+    virtual std::optional<std::string> askOpenPath();
+    virtual std::optional<std::string> askExportPath(const std::string& suggestedName);
+    virtual std::optional<bool> askYesNo(const std::string& question);
 
 private:
     void addPanelEntries();

@@ -319,6 +319,8 @@ const std::vector<KeyHelp> keys = {
     {"v", "record video (MP4, GIF)"},
     {"a", "autopilot: paints by itself"},
     {"u", "dye moves with the music"},
+    {"e", "gradient editor"},
+    {"o", "open a preset or colours"},
 };
 
 const Colour White{1, 1, 1}, Panel{0.07f, 0.23f, 0.62f}, PanelEdge{0.35f, 0.62f, 1.0f}, KeyCap{0.20f, 0.45f, 0.92f},

@@ -232,6 +232,27 @@ void drawColor(PanelEntry& entry, PanelFrameResult& result)
     entry.valueRect = itemRect();
 }
 
+// A button across the panel or, with the buttons beside it ("sameline"), an equal share of its row.
+void drawButton(const std::vector<PanelEntry>& entries, std::size_t i, float rowWidth, PanelFrameResult& result)
+{
+    const auto joined = [&](std::size_t k) {
+        return k > 0 && entries[k].kind == PanelEntry::Kind::Button && entries[k].def.sameLine &&
+               entries[k - 1].kind == PanelEntry::Kind::Button;
+    };
+    std::size_t first = i, last = i;
+    while (joined(first))
+        --first;
+    while (last + 1 < entries.size() && joined(last + 1))
+        ++last;
+    const float count = static_cast<float>(last - first + 1);
+    const float width = (rowWidth - ImGui::GetStyle().ItemSpacing.x * (count - 1)) / count;
+    if (i > first)
+        ImGui::SameLine();
+    const PanelEntry& entry = entries[i];
+    if (ImGui::Button(entry.label.c_str(), ImVec2(i == last ? -FLT_MIN : width, 0)) && entry.callback)
+        result.pressed.push_back(entry.callback);
+}
+
 void drawTooltip(const PanelEntry& entry)
 {
     if (entry.def.help.empty() && !entry.def.key)
@@ -304,15 +325,20 @@ void PanelBar::draw(PanelFrameResult& result)
         const ImVec2 rowStart = ImGui::GetCursorScreenPos();
         switch (entry.kind) {
         case PanelEntry::Kind::Separator:
+            if (!entry.label.empty())   // a named separator heads a group
+                ImGui::TextDisabled("%s", entry.label.c_str());
             ImGui::Separator();
             entry.valueRect = itemRect();
             break;
         case PanelEntry::Kind::Button:
-            if (ImGui::Button(entry.label.c_str(), ImVec2(-FLT_MIN, 0)) && entry.callback)
-                result.pressed.push_back(entry.callback);
+            drawButton(entries, i, content, result);
             entry.valueRect = itemRect();
             break;
         default:
+            if (entry.kind == PanelEntry::Kind::Gradient) {
+                drawGradientEntry(entry, result);
+                break;
+            }
             if (entry.kind == PanelEntry::Kind::Text && entry.label.empty()) {   // text across the panel
                 ImGui::TextWrapped("%s", entry.text().c_str());
                 entry.valueRect = itemRect();
@@ -347,8 +373,11 @@ void PanelBar::draw(PanelFrameResult& result)
                 ImGui::EndDisabled();
             }
         }
-        const ImVec2 rowEnd(rowStart.x + content, ImGui::GetItemRectMax().y);
-        if (ImGui::IsWindowHovered() && ImGui::IsMouseHoveringRect(rowStart, rowEnd) && !ImGui::IsAnyItemActive())
+        // A button's tooltip belongs to the button alone: others may share its row.
+        const bool button = entry.kind == PanelEntry::Kind::Button;
+        const ImVec2 hoverMin = button ? ImGui::GetItemRectMin() : rowStart;
+        const ImVec2 hoverMax(button ? ImGui::GetItemRectMax().x : rowStart.x + content, ImGui::GetItemRectMax().y);
+        if (ImGui::IsWindowHovered() && ImGui::IsMouseHoveringRect(hoverMin, hoverMax) && !ImGui::IsAnyItemActive())
             drawTooltip(entry);
         ImGui::PopID();
     }

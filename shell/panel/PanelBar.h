@@ -19,7 +19,7 @@ namespace vornix {
 using PanelCallback = std::shared_ptr<const std::function<void()>>;
 
 struct PanelEntry {
-    enum class Kind { Bool, Float, Int, Enum, Button, Separator, Text, TextInput, Meter, Color };
+    enum class Kind { Bool, Float, Int, Enum, Button, Separator, Text, TextInput, Meter, Color, Gradient };
 
     Kind kind = Kind::Separator;
     std::string label;
@@ -76,5 +76,8 @@ public:
     // Draws the panel as a window of the current frame. Defined with the drawing code.
     void draw(PanelFrameResult& result);
 };
+
+// Draws a gradient entry (PanelGradient.cpp).
+void drawGradientEntry(PanelEntry& entry, PanelFrameResult& result);
 
 } // namespace vornix

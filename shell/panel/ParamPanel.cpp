@@ -160,6 +160,11 @@ void ParamPanel::addColor(const std::string& label, float* rgb, const std::strin
     addEntry(*bar_, PanelEntry::Kind::Color, label, rgb, definition, false);
 }
 
+void ParamPanel::addGradient(PanelGradient* gradient, const std::string& definition)
+{
+    addEntry(*bar_, PanelEntry::Kind::Gradient, "", gradient, definition, false);
+}
+
 void ParamPanel::setItems(const std::string& label, std::vector<std::string> items)
 {
     for (PanelEntry& entry : bar_->entries)

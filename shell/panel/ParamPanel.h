@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "shell/Color.h"
+
 namespace vornix {
 
 class PanelBar;
@@ -42,6 +44,13 @@ struct PanelRect {
 // truncated toward zero.
 std::string panelBarDefinition(const std::string& title, PanelSize size, PanelColor color);
 
+// What a gradient entry edits: stops sorted by position, the first at 0 and the last at 1 (those two keep their
+// places), and the selected stop (-1: none).
+struct PanelGradient {
+    std::vector<ColorStop> stops;
+    int selected = -1;
+};
+
 class ParamPanel {
 public:
     // Creates the panel (visible) and, with the first panel, the panel manager.
@@ -67,6 +76,10 @@ public:
                   const std::string& definition = "");
     // A colour swatch; a click opens a colour picker editing rgb[0..2] (components 0..1) in place.
     void addColor(const std::string& label, float* rgb, const std::string& definition = "");
+    // A gradient editor across the panel: the gradient as a bar, its stops as handles below it. A click on the bar adds
+    // a stop there (in the colour the bar has there), a click on a handle selects it, dragging moves it (not the
+    // first or last), and a swatch below recolours the selected stop.
+    void addGradient(PanelGradient* gradient, const std::string& definition = "");
 
     // Changes the items of the first enumeration with this label (its value is kept; a value outside the new list
     // shows as its number until it is set again).

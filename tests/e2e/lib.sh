@@ -40,6 +40,9 @@ done
 xdotool getdisplaygeometry >/dev/null 2>&1 || echo "warning: display $DISPLAY does not answer"
 E2E_DIR=${VORNIX_SCRATCH:-$(mktemp -d)}
 mkdir -p "$E2E_DIR"
+# The program's settings folder (own presets, a preset to start with): a fresh one per run, never the user's.
+rm -rf "$E2E_DIR/config"
+export XDG_CONFIG_HOME="$E2E_DIR/config"
 E2E_FAILURES=0
 E2E_CHECKS=0
 

@@ -37,6 +37,8 @@ TEST(PanelDefinition, ReadsEveryEntryAttributeTheApplicationUses)
     EXPECT_EQ(reset.help, "Clear the density map and the velocities (and resume a paused simulation).");
     EXPECT_TRUE(reset.key->matches(key(KeyCode::A + 17, 'r')));
     EXPECT_EQ(reset.keyText, "r");
+    EXPECT_FALSE(reset.sameLine);
+    EXPECT_TRUE(parseDefinition("key=o sameline=true", DefinitionTarget::Entry).sameLine);
 
     EXPECT_TRUE(parseDefinition("", DefinitionTarget::Entry).errors.empty());
 }

@@ -21,4 +21,19 @@ bool showErrorMessage(const std::string& text)
     return true;
 }
 
+std::optional<bool> askYesNo(const std::string& question)
+{
+    std::string error;
+    const auto result = platform::runZenity(
+        {"--question", "--title=vornix", "--no-markup", "--default-cancel", "--text=" + question}, error);
+    if (!result) {
+        console() << "The question could not be shown: " << error << std::endl;
+        return std::nullopt;
+    }
+    if (result->status == 0 || result->status == 1)
+        return result->status == 0;
+    console() << "The question could not be shown: zenity ended with status " << result->status << std::endl;
+    return std::nullopt;
+}
+
 } // namespace vornix

@@ -23,4 +23,16 @@ bool showErrorMessage(const std::string& text)
     return false;
 }
 
+std::optional<bool> askYesNo(const std::string& question)
+{
+    GLFWwindow* window = glfwGetCurrentContext();
+    const int answer = MessageBoxW(window ? glfwGetWin32Window(window) : nullptr, widen(question).c_str(), L"vornix",
+                                   MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
+    if (answer == 0) {
+        console() << "The question could not be shown: error " << GetLastError() << std::endl;
+        return std::nullopt;
+    }
+    return answer == IDYES;
+}
+
 } // namespace vornix
