@@ -32,7 +32,7 @@ layouts_box_changed() {
     [ "$(e2e_diff "$E2E_DIR/box-before.png" "$E2E_DIR/box-after.png")" -gt 10 ]
 }
 
-# Types VALUE into "Brushsize Density" (double-click, select all, type, Return) with the panel shown, until the box
+# Types VALUE into "Brushsize Density" (double-click, type, Return) with the panel shown, until the box
 # shows another value: a click or a toggle lost on a busy machine is tried again, at most three times, after the
 # colour scheme the digits chose instead (the program's keys while no field is open) is put back to Blackbody.
 # Whether the value took effect is the caller's check.
@@ -44,10 +44,8 @@ layouts_type_density() {
         layouts_box "$(e2e_shot "before-$attempt")" "$E2E_DIR/box-before.png"
         xdotool mousemove --window "$E2E_WID" "$LAYOUTS_DENSITY_X" "$LAYOUTS_DENSITY_Y"
         sleep 0.3
-        xdotool click --repeat 2 --delay 80 1
+        xdotool click --repeat 2 --delay 80 1   # selects the value, which typing replaces
         sleep 0.5
-        xdotool key ctrl+a
-        sleep 0.2
         xdotool type --delay 120 "$1"
         sleep 0.3
         e2e_key Return
