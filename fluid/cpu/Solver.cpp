@@ -280,11 +280,15 @@ void Solver::endStep()
 void Solver::addSolve(SweepJob& job, const Grid& g, float* x, const float* x0, Boundary b, float a, float c,
                       const Plan& plan, float*& ring)
 {
+    // Only dividing solves (not c == 1, not the pressure's a == 1, c == 4) ask for the reciprocal.
+    const bool dividing = c != 1.0f && !(a == 1.0f && c == 4.0f);
+    const bool reciprocal =
+        dividing && divisors_.use(*kernels_, c, static_cast<std::uint64_t>(g.n) * g.n * Sweeps);
     for (int k = 0; k < plan.passes; ++k) {
         const int p = job.passes++;
         const int lanes = plan.lanes[static_cast<std::size_t>(k)];
         job.pass[p] = SweepPass{.x = x, .x0 = x0, .n = g.n, .size = g.size, .b = b, .a = a, .c = c, .lanes = lanes,
-                                .ring = ring, .zeros = zeros_.data()};
+                                .ring = ring, .zeros = zeros_.data(), .reciprocal = reciprocal};
         ring += (passRingFloats(g.n, lanes) + 15) / 16 * 16;
         job.stages[p] = passStages(g.n, lanes);
         job.chunks[p] = (job.stages[p] + job.chunkStages - 1) / job.chunkStages;
