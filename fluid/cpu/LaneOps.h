@@ -177,9 +177,10 @@ template <int W> struct Ops {
         return false;
     }
 
-    // Through double precision, rounded back to float: a * x - y for Product (exact here), x / c through the
-    // reciprocal rc and one exact correction for Quotient. Eight lanes at a time with AVX-512, four with AVX.
-    enum DoubleOp { Product, Quotient };
+    // Through double precision, rounded back to float: a * x - y for Product (exact here), x * y for Pair, x / c
+    // through the reciprocal rc and one exact correction for Quotient. Eight lanes at a time with AVX-512, four
+    // with AVX.
+    enum DoubleOp { Product, Pair, Quotient };
     template <DoubleOp Op> static F viaDouble(F x, F y, double a, double rc)
     {
         F r{};
@@ -191,9 +192,12 @@ template <int W> struct Ops {
             for (int h = 0; h < 2; ++h) {
                 const __m512d xd = _mm512_cvtps_pd(h ? _mm512_extractf32x8_ps(xv, 1) : _mm512_castps512_ps256(xv));
                 __m512d result;
-                if constexpr (Op == Product) {
+                if constexpr (Op != Quotient) {
                     const __m256 yh = h ? _mm512_extractf32x8_ps(yv, 1) : _mm512_castps512_ps256(yv);
-                    result = _mm512_sub_pd(_mm512_mul_pd(xd, a8), _mm512_cvtps_pd(yh));
+                    if constexpr (Op == Product)
+                        result = _mm512_sub_pd(_mm512_mul_pd(xd, a8), _mm512_cvtps_pd(yh));
+                    else
+                        result = _mm512_mul_pd(xd, _mm512_cvtps_pd(yh));
                 } else {
                     const __m512d q0 = _mm512_mul_pd(xd, rc8);
                     const __m512d residual = _mm512_fnmadd_pd(q0, a8, xd);   // x - q0 * c, exact
@@ -214,6 +218,8 @@ template <int W> struct Ops {
             __m256d result;
             if constexpr (Op == Product) {
                 result = _mm256_sub_pd(_mm256_mul_pd(xd, a4), _mm256_cvtps_pd(other));
+            } else if constexpr (Op == Pair) {
+                result = _mm256_mul_pd(xd, _mm256_cvtps_pd(other));
             } else {
                 const __m256d q0 = _mm256_mul_pd(xd, rc4);
                 const __m256d residual = _mm256_fnmadd_pd(q0, a4, xd);   // x - q0 * c, exact
@@ -240,6 +246,11 @@ template <int W> struct Ops {
     {
         static_assert(W < 0 || Fma, "exact helpers are for the checked paths");
         return viaDouble<Product>(x, F{}, a, 0);
+    }
+    static F mulExact(F x, F y)
+    {
+        static_assert(W < 0 || Fma, "exact helpers are for the checked paths");
+        return viaDouble<Pair>(x, y, 0, 0);
     }
     static F divExact(F t, float c, double cd, double rcd)
     {
