@@ -81,12 +81,12 @@ private:
 
     static constexpr int MaxPasses = MaxTogether * Sweeps;
 
-    // How the 20 sweeps are split into passes, for a given widest pass and thread count.
+    // How the 20 sweeps are split into passes, for a given widest pass.
     struct Plan {
         int passes = 0;
         std::array<int, MaxPasses> lanes{};
     };
-    static Plan makePlan(int widest, unsigned threads);
+    static Plan makePlan(int widest);
     static std::size_t ringFloats(const Plan& plan, std::uint32_t n);
 
     struct SweepJob;
