@@ -23,30 +23,19 @@ namespace vornix::cpu {
 //   row t - 2   lane 1: sweep 2                       <- reads row t - 3 after sweep 2 (lane 1 one stage ago)
 //   row t - 4   lane 2: sweep 3
 //   row t - 6   lane 3: sweep 4                       -> written back to x, finished for this pass
-// One linear solve a pass works on: x from x0 with boundary kind b, (a * sum + x0) / c per cell.
-struct SweepField {
+struct SweepPass {
     float* x;
     const float* x0;
+    std::uint32_t n;
+    std::uint32_t size;
     Boundary b;
     float a;
     float c;
-};
-// Independent solves one pass can carry side by side (the tails of the three diffusions).
-constexpr int MaxPassFields = 3;
-
-struct SweepPass {
-    SweepField field[MaxPassFields];
-    int fields;          // solves side by side, each in its own group of `lanes` lanes
-    std::uint32_t n;
-    std::uint32_t size;
-    int lanes;           // sweeps in this pass: 1, 4, 8 or 16; lanes * fields at most KernelSet::lanes
-    float* ring;         // passRingFloats(n, passWidth(lanes, fields)) floats, 64-byte aligned, private to this pass
+    int lanes;           // sweeps in this pass: 1, 4, 8 or 16, at most KernelSet::lanes
+    float* ring;         // passRingFloats(n, lanes) floats, 64-byte aligned, private to this pass
     const float* zeros;  // size zeros, read for rows outside the grid
-    bool reciprocal;     // divide through the reciprocal: KernelSet::reciprocalIsExact(c) said so for every c
+    bool reciprocal;     // divide through the reciprocal: KernelSet::reciprocalIsExact(c) said so
 };
-
-// The vector width of a pass: its lanes, times its fields rounded up to a power of two.
-inline int passWidth(int lanes, int fields) { return fields == 1 ? lanes : fields == 2 ? 2 * lanes : 4 * lanes; }
 
 // Stages of a pass (the last lane reaches row n) and floats of its private scratch.
 inline std::uint32_t passStages(std::uint32_t n, int lanes) { return n + 2 * static_cast<std::uint32_t>(lanes) - 1; }
@@ -61,7 +50,7 @@ inline std::size_t passRingFloats(std::uint32_t n, int lanes)
 struct KernelSet {
     int lanes;   // the widest pass this set runs
     // Stages [first, end) of a pass; stages must be run in order and `first` a multiple of PassChunk (or 0). The x
-    // rows a stage reads must hold their values after the previous pass. Several fields only with lanes == 4.
+    // rows a stage reads must hold their values after the previous pass.
     void (*sweepPass)(const SweepPass& p, std::uint32_t first, std::uint32_t end);
     // Whether the passes may divide by c through its reciprocal with the same bits (an exhaustive check of a few
     // milliseconds; false where the path has no fused multiply-add).

@@ -83,30 +83,19 @@ template <int W> struct Ops {
         return shiftIn(splat(*first), v, std::make_integer_sequence<unsigned long, W>());
     }
 
-    // Lane 0 of every group of G lanes from fresh (lane f for group f), every other lane from the lane before in v.
-    template <int G, unsigned long... K> static F shiftInGroups(F fresh, F v, std::integer_sequence<unsigned long, K...>)
-    {
-        return __builtin_shufflevector(v, fresh,
-                                       (K % G == 0 ? W + static_cast<int>(K / G) : static_cast<int>(K) - 1)...);
-    }
-    template <int G> static F shiftInGroups(F fresh, F v)
-    {
-        return shiftInGroups<G>(fresh, v, std::make_integer_sequence<unsigned long, W>());
-    }
-
-    // *p = v[L]. With AVX-512 a store of that lane alone, without moving it to lane 0 first (masked lanes touch no
-    // memory); the caller makes sure p - L lies inside the same array.
-    template <int L> static void storeLaneInside(float* p, F v)
+    // *p = v[W - 1]. With AVX-512 a store of that lane alone, without moving it to lane 0 first (masked lanes touch
+    // no memory); the caller makes sure p - (W - 1) lies inside the same array.
+    static void storeLastInside(float* p, F v)
     {
 #if defined(VORNIX_PATH_AVX512)
         if constexpr (W == 16) {
-            _mm512_mask_storeu_ps(p - L, static_cast<__mmask16>(1u << L), reinterpret_cast<__m512>(v));
+            _mm512_mask_storeu_ps(p - (W - 1), static_cast<__mmask16>(1u << (W - 1)), reinterpret_cast<__m512>(v));
             return;
         }
 #endif
-        *p = v[L];
+        *p = v[W - 1];
     }
-    template <int L> static void storeLane(float* p, F v) { *p = v[L]; }
+    static void storeLast(float* p, F v) { *p = v[W - 1]; }
 
     // a * b - c with one rounding (the only fused operations in the program, used where the exact residual of a
     // product is the point).
@@ -188,27 +177,30 @@ template <int W> struct Ops {
         return false;
     }
 
-    // Lane by lane through double precision, rounded back to float: x * y for Product (exact in double), x / c with
-    // c and its reciprocal rc in double (per lane) and one exact correction for Quotient. Eight lanes at a time with
-    // AVX-512, four with AVX.
-    enum DoubleOp { Product, Quotient };
-    template <DoubleOp Op> static F viaDouble(F x, F y, const double* c, const double* rc)
+    // Through double precision, rounded back to float: a * x - y for Product (exact here), x * y for Pair, x / c
+    // through the reciprocal rc and one exact correction for Quotient. Eight lanes at a time with AVX-512, four
+    // with AVX.
+    enum DoubleOp { Product, Pair, Quotient };
+    template <DoubleOp Op> static F viaDouble(F x, F y, double a, double rc)
     {
         F r{};
 #if defined(VORNIX_PATH_AVX512)
         if constexpr (W == 16) {
+            const __m512d a8 = _mm512_set1_pd(a), rc8 = _mm512_set1_pd(rc);
             const __m512 xv = reinterpret_cast<__m512>(x), yv = reinterpret_cast<__m512>(y);
             __m256 half[2];
             for (int h = 0; h < 2; ++h) {
                 const __m512d xd = _mm512_cvtps_pd(h ? _mm512_extractf32x8_ps(xv, 1) : _mm512_castps512_ps256(xv));
                 __m512d result;
-                if constexpr (Op == Product) {
+                if constexpr (Op != Quotient) {
                     const __m256 yh = h ? _mm512_extractf32x8_ps(yv, 1) : _mm512_castps512_ps256(yv);
-                    result = _mm512_mul_pd(xd, _mm512_cvtps_pd(yh));
+                    if constexpr (Op == Product)
+                        result = _mm512_sub_pd(_mm512_mul_pd(xd, a8), _mm512_cvtps_pd(yh));
+                    else
+                        result = _mm512_mul_pd(xd, _mm512_cvtps_pd(yh));
                 } else {
-                    const __m512d c8 = _mm512_loadu_pd(c + 8 * h), rc8 = _mm512_loadu_pd(rc + 8 * h);
                     const __m512d q0 = _mm512_mul_pd(xd, rc8);
-                    const __m512d residual = _mm512_fnmadd_pd(q0, c8, xd);   // x - q0 * c, exact
+                    const __m512d residual = _mm512_fnmadd_pd(q0, a8, xd);   // x - q0 * c, exact
                     result = _mm512_fmadd_pd(residual, rc8, q0);
                 }
                 half[h] = _mm512_cvtpd_ps(result);
@@ -217,6 +209,7 @@ template <int W> struct Ops {
         }
 #endif
 #if defined(VORNIX_PATH_AVX512) || defined(VORNIX_PATH_AVX2)
+        const __m256d a4 = _mm256_set1_pd(a), rc4 = _mm256_set1_pd(rc);
         for (int k = 0; k < W; k += 4) {
             __m128 part, other;
             __builtin_memcpy(&part, reinterpret_cast<const float*>(&x) + k, sizeof part);
@@ -224,53 +217,42 @@ template <int W> struct Ops {
             const __m256d xd = _mm256_cvtps_pd(part);
             __m256d result;
             if constexpr (Op == Product) {
+                result = _mm256_sub_pd(_mm256_mul_pd(xd, a4), _mm256_cvtps_pd(other));
+            } else if constexpr (Op == Pair) {
                 result = _mm256_mul_pd(xd, _mm256_cvtps_pd(other));
             } else {
-                const __m256d c4 = _mm256_loadu_pd(c + k), rc4 = _mm256_loadu_pd(rc + k);
                 const __m256d q0 = _mm256_mul_pd(xd, rc4);
-                const __m256d residual = _mm256_fnmadd_pd(q0, c4, xd);   // x - q0 * c, exact
+                const __m256d residual = _mm256_fnmadd_pd(q0, a4, xd);   // x - q0 * c, exact
                 result = _mm256_fmadd_pd(residual, rc4, q0);
             }
             part = _mm256_cvtpd_ps(result);
             __builtin_memcpy(reinterpret_cast<float*>(&r) + k, &part, sizeof part);
         }
 #else
-        (void)x, (void)y, (void)c, (void)rc;
+        (void)x, (void)y, (void)a, (void)rc;
 #endif
         return r;
     }
     // q0 * c - t formed in double (exact here) and rounded to float.
-    static F inDouble(F q0, double c, F t)
-    {
-        F r{};
-#if defined(VORNIX_PATH_AVX512) || defined(VORNIX_PATH_AVX2)
-        const __m256d c4 = _mm256_set1_pd(c);
-        for (int k = 0; k < W; k += 4) {
-            __m128 q, tt;
-            __builtin_memcpy(&q, reinterpret_cast<const float*>(&q0) + k, sizeof q);
-            __builtin_memcpy(&tt, reinterpret_cast<const float*>(&t) + k, sizeof tt);
-            const __m128 part = _mm256_cvtpd_ps(_mm256_sub_pd(_mm256_mul_pd(_mm256_cvtps_pd(q), c4), _mm256_cvtps_pd(tt)));
-            __builtin_memcpy(reinterpret_cast<float*>(&r) + k, &part, sizeof part);
-        }
-#else
-        (void)q0, (void)c, (void)t;
-#endif
-        return r;
-    }
+    static F inDouble(F q0, double c, F t) { return viaDouble<Product>(q0, t, c, 0); }
 
-    // x * y and t / c rounded exactly once without ever giving the float unit a subnormal number: each product or
+    // a * x and t / c rounded exactly once without ever giving the float unit a subnormal number: each product or
     // quotient is formed in double precision, where these numbers are normal, and rounded to float on the way back
     // (conversions never take the slow path). A product of two floats is exact in double; the quotient is corrected
     // once with its exact residual, which leaves it within a tiny fraction of a double's last place of t / c and
     // exact where t / c is a float or lies half-way between two, so that the rounding to float is that of the true
-    // quotient. Lanes of t that are infinite or NaN divide in float, which is quick for them. The divisor comes per
-    // lane as a float (c) and in double with its reciprocal (cd, rcd: W values each).
+    // quotient. Lanes of t that are infinite or NaN divide in float, which is quick for them.
+    static F mulExact(F x, double a)
+    {
+        static_assert(W < 0 || Fma, "exact helpers are for the checked paths");
+        return viaDouble<Product>(x, F{}, a, 0);
+    }
     static F mulExact(F x, F y)
     {
         static_assert(W < 0 || Fma, "exact helpers are for the checked paths");
-        return viaDouble<Product>(x, y, nullptr, nullptr);
+        return viaDouble<Pair>(x, y, 0, 0);
     }
-    static F divExact(F t, F c, const double* cd, const double* rcd)
+    static F divExact(F t, float c, double cd, double rcd)
     {
         static_assert(W < 0 || Fma, "exact helpers are for the checked paths");
         const F q = viaDouble<Quotient>(t, t, cd, rcd);

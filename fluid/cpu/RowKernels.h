@@ -48,16 +48,16 @@ template <int W> struct Rows {
     {
         if constexpr (O::Checked)
             if (exact)
-                return O::mulExact(x, O::splat(a));
+                return O::mulExact(x, static_cast<double>(a));
         return a * x;
     }
 
-    // -0.5 * sum / n, formed in double when sum is tiny (nd, rnd: W copies of n and 1 / n in double).
-    static F halfQuotient(F sum, float n, const double* nd, const double* rnd)
+    // -0.5 * sum / n, formed in double when sum is tiny.
+    static F halfQuotient(F sum, float n, double nd)
     {
         if constexpr (O::Checked)
             if (tiny(sum))
-                return O::divExact(O::mulExact(sum, O::splat(-0.5f)), O::splat(n), nd, rnd);
+                return O::divExact(O::mulExact(sum, -0.5), n, nd, 1.0 / nd);
         return -0.5f * sum / n;
     }
 
@@ -172,11 +172,7 @@ void divergenceRowRange(const Grid& g, const float* __restrict u, const float* _
     using O = Ops<W>;
     using F = typename O::F;
     const float nf = static_cast<float>(g.n);
-    double nd[W], rnd[W];
-    for (int k = 0; k < W; ++k) {
-        nd[k] = nf;
-        rnd[k] = 1.0 / nf;
-    }
+    const double nd = nf;
     const std::uint32_t s = g.size;
     for (std::uint32_t j = j0; j < j1; ++j) {
         std::uint32_t i = 1;
@@ -184,7 +180,7 @@ void divergenceRowRange(const Grid& g, const float* __restrict u, const float* _
             for (; i + W - 1 <= g.n; i += W) {
                 const std::uint32_t o = g.ix(i, j);
                 const F sum = O::load(u + o + 1) - O::load(u + o - 1) + O::load(v + o + s) - O::load(v + o - s);
-                O::store(div + o, R::halfQuotient(sum, nf, nd, rnd));
+                O::store(div + o, R::halfQuotient(sum, nf, nd));
                 O::store(p + o, O::splat(0.0f));
             }
         for (; i <= g.n; ++i) {

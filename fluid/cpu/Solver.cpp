@@ -41,16 +41,15 @@ void setCorners(const Grid& g, float* x)
 // task therefore holds nothing up; the caller just takes that task itself. Only a task that is being computed is
 // waited for.
 //
-// Independent solves (diffuseTogether) go into one job: each pass waits only for the previous passes of its own
-// solves, and its key counts the passes before it, so the solves' first passes come first and run side by side. Their
-// last passes of four sweeps share one pass (several solves in one vector) where the vector is wide enough.
+// Independent solves (diffuseTogether) go into one job: each pass waits only for the previous pass of its own solve,
+// and its key counts the passes before it in that solve, so the solves' first passes come first and run side by side.
 struct Solver::SweepJob {
     Solver* solver;
     SweepPass pass[MaxPasses];
     std::uint32_t stages[MaxPasses];
     std::uint32_t chunks[MaxPasses];
-    std::uint64_t after[MaxPasses];   // the passes this one follows, as bits (none: the first of its solves)
-    std::uint32_t depth[MaxPasses];   // passes before this one in its solves
+    int after[MaxPasses];             // the pass this one follows (-1: the first of its solve)
+    std::uint32_t depth[MaxPasses];   // passes before this one in its solve
     std::uint32_t chunkStages;        // stages per task
     int passes = 0;
     int solves = 0;
@@ -142,8 +141,7 @@ void Solver::resize(std::uint32_t n)
     std::size_t most = 0;
     std::size_t taskCount = 0;
     for (int widest : {1, 4, 8, 16}) {
-        // A solve's passes, or three solves' passes with their tails in passes of the widest vectors.
-        most = std::max(most, MaxTogether * (ringFloats(makePlan(widest), n) + passRingFloats(n, widest) + 16));
+        most = std::max(most, MaxTogether * ringFloats(makePlan(widest), n));
         taskCount = std::max(taskCount, Solver::taskCount(makePlan(widest), n, PassChunk));
         taskCount = std::max(taskCount, MaxTogether * Solver::taskCount(makePlan(widest), n, TogetherChunk));
     }
@@ -218,9 +216,8 @@ bool Solver::taskReady(const SweepJob& job, std::uint32_t index) const
     const std::uint32_t end = std::min(first + job.chunkStages, job.stages[p]);
     if (slot.chunk > 0 && progress_[static_cast<std::size_t>(p)].load(std::memory_order_acquire) < first)
         return false;
-    for (int before = 0; before < job.passes; ++before) {
-        if (!(job.after[p] >> before & 1))
-            continue;
+    const int before = job.after[p];
+    if (before >= 0) {
         const std::uint32_t need = end + 2 * static_cast<std::uint32_t>(job.pass[before].lanes) - 1;
         if (progress_[static_cast<std::size_t>(before)].load(std::memory_order_acquire) <
             std::min(need, job.stages[before]))
@@ -276,42 +273,31 @@ void Solver::endStep()
         chooser_.endStep();
 }
 
-Solver::Solve Solver::solve(const Grid& g, float* x, const float* x0, Boundary b, float a, float c)
+void Solver::addSolve(SweepJob& job, const Grid& g, float* x, const float* x0, Boundary b, float a, float c,
+                      const Plan& plan, float*& ring)
 {
     // Only dividing solves (not c == 1, not the pressure's a == 1, c == 4) ask for the reciprocal.
     const bool dividing = c != 1.0f && !(a == 1.0f && c == 4.0f);
-    const bool reciprocal = dividing && divisors_.use(*kernels_, c, static_cast<std::uint64_t>(g.n) * g.n * Sweeps);
-    return Solve{SweepField{x, x0, b, a, c}, reciprocal};
-}
-
-int Solver::addPass(SweepJob& job, const Grid& g, const Solve* solves, int count, int lanes, std::uint64_t after,
-                    std::uint32_t depth, float*& ring)
-{
-    const int p = job.passes++;
-    SweepPass& pass = job.pass[p];
-    pass = SweepPass{.field = {}, .fields = count, .n = g.n, .size = g.size, .lanes = lanes, .ring = ring,
-                     .zeros = zeros_.data(), .reciprocal = true};
-    for (int f = 0; f < count; ++f) {
-        pass.field[f] = solves[f].field;
-        // A shared pass divides through the reciprocal only if every solve in it may (x / 1 and x / 4 are also
-        // exact that way, and proven like any divisor).
-        const bool dividing = solves[f].field.c != 1.0f && !(solves[f].field.a == 1.0f && solves[f].field.c == 4.0f);
-        pass.reciprocal = pass.reciprocal && (dividing ? solves[f].reciprocal
-                                                       : count > 1 && divisors_.use(*kernels_, solves[f].field.c, 0));
+    const bool reciprocal =
+        dividing && divisors_.use(*kernels_, c, static_cast<std::uint64_t>(g.n) * g.n * Sweeps);
+    for (int k = 0; k < plan.passes; ++k) {
+        const int p = job.passes++;
+        const int lanes = plan.lanes[static_cast<std::size_t>(k)];
+        job.pass[p] = SweepPass{.x = x, .x0 = x0, .n = g.n, .size = g.size, .b = b, .a = a, .c = c, .lanes = lanes,
+                                .ring = ring, .zeros = zeros_.data(), .reciprocal = reciprocal};
+        ring += (passRingFloats(g.n, lanes) + 15) / 16 * 16;
+        job.stages[p] = passStages(g.n, lanes);
+        job.chunks[p] = (job.stages[p] + job.chunkStages - 1) / job.chunkStages;
+        job.after[p] = k > 0 ? p - 1 : -1;
+        job.depth[p] = static_cast<std::uint32_t>(k);
+        job.taskCount += job.chunks[p];
     }
-    ring += (passRingFloats(g.n, passWidth(lanes, count)) + 15) / 16 * 16;
-    job.stages[p] = passStages(g.n, lanes);
-    job.chunks[p] = (job.stages[p] + job.chunkStages - 1) / job.chunkStages;
-    job.after[p] = after;
-    job.depth[p] = depth;
-    job.taskCount += job.chunks[p];
-    return p;
+    job.solveX[job.solves++] = x;
 }
 
 void Solver::runSweeps(SweepJob& job, bool threaded)
 {
     if (!threaded) {
-        // One pass after the other: each keeps its scratch in the cache for the whole pass.
         for (int p = 0; p < job.passes; ++p)
             kernels_->sweepPass(job.pass[p], 0, job.stages[p]);
     } else {
@@ -330,12 +316,7 @@ void Solver::linSolve(const Grid& g, float* x, const float* x0, Boundary b, floa
     job.solver = this;
     job.chunkStages = PassChunk;
     float* ring = rings_.data();
-    const Solve one = solve(g, x, x0, b, a, c);
-    const Plan plan = makePlan(kernels_->lanes);
-    std::uint64_t after = 0;
-    for (int k = 0; k < plan.passes; ++k)
-        after = std::uint64_t{1} << addPass(job, g, &one, 1, plan.lanes[static_cast<std::size_t>(k)], after,
-                                            static_cast<std::uint32_t>(k), ring);
+    addSolve(job, g, x, x0, b, a, c, makePlan(kernels_->lanes), ring);
     runSweeps(job, threaded);
     setCorners(g, x);
 }
@@ -360,47 +341,25 @@ void Solver::diffuse(const Grid& g, float* x, const float* x0, Boundary b, float
     linSolve(g, x, x0, b, k.a, k.c);
 }
 
-void Solver::diffuseTogether(const Grid& g, std::span<const Diffusion> diffusions, float dt)
+void Solver::diffuseTogether(const Grid& g, std::span<const Diffusion> solves, float dt)
 {
-    if (diffusions.size() > MaxTogether)
+    if (solves.size() > MaxTogether)
         throw std::invalid_argument("Solver: at most three diffusions run together");
-    if (diffusions.size() < 2) {
-        for (const Diffusion& d : diffusions)
+    if (!useThreads(g) || solves.size() < 2) {
+        for (const Diffusion& d : solves)
             diffuse(g, d.x, d.x0, d.b, d.rate, dt);
         return;
     }
-    const bool threaded = useThreads(g);
     SweepJob job;
     job.solver = this;
     job.chunkStages = TogetherChunk;
     float* ring = rings_.data();
     const Plan plan = makePlan(kernels_->lanes);
-    // The last pass of four sweeps is shared between the solves, as many to a pass as the widest vector holds.
-    const bool shareTail = plan.lanes[static_cast<std::size_t>(plan.passes - 1)] == 4 && kernels_->lanes >= 8;
-    const int ownPasses = shareTail ? plan.passes - 1 : plan.passes;
-    Solve solves[MaxTogether];
-    std::uint64_t last[MaxTogether] = {};
-    const int count = static_cast<int>(diffusions.size());
-    for (int s = 0; s < count; ++s) {
-        const Diffusion& d = diffusions[static_cast<std::size_t>(s)];
+    for (const Diffusion& d : solves) {
         const Coefficients k = diffusionCoefficients(g, d.rate, dt);
-        solves[s] = solve(g, d.x, d.x0, d.b, k.a, k.c);
-        for (int k2 = 0; k2 < ownPasses; ++k2)
-            last[s] = std::uint64_t{1} << addPass(job, g, &solves[s], 1, plan.lanes[static_cast<std::size_t>(k2)],
-                                                  last[s], static_cast<std::uint32_t>(k2), ring);
-        job.solveX[job.solves++] = d.x;
+        addSolve(job, g, d.x, d.x0, d.b, k.a, k.c, plan, ring);
     }
-    if (shareTail) {
-        const int perPass = std::min(kernels_->lanes / 4, MaxPassFields);
-        for (int s = 0; s < count; s += perPass) {
-            const int n = std::min(perPass, count - s);
-            std::uint64_t after = 0;
-            for (int f = 0; f < n; ++f)
-                after |= last[s + f];
-            addPass(job, g, &solves[s], n, 4, after, static_cast<std::uint32_t>(ownPasses), ring);
-        }
-    }
-    runSweeps(job, threaded);
+    runSweeps(job, true);
     for (int s = 0; s < job.solves; ++s)
         setCorners(g, job.solveX[s]);
 }

@@ -80,7 +80,6 @@ private:
     static constexpr int Sweeps = 20;
 
     static constexpr int MaxPasses = MaxTogether * Sweeps;
-    static_assert(MaxPasses <= 64, "pass dependencies are bits of a 64-bit word");
 
     // How the 20 sweeps are split into passes, for a given widest pass.
     struct Plan {
@@ -96,15 +95,8 @@ private:
         std::uint16_t pass = 0;
         std::uint32_t chunk = 0;
     };
-    // One solve's field and whether it may divide through the reciprocal (asked once per solve).
-    struct Solve {
-        SweepField field;
-        bool reciprocal;
-    };
-    Solve solve(const Grid& g, float* x, const float* x0, Boundary b, float a, float c);
-    // Adds one pass of `lanes` sweeps over `count` solves, after the passes in `after` (bits); returns its index.
-    int addPass(SweepJob& job, const Grid& g, const Solve* solves, int count, int lanes, std::uint64_t after,
-                std::uint32_t depth, float*& ring);
+    void addSolve(SweepJob& job, const Grid& g, float* x, const float* x0, Boundary b, float a, float c,
+                  const Plan& plan, float*& ring);
     void runSweeps(SweepJob& job, bool threaded);
     static std::size_t taskCount(const Plan& plan, std::uint32_t n, std::uint32_t chunkStages);
     void numberTasks(const SweepJob& job);

@@ -1,9 +1,8 @@
 // The sweep passes (see SweepPass in KernelSet.h). Part of KernelsImpl.h: included only there.
 
-// How a sweep divides: (a * sum + x0) / c in general, through the reciprocal where that is proven exact for c
+// How a sweep divides: (a * sum + x0) / c in general, through the reciprocal where that is proven exact for this c
 // (Ops::reciprocalIsExact); c == 1 needs no division; a == 1, c == 4 (the pressure solve) is exactly
-// (sum + x0) * 0.25, since 1 * sum == sum and a division by a power of two is a multiplication. The general form also
-// gives those two cases their bits (x / 1 == x, x / 4 == x * 0.25), so solves of different kinds can share a pass.
+// (sum + x0) * 0.25, since 1 * sum == sum and a division by a power of two is a multiplication.
 enum SweepMode { Dividing, Reciprocal, NoDivision, Quarter };
 
 // The arithmetic of one step of P stages. Fast: the reciprocal division where the mode has it, otherwise Float, the
@@ -11,11 +10,9 @@ enum SweepMode { Dividing, Reciprocal, NoDivision, Quarter };
 // among tiny numbers (Ops::mulExact, divExact); the same bits without the float unit's slow path for subnormals.
 enum Arith { Fast, Float, Exact };
 
-// One pass of G sweeps over W / G solves side by side (usually one; the tails of independent diffusions share a
-// vector). Lane k of a solve's group of G lanes is row t - 2k after sweep k at stage t; a stage walks the columns.
-// P consecutive stages run interleaved, stage t + q one column behind stage t + q - 1 (which it needs up to that
-// column), so that P independent chains are in flight; they hand the cell below and the right neighbour over in
-// registers.
+// One pass of W sweeps. Lane k of stage t is row t - 2k after sweep k; a stage walks the columns. P consecutive
+// stages run interleaved, stage t + q one column behind stage t + q - 1 (which it needs up to that column), so that
+// P independent chains are in flight; they hand the cell below and the right neighbour over in registers.
 //
 // Scratch, column by column (Column floats each): the V vectors of the stages t = 0, 1, 2, 3 (mod 4), i.e. the x
 // values of a stage for the next two (columns 0 and n + 1 hold the walls that sweep k + 1 reads), then the X vectors
@@ -27,78 +24,54 @@ enum Arith { Fast, Float, Exact };
 // arithmetic is exact and quick; a step of the reciprocal mode that falls below is computed again in float (or in
 // double below TinyForHardware) from the same inputs; and the next step starts in the arithmetic that the last one
 // needed, as tiny numbers come in regions.
-template <int W, int G = W> struct Pass {
+template <int W> struct Pass {
     using O = Ops<W>;
     using F = typename O::F;
     using I = typename O::I;
     static constexpr int P = 8;
-    static constexpr int Fields = W / G;
     static constexpr long Column = 8 * W;
 
     struct Coefficients {
-        F a, c, rc;            // per lane, from its solve
-        double cd[W], rcd[W];  // c and its reciprocal in double, for the exact arithmetic
+        F a, c, rc;
+        float cf;
+        double ad, cd, rcd;
     };
     struct Edges {
-        I bottom, top, first;   // lanes on row 0 (k >= 1), on row n + 1, lane 0 of a group on row 0
+        I bottom, top, first;   // lanes on row 0 (k >= 1), on row n + 1, lane 0 on row 0
     };
     struct Group {
-        const float* row[P + 1][Fields];   // x rows t0 .. t0 + P (the last: up neighbours of the last stage), or zeros
-        const float* src[P][Fields];       // x0 rows t0 .. t0 + P - 1, or zeros
-        float* out[P][Fields];             // x rows t - 2(G - 1), which the last lane of a group finishes, or the sink
+        const float* row[P + 1];   // x rows t0 .. t0 + P (the last: the up neighbours of the last stage), or zeros
+        const float* src[P];       // x0 rows t0 .. t0 + P - 1, or zeros
+        float* out[P];             // x rows t - 2(W - 1), which lane W - 1 finishes, or the sink
         float* scratch;
-        I signX, signY;   // per lane, from its solve's boundary kind
+        I signX, signY;
         int n;
-        int fields;
         Coefficients k;
         Edges edges[P];
     };
-
-    // Lane 0 of every group from its solve's row at column i, lane k from lane k - 1 of v.
-    static F shiftIn(const float* const* rows, long i, F v)
-    {
-        if constexpr (Fields == 1)
-            return O::shiftIn(rows[0] + i, v);
-        else {
-            F fresh{};
-            for (int f = 0; f < Fields; ++f)
-                fresh[f] = rows[f][i];
-            return O::template shiftInGroups<G>(fresh, v);
-        }
-    }
 
     template <int Mode, Arith A> static F relax(F sum, F src, const Coefficients& k)
     {
         if constexpr (Mode == Quarter) {
             if constexpr (A == Exact)
-                return O::mulExact(sum + src, O::splat(0.25f));
+                return O::mulExact(sum + src, 0.25);
             else
                 return (sum + src) * 0.25f;
         } else {
             F m;
             if constexpr (A == Exact)
-                m = O::mulExact(sum, k.a);
+                m = O::mulExact(sum, k.ad);
             else
                 m = k.a * sum;
             if constexpr (Mode == NoDivision)
                 return m + src;
             else if constexpr (A == Exact)
-                return O::divExact(m + src, k.c, k.cd, k.rcd);
+                return O::divExact(m + src, k.cf, k.cd, k.rcd);
             else if constexpr (A == Fast && Mode == Reciprocal)
                 return O::reciprocalDivide(m + src, k.c, k.rc);
             else
                 return (m + src) / k.c;
         }
-    }
-
-    // The finished lane of every group to its solve's row.
-    template <bool Inside, int... Fs>
-    static void storeFinished(float* const* out, long i, F r, std::integer_sequence<int, Fs...>)
-    {
-        if constexpr (Inside)
-            (O::template storeLaneInside<Fs * G + G - 1>(out[Fs] + i, r), ...);
-        else
-            (O::template storeLane<Fs * G + G - 1>(out[Fs] + i, r), ...);
     }
 
     // Step j: stage q does column j - q, from the last stage to the first, so that last[q - 1] and last[q - 2]
@@ -107,7 +80,7 @@ template <int W, int G = W> struct Pass {
     template <int Mode, Arith A, bool Edge, bool Guard, class Checker>
     static void step(const Group& group, const F* last, F* next, int j, Checker& check)
     {
-        // The row pointers are read from the table at each use: kept in registers, GCC parks them in vector
+        // The 25 row pointers are read from the table at each use: kept in registers, GCC parks them in vector
         // registers and pays a move on the busiest ports for every access.
         const Group* table = &group;
         __asm__ volatile("" : "+r"(table));
@@ -125,7 +98,8 @@ template <int W, int G = W> struct Pass {
                     haveUp = false;
                     continue;
                 }
-            float* const col = cols - q * Column;   // scratch column i
+            const float* const row = g.row[q] + i;
+            float* const col = cols - q * Column;                      // scratch column i
             float* const v = col + (q & 3) * W;
             const float* const vBelow = col + ((q + 3) & 3) * W;   // stage t - 1
             const float* const vRight = col + ((q + 2) & 3) * W;   // stage t - 2
@@ -133,18 +107,18 @@ template <int W, int G = W> struct Pass {
             const float* const xBefore = col + (4 + ((q + 2) & 3)) * W;
             F left = last[q];
             if (Guard && i == 1)
-                left = shiftIn(g.row[q], 0, O::load(vRight - Column));
+                left = O::shiftIn(row - 1, O::load(vRight - Column));
             const F down = q > 0 ? last[q > 0 ? q - 1 : 0] : O::load(vBelow);
             F rightBase = q >= 2 ? last[q >= 2 ? q - 2 : 0] : O::load(vRight + Column);
             if (Guard && q >= 2 && i == n)
                 rightBase = O::flip(rightBase, g.signX);
-            const F right = shiftIn(g.row[q], i + 1, rightBase);
+            const F right = O::shiftIn(row + 1, rightBase);
             // This stage's up neighbour (row t + 1 after the previous sweep) is the right neighbour that stage
             // t + 1, one column to the left, has just formed: one shift serves both.
-            const F up = q == P - 1 || (Guard && !haveUp) ? shiftIn(g.row[q + 1], i, down) : upFromAbove;
+            const F up = q == P - 1 || (Guard && !haveUp) ? O::shiftIn(g.row[q + 1] + i, down) : upFromAbove;
             upFromAbove = right;
             haveUp = true;
-            const F src = shiftIn(g.src[q], i, O::load(xBefore));
+            const F src = O::shiftIn(g.src[q] + i, O::load(xBefore));
             O::store(x, src);
             const F sum = ((left + right) + down) + up;
             F r = relax<Mode, A>(sum, src, g.k);
@@ -152,23 +126,19 @@ template <int W, int G = W> struct Pass {
                 const Edges& e = g.edges[q];
                 r = e.bottom ? O::flip(up, g.signY) : r;
                 r = e.top ? O::flip(down, g.signY) : r;
-                if constexpr (Fields == 1)
-                    r = e.first ? O::splat(g.row[q][0][i]) : r;
-                else {
-                    F own{};
-                    for (int f = 0; f < Fields; ++f)
-                        own[f * G] = g.row[q][f][i];
-                    r = e.first ? own : r;
-                }
+                r = e.first ? O::splat(*row) : r;
             }
             // The reciprocal division must see every result; elsewhere the check only steers around the slow path,
-            // and the last two stages (the group's window is 2G rows tall, tiny numbers come in regions) suffice.
+            // and the last two stages (the group's window is 32 rows tall, tiny numbers come in regions) suffice.
             if (Mode == Reciprocal || q >= P - 2)
                 check.add(r);
             if (q >= P - 2)
                 O::store(v, r);
             next[q] = r;
-            storeFinished<!Guard>(g.out[q], i, r, std::make_integer_sequence<int, Fields>());
+            if constexpr (Guard)
+                O::storeLast(g.out[q] + i, r);
+            else
+                O::storeLastInside(g.out[q] + i, r);
             if (Guard && i == 1)
                 O::store(v - Column, O::flip(r, g.signX));
             if (Guard && i == n)
@@ -223,60 +193,34 @@ template <int W, int G = W> struct Pass {
             last[q] = next[q];
     }
 
-    static Group setUp(const SweepPass& p, std::uint32_t t0)
-    {
-        const int n = static_cast<int>(p.n);
-        const long size = p.size;
-        Group g;
-        g.n = n;
-        g.fields = p.fields;
-        g.scratch = p.ring;
-        I signX{}, signY{};
-        for (int l = 0; l < W; ++l) {
-            const int f = l / G < p.fields ? l / G : 0;
-            const SweepField& s = p.field[f];
-            signX[l] = s.b == Boundary::Horizontal ? -2147483647 - 1 : 0;
-            signY[l] = s.b == Boundary::Vertical ? -2147483647 - 1 : 0;
-            g.k.a[l] = s.a;
-            g.k.c[l] = s.c;
-            g.k.rc[l] = 1.0f / s.c;
-            g.k.cd[l] = s.c;
-            g.k.rcd[l] = 1.0 / s.c;
-        }
-        g.signX = signX;
-        g.signY = signY;
-        // The sink leaves room for a store of a whole vector ending at its last lane.
-        float* const sink = p.ring + (static_cast<long>(n) + 2) * Column + W;
-        for (int q = 0; q <= P; ++q) {
-            const long t = static_cast<long>(t0) + q;
-            for (int f = 0; f < Fields; ++f) {
-                // Groups without a solve read zeros and write to the sink.
-                const SweepField* s = f < MaxPassFields && f < p.fields ? &p.field[f] : nullptr;
-                g.row[q][f] = s && t <= n + 1 ? s->x + t * size : p.zeros;
-                if (q == P)
-                    continue;
-                g.src[q][f] = s && t <= n ? s->x0 + t * size : p.zeros;
-                const long r = t - 2 * (G - 1);
-                g.out[q][f] = s && r >= 1 && r <= n ? s->x + r * size : sink;
-            }
-            if (q == P)
-                break;
-            for (int l = 0; l < W; ++l) {
-                const int k = l % G;
-                const long row = t - 2 * k;
-                g.edges[q].bottom[l] = row == 0 && k >= 1 ? -1 : 0;
-                g.edges[q].top[l] = row == n + 1 ? -1 : 0;
-                g.edges[q].first[l] = row == 0 && k == 0 ? -1 : 0;
-            }
-        }
-        return g;
-    }
-
     template <int Mode, bool Checked, bool Edge>
     static void group(const SweepPass& p, std::uint32_t t0, Arith& arith)
     {
         const int n = static_cast<int>(p.n);
-        const Group g = setUp(p, t0);
+        const long G = p.size;
+        Group g;
+        g.n = n;
+        g.scratch = p.ring;
+        g.signX = p.b == Boundary::Horizontal ? I{} + (-2147483647 - 1) : I{};
+        g.signY = p.b == Boundary::Vertical ? I{} + (-2147483647 - 1) : I{};
+        g.k = Coefficients{O::splat(p.a), O::splat(p.c), O::splat(1.0f / p.c), p.c, p.a, p.c, 1.0 / p.c};
+        // The sink leaves room for a store of a whole vector ending at the last lane.
+        float* const sink = p.ring + (static_cast<long>(n) + 2) * Column + W;
+        for (int q = 0; q <= P; ++q) {
+            const long t = static_cast<long>(t0) + q;
+            g.row[q] = t <= n + 1 ? p.x + t * G : p.zeros;
+            if (q == P)
+                break;
+            g.src[q] = t <= n ? p.x0 + t * G : p.zeros;
+            const long r = t - 2 * (W - 1);
+            g.out[q] = r >= 1 && r <= n ? p.x + r * G : sink;
+            for (int k = 0; k < W; ++k) {
+                const long row = t - 2 * k;
+                g.edges[q].bottom[k] = row == 0 && k >= 1 ? -1 : 0;
+                g.edges[q].top[k] = row == n + 1 ? -1 : 0;
+                g.edges[q].first[k] = row == 0 && k == 0 ? -1 : 0;
+            }
+        }
         F last[P];
         for (int q = 0; q < P; ++q)
             last[q] = F{};
@@ -290,23 +234,20 @@ template <int W, int G = W> struct Pass {
         for (; j <= lastStep; ++j)
             checkedStep<Mode, Checked, Edge, true>(g, last, j, arith);
         // The walls of the rows finished here: left and right from their own row, bottom and top from rows 1 and n.
-        for (int f = 0; f < p.fields; ++f) {
-            const SweepField& s = p.field[f];
-            const bool negX = s.b == Boundary::Horizontal, negY = s.b == Boundary::Vertical;
-            for (int q = 0; q < P; ++q) {
-                const long r = static_cast<long>(t0) + q - 2 * (G - 1);
-                if (r < 1 || r > n)
+        const bool negX = p.b == Boundary::Horizontal, negY = p.b == Boundary::Vertical;
+        for (int q = 0; q < P; ++q) {
+            const long r = static_cast<long>(t0) + q - 2 * (W - 1);
+            if (r < 1 || r > n)
+                continue;
+            float* row = p.x + r * G;
+            row[0] = negX ? -row[1] : row[1];
+            row[n + 1] = negX ? -row[n] : row[n];
+            for (const long w : {0L, static_cast<long>(n) + 1}) {
+                if (r != (w == 0 ? 1 : n))
                     continue;
-                float* row = s.x + r * p.size;
-                row[0] = negX ? -row[1] : row[1];
-                row[n + 1] = negX ? -row[n] : row[n];
-                for (const long w : {0L, static_cast<long>(n) + 1}) {
-                    if (r != (w == 0 ? 1 : n))
-                        continue;
-                    float* wall = s.x + w * p.size;
-                    for (int col = 1; col <= n; ++col)
-                        wall[col] = negY ? -row[col] : row[col];
-                }
+                float* wall = p.x + w * G;
+                for (int col = 1; col <= n; ++col)
+                    wall[col] = negY ? -row[col] : row[col];
             }
         }
     }
@@ -315,10 +256,10 @@ template <int W, int G = W> struct Pass {
     {
         if (t == 0)
             return true;
-        if (t % 2 == 0 && t / 2 < G)
+        if (t % 2 == 0 && t / 2 < W)
             return true;
         const long above = t - (n + 1);
-        return above >= 0 && above % 2 == 0 && above / 2 < G;
+        return above >= 0 && above % 2 == 0 && above / 2 < W;
     }
 
     template <int Mode, bool Checked> static void run(const SweepPass& p, std::uint32_t first, std::uint32_t end)
@@ -345,12 +286,9 @@ template <int W, int G = W> struct Pass {
 
     template <int Mode> static void runChecked(const SweepPass& p, std::uint32_t first, std::uint32_t end)
     {
-        // The exact helpers need finite coefficients and divisors that are not 0; anything else runs the float
+        // The exact helpers need finite coefficients and a divisor that is not 0; anything else runs the float
         // operations unchecked, as the straightforward loops do.
-        bool finite = true;
-        for (int f = 0; f < p.fields; ++f)
-            finite = finite && __builtin_isfinite(p.field[f].a) && __builtin_isfinite(p.field[f].c) &&
-                     p.field[f].c != 0.0f;
+        const bool finite = __builtin_isfinite(p.a) && __builtin_isfinite(p.c) && p.c != 0.0f;
         if constexpr (O::Checked)
             if (finite)
                 return run<Mode, true>(p, first, end);
@@ -359,14 +297,9 @@ template <int W, int G = W> struct Pass {
 
     static void sweep(const SweepPass& p, std::uint32_t first, std::uint32_t end)
     {
-        bool noDivision = true, quarter = true;
-        for (int f = 0; f < p.fields; ++f) {
-            noDivision = noDivision && p.field[f].c == 1.0f;
-            quarter = quarter && p.field[f].a == 1.0f && p.field[f].c == 4.0f;
-        }
-        if (noDivision)
+        if (p.c == 1.0f)
             runChecked<NoDivision>(p, first, end);
-        else if (quarter)
+        else if (p.a == 1.0f && p.c == 4.0f)
             runChecked<Quarter>(p, first, end);
         else if constexpr (O::Checked) {
             if (p.reciprocal)
@@ -380,15 +313,14 @@ template <int W, int G = W> struct Pass {
 
 template <int W> void sweepPass(const SweepPass& p, std::uint32_t first, std::uint32_t end)
 {
-    const int width = passWidth(p.lanes, p.fields);
     if constexpr (W >= 16)
-        if (width == 16)
-            return p.fields == 1 ? Pass<16>::sweep(p, first, end) : Pass<16, 4>::sweep(p, first, end);
+        if (p.lanes == 16)
+            return Pass<16>::sweep(p, first, end);
     if constexpr (W >= 8)
-        if (width == 8)
-            return p.fields == 1 ? Pass<8>::sweep(p, first, end) : Pass<8, 4>::sweep(p, first, end);
+        if (p.lanes == 8)
+            return Pass<8>::sweep(p, first, end);
     if constexpr (W >= 4)
-        if (width == 4)
+        if (p.lanes == 4)
             return Pass<4>::sweep(p, first, end);
     Pass<1>::sweep(p, first, end);
 }
