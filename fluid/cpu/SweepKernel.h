@@ -30,6 +30,10 @@ template <int W> struct Pass {
     using I = typename O::I;
     static constexpr int P = 8;
     static constexpr long Column = 8 * W;
+    // The divider takes a 512-bit vector every ten cycles or so and a step's other work takes fewer: only there does
+    // the division through the reciprocal, with its three operations and a full check, pay. A narrower vector
+    // divides while the other two or three ports are busy with the rest.
+    static constexpr bool ReciprocalPays = O::Checked && W == 16;
 
     struct Coefficients {
         F a, c, rc;
@@ -301,7 +305,7 @@ template <int W> struct Pass {
             runChecked<NoDivision>(p, first, end);
         else if (p.a == 1.0f && p.c == 4.0f)
             runChecked<Quarter>(p, first, end);
-        else if constexpr (O::Checked) {
+        else if constexpr (ReciprocalPays) {
             if (p.reciprocal)
                 run<Reciprocal, true>(p, first, end);
             else
