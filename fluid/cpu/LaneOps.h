@@ -138,9 +138,14 @@ template <int W> struct Ops {
     }
 
     // t / c through the rounded reciprocal rc and one correction with the exact residual: q0 = t * rc,
-    // r = q0 * c - t in one fused operation, q = q0 - r * rc. Written with the residual's sign flipped so that
-    // t = -0 gives -0. For a divisor checked by reciprocalIsExact this is t / c to the last bit for every
-    // |t| >= 2^-102; the sweeps use it only while all their results are at least TinyForReciprocal.
+    // r = q0 * c - t in one fused operation, q = q0 - r * rc. For a divisor checked by reciprocalIsExact:
+    // - finite |t| >= 2^-102: t / c to the last bit (the argument is at reciprocalIsExact);
+    // - t = +-0: +-0, as t / c (written with the residual's sign flipped for that: -0 * rc - -0 = +0, -0 - +0 = -0);
+    // - 0 < |t| < 2^-102: not exact. Rounding q0 and r to the subnormal grid loses the argument's scaling: for
+    //   c = 2 - 2^-23 and t = 2^-149 it gives 0 where t / c rounds to 2^-149;
+    // - infinity or NaN: NaN (inf - inf in the residual).
+    // So a caller must look at the dividends, not the quotients (a wrong one can be 0): the sweeps use this only
+    // while every dividend of a step is 0 or at least TinyForReciprocal = 2^-100, finite, and redo the step otherwise.
     static F reciprocalDivide(F t, F c, F rc)
     {
         const F q0 = t * rc;
@@ -148,11 +153,13 @@ template <int W> struct Ops {
     }
 
     // The proof for one divisor c in [1, 2^20]: for every t in [1, 2) reciprocalDivide(t) equals t / c and its
-    // residual q0 * c - t is exact (a float). Every step of the division then scales exactly with t as long as no
-    // intermediate leaves the normal range and the residual keeps its last bit above 2^-149: for all
-    // 2^-102 <= |t| <= the largest float (the residual's last bit lies at least 2^-47 below t's leading bit, q0 and
-    // q stay normal for c <= 2^20). Zeros give zeros of the right sign; infinities and NaN are never divided this
-    // way (the sweep's check sees them and redoes the step). About 2^23 / W iterations: a few milliseconds.
+    // residual q0 * c - t is exact (a float); this loop checks all 2^23 of them. For t * 2^e every step then scales
+    // by 2^e exactly as long as q0 and q stay normal and the residual stays exact: q0 and q are about t / c >=
+    // 2^-102 / 2^20, normal; the residual's exact value is a multiple of ulp(q0) * ulp(c) >= 2^(e - 47) (q0 * c is
+    // within a factor two of t), a multiple of 2^-149 for e >= -102, and its magnitude keeps the 24 bits it had at
+    // e = 0, so it is a float, subnormal or not. Nothing overflows (rc <= 1, the fused product is not rounded).
+    // Negative t mirror positive ones (rounding to nearest is symmetric). Hence exact for 2^-102 <= |t| <= the
+    // largest float. About 2^23 / W iterations: a few milliseconds.
     static bool reciprocalIsExact(float c)
     {
         if constexpr (Fma) {

@@ -20,10 +20,11 @@ enum Arith { Fast, Float, Exact };
 // t - 1 and t - 2 and writes its own, so a step can be computed again from the same memory. Groups start at stages
 // t0 = 0 (mod 4), which fixes every slot's offset at compile time. After the columns: a sink row.
 //
-// Checked widths watch every result of a step: while all are at least TinyForReciprocal (or 0) the step's fast
-// arithmetic is exact and quick; a step of the reciprocal mode that falls below is computed again in float (or in
-// double below TinyForHardware) from the same inputs; and the next step starts in the arithmetic that the last one
-// needed, as tiny numbers come in regions.
+// Checked widths watch a step's numbers: in the reciprocal mode every dividend, and while all are at least
+// TinyForReciprocal (or 0) the division through the reciprocal is exact; a step that falls below is computed again in
+// float (or in double below TinyForHardware) from the same inputs. Elsewhere results are watched only to steer
+// around the float unit's slow path. The next step starts in the arithmetic that the last one needed, as tiny numbers
+// come in regions.
 template <int W> struct Pass {
     using O = Ops<W>;
     using F = typename O::F;
@@ -54,7 +55,7 @@ template <int W> struct Pass {
         Edges edges[P];
     };
 
-    template <int Mode, Arith A> static F relax(F sum, F src, const Coefficients& k)
+    template <int Mode, Arith A, class Checker> static F relax(F sum, F src, const Coefficients& k, Checker& check)
     {
         if constexpr (Mode == Quarter) {
             if constexpr (A == Exact)
@@ -71,8 +72,13 @@ template <int W> struct Pass {
                 return m + src;
             else if constexpr (A == Exact)
                 return O::divExact(m + src, k.cf, k.cd, k.rcd);
-            else if constexpr (A == Fast && Mode == Reciprocal)
-                return O::reciprocalDivide(m + src, k.c, k.rc);
+            else if constexpr (A == Fast && Mode == Reciprocal) {
+                // Exact only for the dividends Ops::reciprocalDivide names, so the step watches the dividends: a
+                // wrong quotient of a tiny one can be 0, which a watch of the results would let pass.
+                const F t = m + src;
+                check.add(t);
+                return O::reciprocalDivide(t, k.c, k.rc);
+            }
             else
                 return (m + src) / k.c;
         }
@@ -125,16 +131,17 @@ template <int W> struct Pass {
             const F src = O::shiftIn(g.src[q] + i, O::load(xBefore));
             O::store(x, src);
             const F sum = ((left + right) + down) + up;
-            F r = relax<Mode, A>(sum, src, g.k);
+            F r = relax<Mode, A>(sum, src, g.k, check);
             if constexpr (Edge) {
                 const Edges& e = g.edges[q];
                 r = e.bottom ? O::flip(up, g.signY) : r;
                 r = e.top ? O::flip(down, g.signY) : r;
                 r = e.first ? O::splat(*row) : r;
             }
-            // The reciprocal division must see every result; elsewhere the check only steers around the slow path,
-            // and the last two stages (the group's window is 32 rows tall, tiny numbers come in regions) suffice.
-            if (Mode == Reciprocal || q >= P - 2)
+            // The reciprocal division has watched its dividends (relax). Elsewhere the check only steers around the
+            // slow path: every result of a step that redoes a reciprocal one, otherwise the last two stages (the
+            // group's window is 32 rows tall, tiny numbers come in regions).
+            if (Mode == Reciprocal ? A != Fast : q >= P - 2)
                 check.add(r);
             if (q >= P - 2)
                 O::store(v, r);
