@@ -66,6 +66,9 @@ public:
     std::unique_ptr<FluidModel> model;
     Preset current;
     int presetIndex = 0;
+    // A preset from outside the table (the user's own) selected in place of presets[presetIndex]: applyPreset and
+    // the empty arguments above then take its values. Choosing a built-in preset clears it.
+    std::optional<Preset> studioPreset;
     std::vector<Preset> presets;
     std::vector<std::string> presetNames;
     std::vector<std::string> colorSchemeNames;
@@ -76,7 +79,10 @@ public:
     FluidModelGLSL::ProgramSource gpuProgramSource;
 
 private:
-    const Preset& selectedPreset() const { return presets.at(static_cast<std::size_t>(presetIndex)); }
+    const Preset& selectedPreset() const
+    {
+        return studioPreset ? *studioPreset : presets.at(static_cast<std::size_t>(presetIndex));
+    }
     RenderFlags renderFlags() const;
     // A GPU model, or nullptr with the reason in `why` when the GPU engine cannot be built here.
     std::unique_ptr<FluidModel> makeGpuModel(int n, float viscosity, float dt, float diffusion, std::string& why);

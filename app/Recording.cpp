@@ -88,7 +88,7 @@ std::optional<std::string> Recording::stop()
     return std::nullopt;
 }
 
-void Recording::drawIndicator(int windowWidth, int windowHeight, const Font* font) const
+void Recording::drawIndicator(int windowWidth, int windowHeight, const Font* font, bool paused) const
 {
     (void)windowWidth;
     if (!recorder_)
@@ -106,7 +106,7 @@ void Recording::drawIndicator(int windowWidth, int windowHeight, const Font* fon
     }
     glEnd();
     if (font) {
-        const std::string text = clipLength(frames());
+        const std::string text = clipLength(frames()) + (paused ? "   paused: no frames are added" : "");
         if (text != clockText_ || !clockTexture_) {
             const RenderedString rendered = renderString(text, *font, ColorA{1.0f, 1.0f, 1.0f, 1.0f});
             clockTexture_ = rendered.surface.getWidth() > 0 ? gl::Texture(rendered.surface) : gl::Texture();

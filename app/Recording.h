@@ -44,8 +44,9 @@ public:
     // not be completed. Nothing happens when not recording. GL context current.
     std::optional<std::string> stop();
 
-    // The red dot and the clip's length in the bottom-left corner; `font` may be null (the dot alone then).
-    void drawIndicator(int windowWidth, int windowHeight, const Font* font) const;
+    // The red dot and the clip's length in the bottom-left corner, and while `paused` that no frames are added;
+    // `font` may be null (the dot alone then).
+    void drawIndicator(int windowWidth, int windowHeight, const Font* font, bool paused = false) const;
 
     std::int64_t frames() const { return recorder_ ? recorder_->framesCaptured() : 0; }
     const std::string& path() const { return path_; }

@@ -2,9 +2,14 @@
 
 #include <epoxy/gl.h>
 
-#include "app/BrushInput.h"
+#include <ctime>
+
+#include "app/studio/HandBrush.h"
+#include "app/studio/SoftwareOpenGl.h"
+#include "app/studio/WindowIdentity.h"
 #include "shell/RendererGl.h"
 #include "shell/Resources.h"
+#include "shell/platform/OpenFileDialog.h"
 #include "shell/platform/SaveFileDialog.h"
 #include "shell/platform/UserMessage.h"
 #include "shell/image/ImageIo.h"
@@ -31,6 +36,7 @@ void vornixApp::prepareSettings(Settings* settings)
     settings->setTitle("vornix - Quillon's interactive fluidum");
     settings->setFrameRate(30.0f);
     settings->setWindowSize(600, 600);
+    setWindowIdentity(*settings);
 }
 
 void vornixApp::mirrorCurrent()
@@ -46,15 +52,28 @@ void vornixApp::mirrorCurrent()
 
 void vornixApp::setup()
 {
+    try {
+        launchOptions = parseLaunchOptions(getArgs());
+    } catch (const LaunchOptionsError& e) {
+        console() << "The command line is ignored: " << e.what() << std::endl;
+    }
+    saveFolders = SaveFolders::forUser();
     scene = std::make_unique<FluidScene>(
         *this, [this] { return loadFramerateFont(); }, [this](const std::string& text) { showFailure(text); });
     presetIndex.setBoth(scene->presetIndex);
     mirrorCurrent();
+    const auto* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    if (const auto advice = softwareOpenGlAdvice(renderer ? renderer : "", scene->current.engine)) {
+        console() << *advice << std::endl;
+        showNotice(*advice, 20.0);
+    }
 
     scene->current.showFramerate = false;
     scene->current.showGradientBar = false;
     scene->current.showHelp = true;
     lastMouseX = lastMouseY = 0;
+    live.setup(*scene, launchOptions, getElapsedSeconds());
+    scene->current.showHelp = !launchOptions.autopilot;   // nobody may be there to click it away
 
     // Without the help picture the program runs on and shows the fluid in its place.
     try {
@@ -69,11 +88,20 @@ void vornixApp::setup()
     showMenu = showMenuApplied = false;
     panel->hide();
 
+    own = std::make_unique<OwnStudio>(*scene, StudioServices{[this] { return askOpenPath(); },
+                                                              [this](const std::string& n) { return askExportPath(n); },
+                                                              [this](const std::string& q) { return askYesNo(q); },
+                                                              [this](const std::string& t) { showFailure(t); },
+                                                              [this](const Preset& p) { applyStudioPreset(p); }});
+
     // The Studio panel sits at the window's top-right corner, clear of the parameter panel's place at the left.
     studio = std::make_unique<ParamPanel>("Studio", PanelSize{studioWidth, 90}, PanelColor{0.25f, 0.3f, 0.35f, 0.6f});
     studio->place(static_cast<float>(getWindowWidth() - studioWidth - 16), 16.0f);
     addStudioEntries();
     studio->hide();
+    own->applyStartPreset();
+    if (!launchOptions.files.empty())
+        own->openFiles(launchOptions.files);
 }
 
 void vornixApp::addStudioEntries()
@@ -81,6 +109,10 @@ void vornixApp::addStudioEntries()
     studio->addButton("Record Video", [this] { toggleRecording(); },
                       "key=v help='Record what the window shows as MP4 or GIF, one frame per simulation step at 30 "
                       "frames per second; again to stop.'");
+    int height = 90;
+    height += live.addStudioEntries(*studio);
+    height += own->setup(*studio);
+    studio->resize({studioWidth, height});
 }
 
 void vornixApp::addPanelEntries()
@@ -90,7 +122,8 @@ void vornixApp::addPanelEntries()
     p.addEnumParam("vornix Preset", scene->presetNames, &presetIndex.value, "");
     p.addSeparator("", "");
     p.addButton("Full Screen", [this] { toggleFullScreen(); }, "key=ESC");
-    p.addButton("Reset Fluid", [this] { resetFluid(); }, "key=r help='Clear only the density map, velocities stay.'");
+    p.addButton("Reset Fluid", [this] { resetFluid(); },
+                "key=r help='Clear the density map and the velocities (and resume a paused simulation).'");
     p.addEnumParam("Color Scheme", scene->colorSchemeNames, &colorScheme.value, "");
     p.addSeparator("", "");
     p.addParam("Simulation Paused", &c.paused, "key=space help='Pause simulation'");
@@ -129,6 +162,7 @@ void vornixApp::shutdown()
     if (const auto message = recording.stop())
         showFailure(*message);
     // Still with the GL context current: the model, textures and programs are released with it.
+    own.reset();
     scene.reset();
     helpTexture.reset();
 }
@@ -141,10 +175,16 @@ void vornixApp::update()
 {
     if (const auto message = recording.checkFailure())
         showFailure(*message);
-    if (!scene->current.paused)
+    live.update(getElapsedSeconds());
+    if (!scene->current.paused) {
+        live.beforeStep(getWindowWidth(), getWindowHeight(), getElapsedSeconds());
         recording.stepped();
+    }
     scene->advance(false);
     applyPanelChanges();
+    labelRecordButton();
+    if (own)
+        own->update();
 }
 
 void vornixApp::setWindowMatrices()
@@ -176,9 +216,12 @@ void vornixApp::draw()
     } else {
         drawFrame();
     }
-    recording.drawIndicator(getWindowWidth(), getWindowHeight(), scene->framerate ? &scene->framerate->framerateFont
-                                                                                  : nullptr);
-    if (showMenu || (studio && studio->isVisible()))
+    if (!pictureOnly_) {   // the window's own overlays, never in a saved picture
+        recording.drawIndicator(getWindowWidth(), getWindowHeight(),
+                                scene->framerate ? &scene->framerate->framerateFont : nullptr, scene->current.paused);
+        drawNotices();
+    }
+    if (showMenu || (studio && studio->isVisible()) || (own && own->editorVisible()))
         drawPanels();
 }
 
@@ -193,11 +236,23 @@ void vornixApp::drawFrame()
         scene->drawScene();
 }
 
+void vornixApp::drawNotices()
+{
+    if (scene->framerate)
+        notice.draw(getWindowWidth(), getWindowHeight(), scene->framerate->framerateFont, getElapsedSeconds());
+}
+
+void vornixApp::showNotice(const std::string& text, std::optional<double> seconds)
+{
+    notice.show(text, getElapsedSeconds(), seconds);
+}
+
 void vornixApp::applyPanelChanges()
 {
     if (presetIndex.changed()) {
         presetIndex.applied = presetIndex.value;
         scene->presetIndex = presetIndex.value;
+        scene->studioPreset.reset();
         scene->applyPreset();
         mirrorCurrent();
     }
@@ -250,6 +305,7 @@ void vornixApp::singleStep()
 {
     if (!scene->current.paused)
         return;
+    live.beforeStep(getWindowWidth(), getWindowHeight(), getElapsedSeconds());
     scene->advance(true);
     recording.stepped();
     draw();
@@ -283,7 +339,10 @@ void vornixApp::defaultQuality()
 
 void vornixApp::mouseDown(MouseEvent event)
 {
+    if (scene->current.showHelp)   // the click that starts: what was said over the help picture goes with it
+        notice.fadeAll(getElapsedSeconds());
     scene->current.showHelp = false;
+    live.handPainted(getElapsedSeconds());
     lastMouseX = event.x;
     lastMouseY = event.y;
     if (event.isRightDown())
@@ -297,22 +356,21 @@ void vornixApp::mouseDrag(MouseEvent event)
     Preset& c = scene->current;
     if (c.paused)
         return;
-    Cell cell;
-    if (cellUnderPixel(event.x, event.y, getWindowWidth(), getWindowHeight(), c.quality, cell)) {
-        if (event.isRightDown())
-            scene->model->addDensity(cell.i, cell.j, 0.5f, c.brushSizeDensity);
-        if (event.isLeftDown()) {
-            const Force f = dampedForce(dx, dy, c.velocityPrecision);
-            scene->model->addVelocity(cell.i, cell.j, f.x, f.y, c.brushSizeVelocity);
-        }
-    }
+    live.handPainted(getElapsedSeconds());
+    paintStroke(*scene->model, c, getWindowWidth(), getWindowHeight(),
+                HandStroke{event.x, event.y, dx, dy, event.isRightDown() ? 1.0f : 0.0f, event.isLeftDown()});
     lastMouseX = event.x;
     lastMouseY = event.y;
 }
 
+void vornixApp::mouseMove(MouseEvent) { live.inputSeen(getElapsedSeconds()); }
+
 void vornixApp::keyDown(KeyEvent event)
 {
     Preset& c = scene->current;
+    live.inputSeen(getElapsedSeconds());
+    if (live.keyDown(event.character))
+        return;
     switch (event.character) {
     case 'f': c.showFramerate = !c.showFramerate; break;
     case 'g': c.showGradientBar = !c.showGradientBar; break;
@@ -342,11 +400,29 @@ void vornixApp::keyDown(KeyEvent event)
 // Saving the picture
 // =====================================================================================================================
 
-std::optional<std::string> vornixApp::askSavePath() { return chooseSavePath("", {"png", "jpg"}); }
+std::optional<std::string> vornixApp::askSavePath()
+{
+    return chooseSavePath(saveFolders.suggestion(SaveKind::Picture, "png", std::time(nullptr)), {"png", "jpg"});
+}
 
-void vornixApp::showFailure(const std::string& text) { showErrorMessage(text); }
+void vornixApp::showFailure(const std::string& text)
+{
+    // Without a dialog program (zenity not installed) the message shows in the window: a failure is never invisible.
+    if (!showErrorMessage(text))
+        showNotice(text);
+}
 
-std::optional<std::string> vornixApp::askVideoPath() { return chooseSavePath("", {"mp4", "gif"}, "Record Video"); }
+std::optional<std::string> vornixApp::askVideoPath()
+{
+    return chooseSavePath(saveFolders.suggestion(SaveKind::Video, "mp4", std::time(nullptr)), {"mp4", "gif"},
+                          "Record Video");
+}
+
+void vornixApp::rememberFolder(SaveKind kind, const std::string& path)
+{
+    if (const std::string error = saveFolders.remember(kind, path); !error.empty())
+        console() << "The save dialog's folder is not remembered for the next run: " << error << std::endl;
+}
 
 Surface8u vornixApp::captureWindow()
 {
@@ -358,22 +434,32 @@ void vornixApp::savePicture()
 {
     const bool panelWasVisible = panel && panel->isVisible();
     const bool studioWasVisible = studio && studio->isVisible();
+    ParamPanel* editor = own ? own->editorPanel() : nullptr;
+    const bool editorWasVisible = editor && editor->isVisible();
     if (panelWasVisible)
         panel->hide();
     if (studioWasVisible)
         studio->hide();
-    // Draw the current frame once more (without the panels) so the back buffer surely holds it.
+    if (editorWasVisible)
+        editor->hide();
+    // Draw the current frame once more (without the panels and overlays) so the back buffer surely holds it.
+    pictureOnly_ = true;
     draw();
+    pictureOnly_ = false;
     const Surface8u picture = captureWindow();
 
     const std::optional<std::string> chosen = askSavePath();
     std::string failure;
-    if (chosen && !chosen->empty()) {
+    if (!chosen)
+        failure = "The save dialog could not be shown, so the picture is not saved.";
+    else if (!chosen->empty()) {
         const std::string& path = *chosen;
         try {
             if (!picture)
                 throw ImageIoExceptionFailedLoad();
             writeImage(path, picture, ImageTarget::Options().quality(0.9f));
+            showNotice("Saved the picture to " + path);
+            rememberFolder(SaveKind::Picture, path);
         } catch (const std::exception& e) {
             failure = "Could not save the picture to " + path + ": " + e.what();
             console() << failure << std::endl;
@@ -383,10 +469,42 @@ void vornixApp::savePicture()
         panel->show();
     if (studioWasVisible)
         studio->show();
+    if (editorWasVisible)
+        editor->show();
     // One message for the one command, after the panel is back, so the window behind it is as the user left it.
     if (!failure.empty())
         showFailure(failure);
 }
+
+// =====================================================================================================================
+// Studio: own presets and colours
+// =====================================================================================================================
+
+void vornixApp::applyStudioPreset(const Preset& preset)
+{
+    scene->studioPreset = preset;
+    scene->applyPreset();
+    mirrorCurrent();
+}
+
+void vornixApp::fileDrop(FileDropEvent event)
+{
+    if (own)
+        own->openFiles(event.files);
+}
+
+std::optional<std::string> vornixApp::askOpenPath()
+{
+    return getOpenFilePath("Open Preset or Colours", "Presets and colours",
+                           {"toml", "ggr", "gpl", "png", "jpg", "jpeg"});
+}
+
+std::optional<std::string> vornixApp::askExportPath(const std::string&)
+{
+    return chooseSavePath("", {"toml"}, "Export Preset");
+}
+
+std::optional<bool> vornixApp::askYesNo(const std::string& question) { return vornix::askYesNo(question); }
 
 // =====================================================================================================================
 // Studio: recording video
@@ -403,6 +521,7 @@ void vornixApp::toggleRecording()
     if (recording.active()) {
         if (const auto message = recording.stop())
             showFailure(*message);
+        labelRecordButton();
         return;
     }
     const std::optional<std::string> chosen = askVideoPath();
@@ -414,6 +533,20 @@ void vornixApp::toggleRecording()
         return;   // cancelled
     if (const auto message = recording.start(*chosen, getWindowWidth(), getWindowHeight()))
         showFailure(*message);
+    else
+        rememberFolder(SaveKind::Video, *chosen);
+    labelRecordButton();
+}
+
+void vornixApp::labelRecordButton()
+{
+    if (!studio || recording.active() == recordButtonStops_)
+        return;
+    recordButtonStops_ = recording.active();
+    if (recordButtonStops_)
+        studio->setLabel("Record Video", "Stop Recording");
+    else
+        studio->setLabel("Stop Recording", "Record Video");
 }
 
 } // namespace vornix

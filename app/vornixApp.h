@@ -7,6 +7,11 @@
 
 #include "app/FluidScene.h"
 #include "app/Recording.h"
+#include "app/studio/LaunchOptions.h"
+#include "app/studio/OwnStudio.h"
+#include "app/studio/LivePainting.h"
+#include "app/studio/Notice.h"
+#include "app/studio/SaveFolders.h"
 #include "shell/AppBasic.h"
 #include "shell/DataSource.h"
 #include "shell/Font.h"
@@ -34,6 +39,7 @@ public:
     void draw() override;
     void mouseDown(MouseEvent event) override;
     void mouseDrag(MouseEvent event) override;
+    void mouseMove(MouseEvent event) override;
     void keyDown(KeyEvent event) override;
     void shutdown() override;
 
@@ -53,6 +59,12 @@ public:
     // recording through the save dialog or stops the one running.
     void toggleStudio();
     void toggleRecording();
+    // A short message in the window that fades by itself (see Notice); without a duration, long enough to read it.
+    void showNotice(const std::string& text, std::optional<double> seconds = {});
+    // Makes an own preset the selected one and applies it as a built-in preset is applied.
+    void applyStudioPreset(const Preset& preset);
+    // Files dropped on the window are imported as own presets or colour schemes (see OwnStudio).
+    void fileDrop(FileDropEvent event) override;
 
     std::unique_ptr<ParamPanel> panel;
     int lastMouseX = 0, lastMouseY = 0;
@@ -63,8 +75,16 @@ public:
     Mirror<std::int32_t> presetIndex, viscosity, diffusion;
     Mirror<float> deltaTime;
     Mirror<std::int32_t> quality, colorScheme, engine;
+    std::unique_ptr<OwnStudio> own;   // the user's own presets and colours (before `studio`: it outlives the panel)
     std::unique_ptr<ParamPanel> studio;
     Recording recording;
+    Notice notice;
+    // Where the save dialogs start (the user's folders, made in setup; tests put their own).
+    SaveFolders saveFolders;
+    // The command line (read in setup; main has already answered --help, --version and mistakes).
+    LaunchOptions launchOptions;
+    // The autopilot (key a) and what music does to the fluid (key u), in the Studio panel.
+    LivePainting live;
 
 protected:
     // The path to save the picture to (the dialog's answer after the extension rule): a chosen path, empty when
@@ -80,6 +100,10 @@ protected:
     virtual DataSourceRef loadHelpPicture();
     // The framerate line's font; throws FontLoadExc when it cannot be had.
     virtual Font loadFramerateFont();
+    // The dialogs and the question the own presets and colours ask (see StudioServices).
+    virtual std::optional<std::string> askOpenPath();
+    virtual std::optional<std::string> askExportPath(const std::string& suggestedName);
+    virtual std::optional<bool> askYesNo(const std::string& question);
 
 private:
     void addPanelEntries();
@@ -87,6 +111,13 @@ private:
     void mirrorCurrent();
     void addStudioEntries();
     void drawFrame();
+    void drawNotices();
+    // The Studio button reads "Stop Recording" while a recording runs, however it started or ended.
+    void labelRecordButton();
+    void rememberFolder(SaveKind kind, const std::string& path);
+
+    bool pictureOnly_ = false;   // drawing the picture to save: without the window's own overlays
+    bool recordButtonStops_ = false;
 };
 
 } // namespace vornix

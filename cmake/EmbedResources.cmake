@@ -1,6 +1,7 @@
 # Script mode: cmake -DMANIFEST=... -DRESOURCE_DIR=... -DOUTPUT=... -DHEADER=... -P EmbedResources.cmake
 # Writes a C++ source with every resource of the manifest as a byte array and a table of (id, type name) -> bytes,
-# and a header that names every resource of the manifest after its file (resource::frag_draw: id 131, "GLSL").
+# and a header that names every resource of the manifest after its file name (resource::frag_draw: id 131, "GLSL";
+# resource::vornix_48 for icons/vornix-48.png).
 file(STRINGS "${MANIFEST}" lines)
 set(arrays "")
 set(table "")
@@ -15,7 +16,8 @@ foreach(line IN LISTS lines)
   list(GET fields 0 id)
   list(GET fields 1 type)
   list(GET fields 2 name)
-  string(REGEX REPLACE "\\.[^.]*$" "" stem "${name}")
+  get_filename_component(stem "${name}" NAME_WLE)   # icons/vornix-48.png: vornix_48
+  string(MAKE_C_IDENTIFIER "${stem}" stem)
   string(APPEND names "inline constexpr ResourceId ${stem}{${id}, \"${type}\"};\n")
   set(path "${RESOURCE_DIR}/${name}")
   if(NOT EXISTS "${path}")

@@ -9,6 +9,8 @@ include(GNUInstallDirs)
 
 install(TARGETS vornix RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES resources/desktop/vornix.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+# The file types the menu entry names that shared-mime-info does not know (GIMP gradients and palettes).
+install(FILES resources/desktop/vornix-mime.xml RENAME vornix.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages)
 # The AppStream description names the release: the project version, and the day it was made.
 set(VORNIX_RELEASE_DATE 2026-12-08)
 configure_file(resources/desktop/org.vornix.vornix.metainfo.xml.in org.vornix.vornix.metainfo.xml @ONLY)

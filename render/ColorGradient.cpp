@@ -101,6 +101,13 @@ void ColorGradient::setScheme(int index)
         addStop(ColorA{s.r, s.g, s.b, 1.0f}, s.position);
 }
 
+void ColorGradient::setStops(std::vector<ColorStop> stops)
+{
+    stops_ = std::move(stops);
+    std::stable_sort(stops_.begin(), stops_.end(),
+                     [](const ColorStop& a, const ColorStop& b) { return a.position < b.position; });
+}
+
 void ColorGradient::addStop(const ColorA& colour, float position)
 {
     stops_.push_back(ColorStop{position, colour.r, colour.g, colour.b, colour.a});

@@ -12,11 +12,6 @@ namespace vornix {
 
 constexpr int GradientColorCount = 2048;
 
-// One stop: position along the gradient (0..1), then red, green, blue, alpha (0..1).
-struct ColorStop {
-    float position = 0, r = 0, g = 0, b = 0, a = 0;
-};
-
 class ColorGradient {
 public:
     // Empty stop list; reseeds the process-wide random generator from the millisecond tick count.
@@ -28,6 +23,8 @@ public:
 
     // Replaces the stops by those of scheme 0..6; any other index makes a random gradient.
     void setScheme(int index);
+    // Replaces the stops by `stops` (a user's own scheme), sorted by ascending position.
+    void setStops(std::vector<ColorStop> stops);
     // Appends a stop and keeps the list sorted by ascending position.
     void addStop(const ColorA& colour, float position);
     // Four random stops at 0, [0.25, 0.5), [0.5, 0.75) and 1, alpha 1.

@@ -18,12 +18,21 @@ public:
     void setColorScheme(int index);
     // The same without the texture, for code that has no GL context.
     void buildTables(int index);
+    // Rebuilds everything from stops of the user's own (colorScheme keeps its value), coloured exactly as a fixed
+    // scheme is. Needs a current GL context.
+    void setStops(std::vector<ColorStop> stops);
 
     ColorGradient gradient;
     int colorScheme = 0;                        // the index last passed
     std::vector<std::uint8_t> gradientColors;   // GradientColorCount x (R, G, B)
     std::vector<float> gradientColorsF;         // GradientColorCount x (R, G, B, A)
     gl::Texture gradientTexture;                // GradientColorCount x 1, float RGBA
+    bool ownStops = false;                      // the stops came from setStops, not from a scheme index
+    unsigned revision = 0;                      // counts the rebuilds, so a viewer can tell the gradient changed
+
+private:
+    void fillTables();
+    void uploadTexture();
 };
 
 } // namespace vornix

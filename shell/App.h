@@ -12,6 +12,7 @@
 
 #include "shell/EventCallbacks.h"
 #include "shell/Events.h"
+#include "shell/Surface.h"
 #include "shell/Timer.h"
 
 namespace vornix {
@@ -36,6 +37,10 @@ public:
         bool alwaysOnTop = false;
         bool preventScreenSaver = false;
         std::string title;                // set to the application's label before prepareSettings
+        // How the desktop recognises the program's window: its class and instance name (X11's WM_CLASS; empty: the
+        // title) and its icon at several sizes, RGBA (the desktop picks one; on Windows the executable's icon is used).
+        std::string windowClass;
+        std::vector<Surface8u> windowIcons;
 
         void setShouldQuit(bool quit = true) { shouldQuit = quit; }
         void setWindowSize(int width, int height) { windowSize = {width, height}; }
@@ -51,6 +56,8 @@ public:
         void setAlwaysOnTop(bool on = true) { alwaysOnTop = on; }
         void setPreventScreenSaver(bool on = true) { preventScreenSaver = on; }
         void setTitle(const std::string& text) { title = text; }
+        void setWindowClass(const std::string& name) { windowClass = name; }
+        void setWindowIcons(std::vector<Surface8u> icons) { windowIcons = std::move(icons); }
     };
 
     App();

@@ -62,6 +62,12 @@ std::filesystem::path pathFromUtf8(std::string_view path)
     return std::filesystem::path(std::u8string(path.begin(), path.end()));
 }
 
+std::string utf8FromPath(const std::filesystem::path& path)
+{
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
 std::string toLowerAscii(std::string_view text)
 {
     std::string result(text);

@@ -24,6 +24,8 @@ std::string fileName(std::string_view path);
 // A UTF-8 path as the system's path type: on Windows its wide-character form, so file calls made with it reach names
 // outside the current code page.
 std::filesystem::path pathFromUtf8(std::string_view path);
+// The other way: a system path as UTF-8 text.
+std::string utf8FromPath(const std::filesystem::path& path);
 
 // ASCII lower case (extensions compare in lower case).
 std::string toLowerAscii(std::string_view text);

@@ -10,6 +10,7 @@
 //     cmake --build build --target make_help_picture
 //     ./build/tools/make_help_picture resources/help.jpg
 // then look at the result and commit it. The output is a 1196 x 1200 baseline JPEG (three components, quality 92).
+// `make_help_picture --keys` prints the keys the picture lists, one per line.
 // The simulation is deterministic, so the same source gives the same picture.
 #include <algorithm>
 #include <cmath>
@@ -294,63 +295,103 @@ private:
 // The help box
 // ---------------------------------------------------------------------------------------------------------------
 
+struct KeyHelp {
+    const char* key;       // as printed on the key cap; "1 – 7" stands for the keys 1 to 7
+    const char* meaning;
+};
+
+// Every key the program answers, one line each, in the order the help lists them (two columns, top to bottom, left
+// column first). The README's key table lists the same keys (tests/tools/help_picture.sh holds them to that).
+const std::vector<KeyHelp> keys = {
+    {"m", "parameter panel"},
+    {"Space", "pause or resume"},
+    {"→", "one step while paused"},
+    {"r", "clear dye and velocities"},
+    {"s", "save the picture"},
+    {"Esc", "full screen"},
+    {"1 – 7", "colour scheme"},
+    {"8", "random colour scheme"},
+    {"f", "framerate line"},
+    {"g", "gradient bar"},
+    {"l", "3D lighting"},
+    {"h", "this help"},
+    {"t", "Studio panel"},
+    {"v", "record video (MP4, GIF)"},
+    {"a", "autopilot: paints by itself"},
+    {"u", "dye moves with the music"},
+    {"e", "gradient editor"},
+    {"o", "open a preset or colours"},
+};
+
 const Colour White{1, 1, 1}, Panel{0.07f, 0.23f, 0.62f}, PanelEdge{0.35f, 0.62f, 1.0f}, KeyCap{0.20f, 0.45f, 0.92f},
              Soft{0.78f, 0.88f, 1.0f};
 
-void keyCap(Canvas& c, const Font& bold, const std::string& key, float x, float baseline, float minWidth)
+// A key cap with its label; an arrow (a lone symbol) is set larger, as it is small in the font.
+void keyCap(Canvas& c, const Font& bold, const Font& symbol, const std::string& key, float x, float baseline,
+            float width)
 {
     // The cap spans the text's x-height band generously; the key's glyphs sit on the line's baseline.
-    const float w = std::max(bold.measure(key) + 28, minWidth);
-    roundedRect(c, x, baseline - 36, x + w, baseline + 11, 9, KeyCap, 0.95f);
-    bold.draw(c, key, x + (w - bold.measure(key)) / 2, baseline, White);
+    roundedRect(c, x, baseline - 31, x + width, baseline + 9, 8, KeyCap, 0.95f);
+    const Font& font = static_cast<unsigned char>(key[0]) >= 0x80 ? symbol : bold;
+    font.draw(c, key, x + (width - font.measure(key)) / 2, baseline + (&font == &symbol ? 3 : 0), White);
 }
 
+// The box ends at y = 990 at the most: the band below it (the window's y 500 to 560) is where the program's notices
+// appear.
 void helpBox(Canvas& c, FT_Library lib)
 {
     const std::string regular = fontFile("Liberation Sans:style=Regular"), boldFile = fontFile("Liberation Sans:bold");
-    const Font title(lib, boldFile, 58), heading(lib, boldFile, 40), body(lib, regular, 36), bold(lib, boldFile, 34),
-        small(lib, regular, 30);
+    const Font title(lib, boldFile, 56), heading(lib, boldFile, 38), body(lib, regular, 32), bold(lib, boldFile, 32),
+        capFont(lib, boldFile, 29), symbolFont(lib, boldFile, 46), small(lib, regular, 30);
 
-    const float x0 = 178, x1 = Width - 178;
+    // The box is as tall as the keys need, up to y = 990.
+    const float x0 = 40, x1 = Width - 40, top = 150, maxBottom = 990;
+    const float keysTop = 460, firstRow = keysTop + 100, maxLastRow = maxBottom - 20 - 32;
+    const std::size_t rows = (keys.size() + 1) / 2;
+    const float pitch = rows > 1 ? std::min(48.0f, (maxLastRow - firstRow) / static_cast<float>(rows - 1)) : 0.0f;
+    const float keysBottom = firstRow + pitch * static_cast<float>(rows - 1) + 32, bottom = keysBottom + 20;
     // Outer box: a dark translucent frame holding the two panels.
-    roundedRect(c, x0 - 4, 146, x1 + 4, 1104, 30, PanelEdge, 0.55f);
-    roundedRect(c, x0, 150, x1, 1100, 27, Colour{0.01f, 0.03f, 0.10f}, 0.82f);
+    roundedRect(c, x0 - 4, top - 4, x1 + 4, bottom + 4, 30, PanelEdge, 0.55f);
+    roundedRect(c, x0, top, x1, bottom, 27, Colour{0.01f, 0.03f, 0.10f}, 0.82f);
 
     const std::string heading0 = "How to play";
-    title.draw(c, heading0, (Width - title.measure(heading0)) / 2, 230, White);
+    title.draw(c, heading0, (Width - title.measure(heading0)) / 2, 222, White);
 
     // Mouse panel.
-    roundedRect(c, x0 + 30, 266, x1 - 30, 510, 18, Panel, 0.92f);
-    heading.draw(c, "Mouse", x0 + 62, 318, Soft);
-    float y = 374;
-    const float tx = x0 + 62;
+    const float tx = x0 + 56;
+    roundedRect(c, x0 + 24, 250, x1 - 24, 440, 18, Panel, 0.92f);
+    heading.draw(c, "Mouse", tx, 296, Soft);
+    float y = 342;
     struct Line {
         const char* strong;
         const char* rest;
     };
     for (const Line& l : {Line{"Drag with the right button", " to paint dye"},
-                          Line{"Drag with the left button", " to make forces"},
+                          Line{"Drag with the left button", " to push the fluid"},
                           Line{"Both", " may be done at once"}}) {
-        float x = tx + bold.draw(c, l.strong, tx, y, White);
+        const float x = tx + bold.draw(c, l.strong, tx, y, White);
         body.draw(c, l.rest, x, y, White);
-        y += 52;
+        y += 40;
     }
 
-    // Keys panel: key caps on the left, meanings on the right.
-    roundedRect(c, x0 + 30, 534, x1 - 30, 1072, 18, Panel, 0.92f);
-    heading.draw(c, "Keys", x0 + 62, 586, Soft);
-    struct Key {
-        const char* key;
-        const char* meaning;
-    };
-    y = 640;
-    for (const Key& k : {Key{"r", "reset and clear"}, Key{"Space", "pause"},
-                         Key{"s", "save the picture as PNG or JPEG"}, Key{"m", "menu"}, Key{"Esc", "full screen"},
-                         Key{"1 – 7", "colour scheme"}, Key{"8", "new random colour scheme"},
-                         Key{"t", "studio panel"}, Key{"v", "record video (MP4 or GIF)"}}) {
-        keyCap(c, bold, k.key, tx, y, 64);
-        body.draw(c, k.meaning, tx + 170, y, White);
-        y += 50;
+    // Keys panel: two columns of key caps with their meanings, as many rows as the list needs.
+    roundedRect(c, x0 + 24, keysTop, x1 - 24, keysBottom, 18, Panel, 0.92f);
+    heading.draw(c, "Keys", tx, keysTop + 46, Soft);
+    const float columnWidth = (x1 - 24 - tx) / 2;
+    float capWidth = 56;
+    for (const KeyHelp& k : keys)
+        capWidth = std::max(capWidth, capFont.measure(k.key) + 24);
+    // The meanings share one size, as large as the widest of them allows (at most the body's).
+    float widest = 1;
+    for (const KeyHelp& k : keys)
+        widest = std::max(widest, body.measure(k.meaning));
+    const float room = columnWidth - capWidth - 20 - 16;
+    const Font meaning(lib, regular, static_cast<int>(std::min(32.0f, 32.0f * room / widest)));
+    for (std::size_t k = 0; k < keys.size(); ++k) {
+        const float x = tx + columnWidth * static_cast<float>(k / rows);
+        const float baseline = firstRow + pitch * static_cast<float>(k % rows);
+        keyCap(c, capFont, symbolFont, keys[k].key, x, baseline, capWidth);
+        meaning.draw(c, keys[k].meaning, x + capWidth + 20, baseline, White);
     }
 
     const std::string hint = "Click anywhere to start";
@@ -362,6 +403,11 @@ void helpBox(Canvas& c, FT_Library lib)
 int main(int argc, char** argv)
 {
     const std::string out = argc > 1 ? argv[1] : "resources/help.jpg";
+    if (out == "--keys") {   // the keys the picture lists, one per line
+        for (const KeyHelp& k : keys)
+            std::printf("%s\n", k.key);
+        return 0;
+    }
     try {
         Canvas canvas(Width, Height);
         // Grid cells: 180 across. The box covers the middle; the swirls turn in the corners and along the edges,

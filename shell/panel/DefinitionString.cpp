@@ -225,6 +225,11 @@ Definition parseDefinition(std::string_view text, DefinitionTarget target)
                     def.precision = v;
                 else
                     malformed();
+            } else if (name == "sameline") {
+                if (token.value == "true" || token.value == "false")
+                    def.sameLine = token.value == "true";
+                else
+                    malformed();
             } else if (name == "min" || name == "max" || name == "step") {
                 const auto v = parseNumber(token.value);
                 if (!v || (name == "step" && *v <= 0.0))

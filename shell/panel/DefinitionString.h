@@ -1,4 +1,5 @@
 // Definition strings of the parameter panel: "key=space help='Pause simulation' min=0 max=100 step=1" for an entry,
+// "sameline=true" for a button that shares the row of the button before it,
 // "`Title` size='280 480' color='76 76 76' alpha=102" for a panel. Parsed here so that the panel can enforce ranges,
 // show help and act on shortcuts. Bad parts are collected as messages and skipped; parsing never throws.
 #pragma once
@@ -35,6 +36,7 @@ struct Definition {
     std::string help;
     std::optional<int> precision;
     std::optional<double> min, max, step;
+    bool sameLine = false;                // a button beside the button before it ("sameline=true")
     // panel attributes
     std::string barName;                  // the back-quoted name in front
     std::optional<std::array<int, 2>> size;

@@ -190,6 +190,69 @@ void drawEnum(PanelEntry& entry, PanelBar& bar, bool& wheelUsed)
     }
 }
 
+// A std::string edited in place by the library's text field (it asks for more room as the text grows).
+int resizeString(ImGuiInputTextCallbackData* data)
+{
+    if (data->EventFlag == ImGuiInputTextFlags_CallbackResize) {
+        auto* text = static_cast<std::string*>(data->UserData);
+        text->resize(static_cast<std::size_t>(data->BufTextLen));
+        data->Buf = text->data();
+    }
+    return 0;
+}
+
+void drawTextInput(PanelEntry& entry, PanelFrameResult& result)
+{
+    auto* text = static_cast<std::string*>(entry.variable);
+    ImGui::SetNextItemWidth(-FLT_MIN);
+    ImGui::InputText("##value", text->data(), text->capacity() + 1, ImGuiInputTextFlags_CallbackResize,
+                     resizeString, text);
+    if (ImGui::IsItemActive())
+        result.editing = true;
+    entry.valueRect = itemRect();
+}
+
+void drawMeter(PanelEntry& entry)
+{
+    const float value = *static_cast<const float*>(entry.variable);
+    const float fraction = std::isfinite(value) ? std::clamp(value / entry.meterMaximum, 0.0f, 1.0f) : 0.0f;
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2f", std::isfinite(value) ? double(value) : 0.0);
+    ImGui::ProgressBar(fraction, ImVec2(-FLT_MIN, 0), text);
+    entry.valueRect = itemRect();
+}
+
+void drawColor(PanelEntry& entry, PanelFrameResult& result)
+{
+    ImGui::SetNextItemWidth(-FLT_MIN);
+    ImGui::ColorEdit3("##value", static_cast<float*>(entry.variable),
+                      ImGuiColorEditFlags_NoInputs | ImGuiColorEditFlags_PickerHueWheel);
+    if (ImGui::IsItemActive() || ImGui::IsPopupOpen("picker", ImGuiPopupFlags_AnyPopupId))
+        result.editing = true;
+    entry.valueRect = itemRect();
+}
+
+// A button across the panel or, with the buttons beside it ("sameline"), an equal share of its row.
+void drawButton(const std::vector<PanelEntry>& entries, std::size_t i, float rowWidth, PanelFrameResult& result)
+{
+    const auto joined = [&](std::size_t k) {
+        return k > 0 && entries[k].kind == PanelEntry::Kind::Button && entries[k].def.sameLine &&
+               entries[k - 1].kind == PanelEntry::Kind::Button;
+    };
+    std::size_t first = i, last = i;
+    while (joined(first))
+        --first;
+    while (last + 1 < entries.size() && joined(last + 1))
+        ++last;
+    const float count = static_cast<float>(last - first + 1);
+    const float width = (rowWidth - ImGui::GetStyle().ItemSpacing.x * (count - 1)) / count;
+    if (i > first)
+        ImGui::SameLine();
+    const PanelEntry& entry = entries[i];
+    if (ImGui::Button(entry.label.c_str(), ImVec2(i == last ? -FLT_MIN : width, 0)) && entry.callback)
+        result.pressed.push_back(entry.callback);
+}
+
 void drawTooltip(const PanelEntry& entry)
 {
     if (entry.def.help.empty() && !entry.def.key)
@@ -221,7 +284,9 @@ void PanelBar::draw(PanelFrameResult& result)
         const float y = std::clamp((*home)[1], 0.0f, std::max(0.0f, display.y - 40.0f));
         ImGui::SetNextWindowPos(ImVec2(x, y), ImGuiCond_Always);
     }
-    ImGui::SetNextWindowSize(ImVec2(float(size.width), float(size.height)), ImGuiCond_FirstUseEver);
+    ImGui::SetNextWindowSize(ImVec2(float(size.width), float(size.height)),
+                             sizeChanged ? ImGuiCond_Always : ImGuiCond_FirstUseEver);
+    sizeChanged = false;
     ImGui::SetNextWindowSizeConstraints(ImVec2(120, 60), ImVec2(FLT_MAX, FLT_MAX));
     ImGui::PushStyleColor(ImGuiCol_WindowBg, ImVec4(r, g, b, a));
     ImGui::PushStyleColor(ImGuiCol_TitleBg, ImVec4(r * 0.6f, g * 0.6f, b * 0.6f, std::max(a, 0.85f)));
@@ -248,7 +313,7 @@ void PanelBar::draw(PanelFrameResult& result)
     const ImGuiStyle& style = ImGui::GetStyle();
     float labelWidth = 0.0f;
     for (const PanelEntry& entry : entries)
-        if (entry.kind != PanelEntry::Kind::Button && entry.kind != PanelEntry::Kind::Separator)
+        if (entry.kind != PanelEntry::Kind::Button && entry.kind != PanelEntry::Kind::Separator && !entry.label.empty())
             labelWidth = std::max(labelWidth, ImGui::CalcTextSize(entry.label.c_str()).x);
     const float content = ImGui::GetContentRegionAvail().x;
     labelWidth = std::min(labelWidth + 2 * style.ItemSpacing.x, content * 0.55f);
@@ -260,35 +325,59 @@ void PanelBar::draw(PanelFrameResult& result)
         const ImVec2 rowStart = ImGui::GetCursorScreenPos();
         switch (entry.kind) {
         case PanelEntry::Kind::Separator:
+            if (!entry.label.empty())   // a named separator heads a group
+                ImGui::TextDisabled("%s", entry.label.c_str());
             ImGui::Separator();
             entry.valueRect = itemRect();
             break;
         case PanelEntry::Kind::Button:
-            if (ImGui::Button(entry.label.c_str(), ImVec2(-FLT_MIN, 0)) && entry.callback)
-                result.pressed.push_back(entry.callback);
+            drawButton(entries, i, content, result);
             entry.valueRect = itemRect();
             break;
-        default: {
-            ImGui::AlignTextToFramePadding();
-            const ImVec2 textPos = ImGui::GetCursorScreenPos();
-            ImGui::PushClipRect(textPos, ImVec2(textPos.x + labelWidth - style.ItemSpacing.x, textPos.y + 1000), true);
-            ImGui::TextUnformatted(entry.label.c_str());
-            ImGui::PopClipRect();
-            ImGui::SameLine(style.WindowPadding.x + labelWidth);
-            ImGui::BeginDisabled(entry.readOnly && entry.kind == PanelEntry::Kind::Bool);
-            if (entry.kind == PanelEntry::Kind::Bool) {
-                ImGui::Checkbox("##value", static_cast<bool*>(entry.variable));
-                entry.valueRect = itemRect();
-            } else if (entry.kind == PanelEntry::Kind::Enum) {
-                drawEnum(entry, *this, wheelUsed);
-            } else {
-                drawNumber(entry, result, wheelUsed);
+        default:
+            if (entry.kind == PanelEntry::Kind::Gradient) {
+                drawGradientEntry(entry, result);
+                break;
             }
-            ImGui::EndDisabled();
+            if (entry.kind == PanelEntry::Kind::Text && entry.label.empty()) {   // text across the panel
+                ImGui::TextWrapped("%s", entry.text().c_str());
+                entry.valueRect = itemRect();
+                break;
+            }
+            {
+                ImGui::AlignTextToFramePadding();
+                const ImVec2 textPos = ImGui::GetCursorScreenPos();
+                ImGui::PushClipRect(textPos, ImVec2(textPos.x + labelWidth - style.ItemSpacing.x, textPos.y + 1000),
+                                    true);
+                ImGui::TextUnformatted(entry.label.c_str());
+                ImGui::PopClipRect();
+                ImGui::SameLine(style.WindowPadding.x + labelWidth);
+                ImGui::BeginDisabled(entry.readOnly && entry.kind == PanelEntry::Kind::Bool);
+                if (entry.kind == PanelEntry::Kind::Bool) {
+                    ImGui::Checkbox("##value", static_cast<bool*>(entry.variable));
+                    entry.valueRect = itemRect();
+                } else if (entry.kind == PanelEntry::Kind::Enum) {
+                    drawEnum(entry, *this, wheelUsed);
+                } else if (entry.kind == PanelEntry::Kind::Text) {
+                    ImGui::TextWrapped("%s", entry.text().c_str());
+                    entry.valueRect = itemRect();
+                } else if (entry.kind == PanelEntry::Kind::TextInput) {
+                    drawTextInput(entry, result);
+                } else if (entry.kind == PanelEntry::Kind::Meter) {
+                    drawMeter(entry);
+                } else if (entry.kind == PanelEntry::Kind::Color) {
+                    drawColor(entry, result);
+                } else {
+                    drawNumber(entry, result, wheelUsed);
+                }
+                ImGui::EndDisabled();
+            }
         }
-        }
-        const ImVec2 rowEnd(rowStart.x + content, ImGui::GetItemRectMax().y);
-        if (ImGui::IsWindowHovered() && ImGui::IsMouseHoveringRect(rowStart, rowEnd) && !ImGui::IsAnyItemActive())
+        // A button's tooltip belongs to the button alone: others may share its row.
+        const bool button = entry.kind == PanelEntry::Kind::Button;
+        const ImVec2 hoverMin = button ? ImGui::GetItemRectMin() : rowStart;
+        const ImVec2 hoverMax(button ? ImGui::GetItemRectMax().x : rowStart.x + content, ImGui::GetItemRectMax().y);
+        if (ImGui::IsWindowHovered() && ImGui::IsMouseHoveringRect(hoverMin, hoverMax) && !ImGui::IsAnyItemActive())
             drawTooltip(entry);
         ImGui::PopID();
     }

@@ -19,7 +19,7 @@ namespace vornix {
 using PanelCallback = std::shared_ptr<const std::function<void()>>;
 
 struct PanelEntry {
-    enum class Kind { Bool, Float, Int, Enum, Button, Separator };
+    enum class Kind { Bool, Float, Int, Enum, Button, Separator, Text, TextInput, Meter, Color, Gradient };
 
     Kind kind = Kind::Separator;
     std::string label;
@@ -28,6 +28,8 @@ struct PanelEntry {
     Definition def;
     std::vector<std::string> items;   // enumerations
     PanelCallback callback;           // buttons; null when the callback was empty
+    std::function<std::string()> text;   // read-only text lines
+    float meterMaximum = 1.0f;           // meters: the value that fills the bar
     std::optional<PanelRect> valueRect;
 
     // The range and step numeric entries are edited within (defaults where the definition gives none).
@@ -56,6 +58,7 @@ public:
     std::array<int, 3> color{64, 64, 64};
     int alpha = 200;
     bool visible = true;
+    bool sizeChanged = false;   // the program asked for a new size: applied at the next frame
     std::vector<PanelEntry> entries;
 
     std::optional<PanelRect> rect;        // window, last frame it was drawn
@@ -73,5 +76,8 @@ public:
     // Draws the panel as a window of the current frame. Defined with the drawing code.
     void draw(PanelFrameResult& result);
 };
+
+// Draws a gradient entry (PanelGradient.cpp).
+void drawGradientEntry(PanelEntry& entry, PanelFrameResult& result);
 
 } // namespace vornix

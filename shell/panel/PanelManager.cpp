@@ -4,6 +4,7 @@
 
 #include <backends/imgui_impl_opengl2.h>
 #include <imgui.h>
+#include <imgui_internal.h>   // the open popups, to close the top one
 
 #include <algorithm>
 #include <cctype>
@@ -68,6 +69,7 @@ struct PanelManager::Impl {
     unsigned buttonsHeld = 0;              // ImGui button bits
     bool captured = false;                 // a press landed on a panel; its drag and release are the panel's
     bool editing = false;                  // a value is being typed (as of the last frame)
+    bool popupOpen = false;                // a drop-down list or colour picker is open (as of the last frame)
     bool shownLastFrame = false;
     std::chrono::steady_clock::time_point lastFrame = std::chrono::steady_clock::now();
 
@@ -282,6 +284,11 @@ bool PanelManager::keyDown(const KeyEvent& event)
     // before typing, on a slow machine) are handed to the panel first.
     settle();
     const bool editing = m.editing && m.anyVisible();
+    // Escape closes an open list first (the panel's "Full Screen" shortcut and the application wait for the next).
+    if (m.popupOpen && m.anyVisible() && event.code == KeyCode::Escape) {
+        m.tapKey(KeyCode::Escape, event.modifiers);
+        return true;
+    }
     if (!editing)
         for (const auto& bar : m.liveBars())
             if (bar->runShortcut(event))
@@ -316,6 +323,7 @@ void PanelManager::draw()
     if (!anyVisible) {
         m.input.apply(false);
         m.editing = false;
+        m.popupOpen = false;
         m.shownLastFrame = false;
         return;
     }
@@ -353,10 +361,16 @@ void PanelManager::runFrame(bool render)
 
     ImGui_ImplOpenGL2_NewFrame();
     ImGui::NewFrame();
+    // Escape closes the open list or picker. The library would do that only with its keyboard navigation, which
+    // stays off: it would move the keyboard focus through the entries.
+    ImGuiContext& context = *ImGui::GetCurrentContext();
+    if (ImGui::IsKeyPressed(KeyCode::Escape, false) && !context.OpenPopupStack.empty())
+        ImGui::ClosePopupToLevel(context.OpenPopupStack.Size - 1, true);
     PanelFrameResult result;
     for (const auto& bar : bars)
         if (bar->visible)
             bar->draw(result);
+    m.popupOpen = ImGui::IsPopupOpen("", ImGuiPopupFlags_AnyPopupId | ImGuiPopupFlags_AnyPopupLevel);
     if (render) {
         ImGui::Render();
         renderDrawData();

@@ -85,10 +85,12 @@ void addEntry(PanelBar& bar, PanelEntry::Kind kind, const std::string& label, vo
     entry.readOnly = readOnly;
     entry.def = parseDefinition(definition, DefinitionTarget::Entry);
     keepApplicable(entry.def, kind);
-    if (!variable && kind != PanelEntry::Kind::Button && kind != PanelEntry::Kind::Separator)
+    const bool needsVariable = kind != PanelEntry::Kind::Button && kind != PanelEntry::Kind::Separator &&
+                               kind != PanelEntry::Kind::Text;
+    if (!variable && needsVariable)
         entry.def.errors.push_back("no variable given; the entry is not shown");
     report(bar.title, label, entry.def.errors);
-    if (!variable && kind != PanelEntry::Kind::Button && kind != PanelEntry::Kind::Separator)
+    if (!variable && needsVariable)
         return;
     entry.items = std::move(items);
     entry.callback = std::move(callback);
@@ -134,6 +136,59 @@ void ParamPanel::addSeparator(const std::string& name, const std::string& defini
     addEntry(*bar_, PanelEntry::Kind::Separator, name, nullptr, definition, false);
 }
 
+void ParamPanel::addText(const std::string& label, std::function<std::string()> text, const std::string& definition)
+{
+    addEntry(*bar_, PanelEntry::Kind::Text, label, nullptr, definition, true);
+    bar_->entries.back().text = text ? std::move(text) : [] { return std::string(); };
+}
+
+void ParamPanel::addTextInput(const std::string& label, std::string* variable, const std::string& definition)
+{
+    addEntry(*bar_, PanelEntry::Kind::TextInput, label, variable, definition, false);
+}
+
+void ParamPanel::addMeter(const std::string& label, const float* value, float maximum, const std::string& definition)
+{
+    const std::size_t before = bar_->entries.size();
+    addEntry(*bar_, PanelEntry::Kind::Meter, label, const_cast<float*>(value), definition, true);
+    if (bar_->entries.size() > before)
+        bar_->entries.back().meterMaximum = maximum > 0.0f ? maximum : 1.0f;
+}
+
+void ParamPanel::addColor(const std::string& label, float* rgb, const std::string& definition)
+{
+    addEntry(*bar_, PanelEntry::Kind::Color, label, rgb, definition, false);
+}
+
+void ParamPanel::addGradient(PanelGradient* gradient, const std::string& definition)
+{
+    addEntry(*bar_, PanelEntry::Kind::Gradient, "", gradient, definition, false);
+}
+
+void ParamPanel::setItems(const std::string& label, std::vector<std::string> items)
+{
+    for (PanelEntry& entry : bar_->entries)
+        if (entry.kind == PanelEntry::Kind::Enum && entry.label == label) {
+            entry.items = std::move(items);
+            return;
+        }
+}
+
+void ParamPanel::setLabel(const std::string& label, const std::string& newLabel)
+{
+    for (PanelEntry& entry : bar_->entries)
+        if (entry.label == label) {
+            entry.label = newLabel;
+            return;
+        }
+}
+
+void ParamPanel::resize(PanelSize size)
+{
+    bar_->size = size;
+    bar_->sizeChanged = true;
+}
+
 void ParamPanel::place(float x, float y) { bar_->home = std::array<float, 2>{x, y}; }
 
 bool ParamPanel::isVisible() const { return bar_->visible; }
@@ -153,6 +208,14 @@ std::optional<PanelRect> ParamPanel::entryRect(const std::string& label) const
     for (const PanelEntry& entry : bar_->entries)
         if (entry.label == label)
             return entry.valueRect;
+    return std::nullopt;
+}
+
+std::optional<std::string> ParamPanel::entryHelp(const std::string& label) const
+{
+    for (const PanelEntry& entry : bar_->entries)
+        if (entry.label == label)
+            return entry.def.help;
     return std::nullopt;
 }
 

@@ -11,6 +11,7 @@
 #include "shell/platform/GlfwLibrary.h"
 #include "shell/platform/GlfwRendererGl.h"
 #include "shell/platform/SystemKeys.h"
+#include "shell/platform/WindowIcon.h"
 
 namespace vornix::platform {
 
@@ -99,6 +100,7 @@ bool AppImplGlfw::createWindow()
 {
     WindowRequest request;
     request.title = settings_.title;
+    request.className = settings_.windowClass;
     request.resizable = settings_.resizable;
     request.borderless = settings_.borderless;
     request.alwaysOnTop = settings_.alwaysOnTop;
@@ -138,6 +140,7 @@ bool AppImplGlfw::createWindow()
     }
     if (!fullScreen_)
         glfwSetWindowPos(window_, x, y);
+    setWindowIcon(window_, settings_.windowIcons);
     installCallbacks();
     return true;
 }

@@ -40,6 +40,10 @@ GLFWwindow* GlfwRendererGl::createWindow(const WindowRequest& request, int& anti
         glfwWindowHint(GLFW_FLOATING, request.alwaysOnTop ? GLFW_TRUE : GLFW_FALSE);
         // Leaving full screen must not iconify the window on focus loss.
         glfwWindowHint(GLFW_AUTO_ICONIFY, GLFW_FALSE);
+        if (!request.className.empty()) {
+            glfwWindowHintString(GLFW_X11_CLASS_NAME, request.className.c_str());
+            glfwWindowHintString(GLFW_X11_INSTANCE_NAME, request.className.c_str());
+        }
         if (request.fullScreenMonitor) {
             const GLFWvidmode* mode = glfwGetVideoMode(request.fullScreenMonitor);
             glfwWindowHint(GLFW_REFRESH_RATE, mode ? mode->refreshRate : GLFW_DONT_CARE);

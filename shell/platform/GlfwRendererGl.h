@@ -13,6 +13,7 @@ namespace vornix::platform {
 struct WindowRequest {
     int width = 0, height = 0;
     std::string title;
+    std::string className;                      // X11 class and instance name; empty: GLFW's default (the title)
     GLFWmonitor* fullScreenMonitor = nullptr;   // full screen on this monitor when set
     bool resizable = true;
     bool borderless = false;

@@ -8,7 +8,8 @@
 namespace vornix {
 
 // Offers one filter, "Supported Types", with a wildcard for each extension (given without the dot), asks before
-// overwriting an existing file, and starts in `initialPath` (empty: the dialog's default folder). On Windows the
+// overwriting an existing file, and starts with `initialPath`: the folder to start in and the name to suggest (a
+// path ending in a separator names the folder alone; empty: the dialog's own choice of both). On Windows the
 // dialog appends the first extension to a name typed without one (and asks about that name).
 // Returns the chosen path, an empty string when the user cancelled, or nothing when the dialog could not be shown
 // (a console line then says why). This is the dialog for saving a picture: titled "Save Picture" on Linux, with the

@@ -210,7 +210,7 @@ int main(int argc, char** argv)
     panel.addSeparator();
     panel.addButton("Full Screen", [&] { std::printf("button Full Screen %d\n", ++fullScreens); }, "key=ESC");
     panel.addButton("Reset Fluid", [&] { std::printf("button Reset Fluid %d\n", ++resets); },
-                    "key=r help='Clear only the density map, velocities stay.'");
+                    "key=r help='Clear the density map and the velocities (and resume a paused simulation).'");
     panel.addEnumParam("Color Scheme",
                        {"Spectrum", "Black2White", "Infrared", "Blackbody", "Neon", "Winter", "Summer", "Random"},
                        &scheme);

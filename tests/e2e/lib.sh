@@ -23,9 +23,11 @@ if [ -z "${E2E_INSIDE_XVFB:-}" ]; then
     # A random first display number: other test runs on the machine start their own servers at the same time.
     # The server's own messages go to xvfb.log in the scratch folder. -noreset: otherwise the server resets when its
     # last client leaves (the readiness probe below), and a program that connects during the reset is refused.
+    # -ardelay: no key repeats. e2e_key holds a key for 0.1 s, but on a busy machine the release can come after the
+    # server's 0.66 s repeat delay, and a repeated 's' opened a second save dialog that nobody answered.
     mkdir -p "${VORNIX_SCRATCH:-/tmp}"
     exec xvfb-run -a -n $((100 + RANDOM % 800)) -e "${VORNIX_SCRATCH:-/tmp}/xvfb.log" \
-        -s "-screen 0 1280x1024x24 -nolisten tcp -noreset" bash "$0" "$@"
+        -s "-screen 0 1280x1024x24 -nolisten tcp -noreset -ardelay 60000" bash "$0" "$@"
 fi
 
 set -u
@@ -38,6 +40,9 @@ done
 xdotool getdisplaygeometry >/dev/null 2>&1 || echo "warning: display $DISPLAY does not answer"
 E2E_DIR=${VORNIX_SCRATCH:-$(mktemp -d)}
 mkdir -p "$E2E_DIR"
+# The program's settings folder (own presets, a preset to start with): a fresh one per run, never the user's.
+rm -rf "$E2E_DIR/config"
+export XDG_CONFIG_HOME="$E2E_DIR/config"
 E2E_FAILURES=0
 E2E_CHECKS=0
 
@@ -193,6 +198,7 @@ e2e_dialog_done() {
 
 e2e_dialog_type() {
     e2e_dialog_window || return 1
+    xdotool key ctrl+a   # the dialog suggests a name: the path typed replaces it
     xdotool type --delay 15 "$1"
     sleep 0.3
     xdotool key Return

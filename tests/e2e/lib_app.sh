@@ -7,7 +7,12 @@
 #   app_pick COMBO ITEM   opens the drop-down list at panel row y=COMBO and clicks its item at y=ITEM
 #   app_use_cpu           shows the panel, picks "CPU" in "Render Engine", hides the panel again (over an empty fluid)
 #   app_shot_until NAME SECS CMD...   takes screenshot NAME until CMD (given the file) succeeds
+#   app_notice_over FILE PICTURE      a notice shows in FILE's bottom band, over what PICTURE shows there
+#   app_suggested_in FOLDER EXT       the newest file in FOLDER named as the save dialogs suggest ("vornix <date>.EXT")
+#   app_saved_in FOLDER EXT           such a file is there and not empty
 : "${VORNIX_BIN:?}" "${VORNIX_SOURCE:?}" "${VORNIX_X_CLOSE:?}"
+# The program remembers its save dialogs' folders in the settings folder: the tests' own, not the user's.
+export XDG_CONFIG_HOME="$E2E_DIR/config"
 
 APP_PRESET_Y=44         # "vornix Preset"; its list starts at y=APP_PRESET_ITEM0, one item per APP_PRESET_STEP pixels
 APP_PRESET_ITEM0=64
@@ -36,7 +41,10 @@ app_shot_until() {
 
 # Root-mean-square difference of two pictures in percent of full scale (integer).
 app_rmse() { compare -metric RMSE "$1" "$2" null: 2>&1 | sed 's/.*(\(.*\))/\1/' | awk '{printf "%d", $1 * 100}'; }
-app_is_help() { [ "$(app_rmse "$1" "$APP_HELP_REF")" -le 3 ]; }
+# The help picture above the band where notices appear (on this machine the one about software OpenGL, at start).
+app_is_help() { [ "$(app_rmse "$1[600x500+0+0]" "$APP_HELP_REF[600x500+0+0]")" -le 3 ]; }
+# A notice is up: the band above the window's bottom edge (y 500 to 560) differs from the picture under it, $2.
+app_notice_over() { [ "$(app_rmse "$1[600x60+0+500]" "$2[600x60+0+500]")" -ge 8 ]; }
 app_is_black() { [ "$(e2e_sum "$(e2e_mean "$1" 0 0 600 600)")" -le 3 ]; }
 
 app_start() {
@@ -93,3 +101,9 @@ app_use_cpu() {
         return 1
     app_toggle_panel hidden
 }
+
+app_suggested_in() {
+    local stamp="[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9] [0-9][0-9]-[0-9][0-9]-[0-9][0-9]"
+    find "$1" -maxdepth 1 -name "vornix $stamp*.$2" | sort | tail -n 1
+}
+app_saved_in() { local file; file=$(app_suggested_in "$1" "$2"); [ -n "$file" ] && [ -s "$file" ]; }

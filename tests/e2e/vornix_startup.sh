@@ -5,6 +5,13 @@
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/lib_app.sh"
 
+# The command line's questions are answered without a window (no display at all); a mistake is status 2.
+no_window() { env -u DISPLAY -u WAYLAND_DISPLAY "$VORNIX_BIN" "$@"; }
+check 'no_window --help | grep -q "^Usage: vornix .*FILE"' "--help prints the usage without a display"
+check '[[ "$(no_window --version)" =~ ^vornix\ [0-9]+\.[0-9]+ ]]' "--version prints the version without a display"
+check 'no_window --bogus 2>"$E2E_DIR/bogus.txt" >/dev/null; [ $? -eq 2 ] && grep -q "^Usage:" "$E2E_DIR/bogus.txt"' \
+  "an unknown option prints the usage to standard error with status 2"
+
 app_start
 check 'app_is_help "$E2E_DIR/start.png"' "it starts on the help picture, with no panel over it (RMSE $(app_rmse "$E2E_DIR/start.png" "$APP_HELP_REF")%)"
 

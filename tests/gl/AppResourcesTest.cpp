@@ -47,6 +47,13 @@ std::vector<unsigned char> picture(vornixApp& app)
 
 DataSourceRef bytes(std::vector<std::uint8_t> data) { return DataSourceBuffer::create(Buffer(std::move(data))); }
 
+// The console lines but the advice that OpenGL draws in software (this machine's llvmpipe gives it at every start).
+std::vector<std::string> besidesAdvice(std::vector<std::string> lines)
+{
+    std::erase_if(lines, [](const std::string& line) { return line.rfind("OpenGL is drawn in software", 0) == 0; });
+    return lines;
+}
+
 TEST(AppResources, WithoutTheFramerateFontThereIsNoFramerateLineAndTheProgramRunsOn)
 {
     SKIP_WITHOUT_ARIAL();
@@ -55,9 +62,9 @@ TEST(AppResources, WithoutTheFramerateFontThereIsNoFramerateLineAndTheProgramRun
     {
         ConsoleCapture capture;
         app.setup();
-        ASSERT_EQ(capture.lines.size(), 1u);
-        EXPECT_EQ(capture.lines[0],
-                  "The framerate line is not available: Cannot open font file /nonexistent/fonts/arial.ttf");
+        const auto lines = besidesAdvice(capture.lines);
+        ASSERT_EQ(lines.size(), 1u);
+        EXPECT_EQ(lines[0], "The framerate line is not available: Cannot open font file /nonexistent/fonts/arial.ttf");
     }
     EXPECT_FALSE(app.scene->framerate);
     app.scene->current.showHelp = false;
@@ -106,8 +113,9 @@ TEST(AppResources, AHelpPictureThatCannotBeHadLeavesTheFluidShown)
         {
             ConsoleCapture capture;
             app.setup();
-            ASSERT_EQ(capture.lines.size(), 1u) << "loader " << k;
-            EXPECT_EQ(capture.lines[0].rfind("The help picture is not available: ", 0), 0u) << capture.lines[0];
+            const auto lines = besidesAdvice(capture.lines);
+            ASSERT_EQ(lines.size(), 1u) << "loader " << k;
+            EXPECT_EQ(lines[0].rfind("The help picture is not available: ", 0), 0u) << lines[0];
         }
         EXPECT_FALSE(app.helpTexture);
         EXPECT_TRUE(app.scene->current.showHelp);

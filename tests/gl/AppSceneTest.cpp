@@ -32,7 +32,7 @@ public:
     int getWindowWidth() const override { return width; }
     int getWindowHeight() const override { return height; }
     int width = 600, height = 600;
-    std::optional<std::string> dialogAnswer;
+    std::optional<std::string> dialogAnswer, videoAnswer;
     bool panelVisibleAtCapture = true;
 
 protected:
@@ -42,6 +42,7 @@ protected:
         return dialogAnswer ? savePathWithExtension(*dialogAnswer, {"png", "jpg"}) : dialogAnswer;
     }
     void showFailure(const std::string& text) override { failures.push_back({text, panel->isVisible()}); }
+    std::optional<std::string> askVideoPath() override { return videoAnswer; }
 
 public:
     struct Failure {
@@ -62,7 +63,11 @@ protected:
 
 class AppScene : public ::testing::Test {
 protected:
-    void SetUp() override { app.setup(); }
+    void SetUp() override
+    {
+        app.setup();
+        app.saveFolders = SaveFolders(std::nullopt, std::nullopt, std::nullopt);   // the user's stay untouched
+    }
     void TearDown() override { app.shutdown(); }
 
     FluidScene& scene() { return *app.scene; }
@@ -374,6 +379,11 @@ TEST_F(AppScene, ResetClearsVelocityAndDensityAndResumes)
     EXPECT_FALSE(current().paused);
     EXPECT_EQ(totalDensity(), 0.0);
     EXPECT_EQ(cpuModel().getU(50, 50), 0.0f);
+    // And the entry's help says so (it claimed that the velocities stay).
+    const auto help = app.panel->entryHelp("Reset Fluid");
+    ASSERT_TRUE(help);
+    EXPECT_NE(help->find("velocities"), std::string::npos);
+    EXPECT_EQ(help->find("stay"), std::string::npos);
 }
 
 TEST_F(AppScene, AWindowWithoutAreaPaintsNothing)
@@ -400,6 +410,10 @@ TEST_F(AppScene, SavingWritesThePictureUnderTheCorrectedNameAndRestoresThePanel)
     const Surface8u back = loadSurface(DataSourcePath::create(written.string()));
     EXPECT_EQ(back.getWidth(), 600);
     EXPECT_EQ(back.getPixel(0, 0)[0], 255);
+    // A notice in the window says where (the last one: on software OpenGL the one about it came at start).
+    const auto notices = app.notice.shown(app.getElapsedSeconds());
+    ASSERT_FALSE(notices.empty());
+    EXPECT_EQ(notices.back(), "Saved the picture to " + written.string());
 
     // Cancelled: nothing written, panel as before.
     app.dialogAnswer = std::string();
@@ -421,6 +435,21 @@ TEST_F(AppScene, SavingWritesThePictureUnderTheCorrectedNameAndRestoresThePanel)
     EXPECT_EQ(app.failures[0].text, capture.lines[0]);
     EXPECT_TRUE(app.failures[0].panelVisible);
     std::filesystem::remove_all(dir);
+}
+
+TEST_F(AppScene, TheStudioButtonSaysStopRecordingWhileARecordingRuns)
+{
+    const auto path = std::filesystem::temp_directory_path() / "vornix-label-test.mp4";
+    app.videoAnswer = path.string();
+    app.toggleRecording();
+    ASSERT_TRUE(app.recording.active());
+    EXPECT_TRUE(app.studio->entryHelp("Stop Recording"));
+    EXPECT_FALSE(app.studio->entryHelp("Record Video"));
+    app.keyDown(key('v'));
+    EXPECT_FALSE(app.recording.active());
+    EXPECT_TRUE(app.studio->entryHelp("Record Video"));
+    EXPECT_FALSE(app.studio->entryHelp("Stop Recording"));
+    std::filesystem::remove(path);
 }
 
 } // namespace

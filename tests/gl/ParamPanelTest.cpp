@@ -302,6 +302,34 @@ TEST(ParamPanel, EnumerationStoresThePositionOfTheChosenItem)
     EXPECT_EQ(engine, 0);
 }
 
+TEST(ParamPanel, EscapeClosesAnOpenListBeforeAnythingElseSeesIt)
+{
+    ParamPanel panel("Esc", {280, 300}, {0.3f, 0.3f, 0.3f, 0.4f});
+    int fullScreen = 0;
+    std::int32_t scheme = 1;
+    panel.addButton("Full Screen", [&] { ++fullScreen; }, "key=ESC");
+    panel.addEnumParam("Color Scheme", {"Spectrum", "Black2White", "Infrared"}, &scheme);
+    PanelApp app;
+    app.frames(2);
+    const PanelRect combo = *panel.entryRect("Color Scheme");
+    const float firstRow = combo.y + combo.height + 6 + (combo.height - 4 + 3) / 2;   // as in the test above
+
+    app.click(combo.centerX(), combo.centerY());   // opens the list
+    app.frames(1);
+    EXPECT_TRUE(app.key(KeyCode::Escape, 27));
+    app.frames(2);
+    EXPECT_EQ(fullScreen, 0);   // the list took it
+    app.click(combo.centerX(), firstRow);   // where "Spectrum" was: the list is gone
+    app.frames(2);
+    EXPECT_EQ(scheme, 1);
+
+    // With no list open, Escape is the shortcut's again.
+    EXPECT_TRUE(app.key(KeyCode::Escape, 27));
+    app.frames(1);
+    EXPECT_EQ(fullScreen, 1);
+    EXPECT_TRUE(app.reached.empty());
+}
+
 TEST(ParamPanel, NumericEntriesStayWithinTheirRangeHoweverEdited)
 {
     ParamPanel panel("Ranges", {280, 300}, {0.3f, 0.3f, 0.3f, 0.4f});
@@ -460,5 +488,23 @@ TEST(ParamPanel, ADoubleClickOpensTheTextFieldForTheKeysThatFollowEvenWhenFrames
     app.key(KeyCode::Return, 13);
     app.frames(2);
     EXPECT_EQ(value, 35);
+    EXPECT_TRUE(app.reached.empty());
+}
+
+TEST(ParamPanel, ATextFieldTakesTheKeysTypedIntoItAndGrowsItsString)
+{
+    ParamPanel panel("Text", {280, 200}, {0.3f, 0.3f, 0.3f, 0.4f});
+    std::string name = "x";
+    bool toggled = false;
+    panel.addTextInput("Name", &name);
+    panel.addParam("Toggle", &toggled, "key=t");
+    PanelApp app;
+    app.frames(2);
+    const PanelRect field = *panel.entryRect("Name");
+    app.click(field.centerX(), field.centerY());
+    const std::string longText(300, 't');   // 't' is also a shortcut: inside the field it is text
+    app.type(longText);
+    EXPECT_EQ(name, "x" + longText);
+    EXPECT_FALSE(toggled);
     EXPECT_TRUE(app.reached.empty());
 }

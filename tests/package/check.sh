@@ -17,7 +17,8 @@ share/doc/vornix/README.md
 share/icons/hicolor/128x128/apps/vornix.png
 share/icons/hicolor/256x256/apps/vornix.png
 share/icons/hicolor/48x48/apps/vornix.png
-share/metainfo/org.vornix.vornix.metainfo.xml"
+share/metainfo/org.vornix.vornix.metainfo.xml
+share/mime/packages/vornix.xml"
 
 # --- install into a prefix -------------------------------------------------------------------------------------------
 prefix=$work/prefix
@@ -36,8 +37,12 @@ desktop=$prefix/share/applications/vornix.desktop
 metainfo=$prefix/share/metainfo/org.vornix.vornix.metainfo.xml
 check 'desktop-file-validate "$desktop"' "desktop-file-validate accepts the desktop entry"
 check 'appstreamcli validate --no-net "$metainfo"' "appstreamcli accepts the metainfo"
-check 'grep -qx "Exec=vornix" "$desktop" && grep -qx "Icon=vornix" "$desktop" && grep -qx "Terminal=false" "$desktop"' \
-    "the entry starts the installed program by name, with the installed icon, without a terminal"
+check 'grep -qx "Exec=vornix %F" "$desktop" && grep -qx "Icon=vornix" "$desktop" && grep -qx "Terminal=false" "$desktop"' \
+    "the entry starts the installed program by name with the files it is given, with the installed icon, without a terminal"
+mimetypes=$(grep -o 'mime-type type="[^"]*"' "$prefix/share/mime/packages/vornix.xml" | cut -d'"' -f2)
+unlisted=$(for type in $mimetypes; do grep -q "^MimeType=.*$type;" "$desktop" || echo "$type"; done)
+check '[ -n "$mimetypes" ] && [ -z "$unlisted" ]' "the entry opens every file type the installed MIME package defines (unlisted: ${unlisted:-none})"
+check 'grep -qx "StartupWMClass=vornix" "$desktop"' "the entry names the window's class, so a dock matches the window to it"
 check 'grep -q "<launchable type=\"desktop-id\">vornix.desktop</launchable>" "$metainfo" && grep -q "<screenshot type=\"default\">" "$metainfo" && grep -q "<release version=\"$version\"" "$metainfo"' \
     "the metainfo names the desktop entry, has a screenshot and a release of the project version"
 

@@ -30,12 +30,15 @@ TEST(PanelDefinition, ReadsEveryEntryAttributeTheApplicationUses)
     EXPECT_DOUBLE_EQ(*def.step, 0.01);
     EXPECT_FALSE(def.key);
 
-    const Definition reset = parseDefinition("key=r help='Clear only the density map, velocities stay.'",
-                                             DefinitionTarget::Entry);
+    const Definition reset = parseDefinition(
+        "key=r help='Clear the density map and the velocities (and resume a paused simulation).'",
+        DefinitionTarget::Entry);
     EXPECT_TRUE(reset.errors.empty());
-    EXPECT_EQ(reset.help, "Clear only the density map, velocities stay.");
+    EXPECT_EQ(reset.help, "Clear the density map and the velocities (and resume a paused simulation).");
     EXPECT_TRUE(reset.key->matches(key(KeyCode::A + 17, 'r')));
     EXPECT_EQ(reset.keyText, "r");
+    EXPECT_FALSE(reset.sameLine);
+    EXPECT_TRUE(parseDefinition("key=o sameline=true", DefinitionTarget::Entry).sameLine);
 
     EXPECT_TRUE(parseDefinition("", DefinitionTarget::Entry).errors.empty());
 }

@@ -7,21 +7,12 @@
 #include <random>
 #include <string>
 
+#include "shell/Path.h"
 #include "shell/video/VideoEncoder.h"
 #include "shell/video/VideoException.h"
 
 using namespace vornix;
 namespace fs = std::filesystem;
-
-namespace {
-
-std::string utf8(const fs::path& path)
-{
-    const std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
-}
-
-} // namespace
 
 TEST(VideoFileNameTest, NamesOutsideAsciiAreKeptExactlyAndUnwritableOnesRefused)
 {
@@ -33,12 +24,12 @@ TEST(VideoFileNameTest, NamesOutsideAsciiAreKeptExactlyAndUnwritableOnesRefused)
     for (VideoFormat format : {VideoFormat::Gif, VideoFormat::Mp4}) {
         const fs::path file = folder / fs::path(format == VideoFormat::Gif ? u8"\u6d41\u4f53 \u03c1\u00e9.gif"
                                                                            : u8"\u6d41\u4f53 \u03c1\u00e9.mp4");
-        VideoEncoder encoder(utf8(file), format, 16, 16);
+        VideoEncoder encoder(utf8FromPath(file), format, 16, 16);
         encoder.write(frame);
         encoder.write(frame);
         encoder.finish();
         EXPECT_EQ(encoder.framesWritten(), 2);
-        EXPECT_TRUE(fs::is_regular_file(file)) << utf8(file);
+        EXPECT_TRUE(fs::is_regular_file(file)) << utf8FromPath(file);
         EXPECT_GT(fs::file_size(file), 0u);
     }
     EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 2);
@@ -46,12 +37,12 @@ TEST(VideoFileNameTest, NamesOutsideAsciiAreKeptExactlyAndUnwritableOnesRefused)
     // Stopped before its first frame (started and stopped while paused): finished without an error, no file left.
     for (VideoFormat format : {VideoFormat::Gif, VideoFormat::Mp4}) {
         const fs::path file = folder / (format == VideoFormat::Gif ? "empty.gif" : "empty.mp4");
-        VideoEncoder encoder(utf8(file), format, 16, 16);
-        EXPECT_NO_THROW(encoder.finish()) << utf8(file);
-        EXPECT_FALSE(fs::exists(file)) << utf8(file);
+        VideoEncoder encoder(utf8FromPath(file), format, 16, 16);
+        EXPECT_NO_THROW(encoder.finish()) << utf8FromPath(file);
+        EXPECT_FALSE(fs::exists(file)) << utf8FromPath(file);
     }
 
-    const std::string missing = utf8(folder / "no such folder" / "clip.gif");
+    const std::string missing = utf8FromPath(folder / "no such folder" / "clip.gif");
     try {
         VideoEncoder encoder(missing, VideoFormat::Gif, 16, 16);
         ADD_FAILURE() << "a file in a missing folder was opened";

@@ -1,7 +1,7 @@
 # Helpers for the tests of vornix.exe under Wine, on the display and Wine server scripts/test-windows provides.
 # Sourcing it sources lib.sh and lib_app.sh as well and makes the help picture's reference for app_is_help.
 #   winpath PATH            the Windows name of a path on this machine (drive Z:)
-#   wine_start              starts vornix.exe; waits until it shows the help picture (screenshot "start")
+#   wine_start [ARG...]     starts vornix.exe with ARGs; waits until it shows the help picture (screenshot "start")
 #   wine_dialog_type PATH   focuses Wine's save dialog and types PATH's Windows name and Return into it (the dialog or
 #                           the program may then ask a question); the dialog is found by its title, E2E_DIALOG_TITLE:
 #                           the system's "Save As" unless the test sets another
@@ -18,7 +18,7 @@ convert "$VORNIX_SOURCE/resources/help.jpg" -resize '600x600!' "$APP_HELP_REF"
 winpath() { printf 'Z:%s' "${1//\//\\}"; }
 
 wine_start() {
-    e2e_start wine "$VORNIX_BIN"
+    e2e_start wine "$VORNIX_BIN" "$@"
     xdotool windowfocus --sync "$E2E_WID"
     app_shot_until start 60 app_is_help
 }

@@ -10,4 +10,11 @@ void writeConsoleLine(const std::string& line)
     std::fflush(stderr);
 }
 
+void writeTerminal(const std::string& text, bool error)
+{
+    std::FILE* stream = error ? stderr : stdout;
+    std::fputs(text.c_str(), stream);
+    std::fflush(stream);
+}
+
 } // namespace vornix

@@ -11,6 +11,7 @@
 #include <GLFW/glfw3native.h>
 
 #include "shell/Console.h"
+#include "shell/Path.h"
 #include "shell/platform/ReplaceQuestion.h"
 #include "shell/platform/win/WideText.h"
 
@@ -34,8 +35,13 @@ std::optional<std::string> getSaveFilePath(const std::string& initialPath, const
     // The dialog appends the first extension to a name typed without one, and asks before replacing that file.
     const std::wstring defaultExtension = extensions.empty() ? std::wstring() : widen(extensions.front());
 
+    // The dialog starts in the initial path's folder with its name filled in (a full path in the name field is the
+    // documented way to choose the folder: the folder alone may be overridden by the one the user chose last).
     wchar_t file[MAX_PATH] = L"";
-    const std::wstring folder = widen(initialPath);
+    const std::wstring suggested = fileName(initialPath).empty() ? std::wstring() : widen(initialPath);
+    if (suggested.size() < MAX_PATH)
+        suggested.copy(file, MAX_PATH - 1);
+    const std::wstring folder = widen(fileName(initialPath).empty() ? initialPath : parentPath(initialPath));
     const std::wstring caption = widen(title);
     GLFWwindow* window = glfwGetCurrentContext();
     OPENFILENAMEW dialog{};

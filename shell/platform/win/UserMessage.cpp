@@ -13,12 +13,26 @@
 
 namespace vornix {
 
-void showErrorMessage(const std::string& text)
+bool showErrorMessage(const std::string& text)
 {
     GLFWwindow* window = glfwGetCurrentContext();
     const HWND owner = window ? glfwGetWin32Window(window) : nullptr;
-    if (MessageBoxW(owner, widen(text).c_str(), L"vornix", MB_OK | MB_ICONERROR) == 0)
-        console() << "The message could not be shown: error " << GetLastError() << std::endl;
+    if (MessageBoxW(owner, widen(text).c_str(), L"vornix", MB_OK | MB_ICONERROR) != 0)
+        return true;
+    console() << "The message could not be shown: error " << GetLastError() << std::endl;
+    return false;
+}
+
+std::optional<bool> askYesNo(const std::string& question)
+{
+    GLFWwindow* window = glfwGetCurrentContext();
+    const int answer = MessageBoxW(window ? glfwGetWin32Window(window) : nullptr, widen(question).c_str(), L"vornix",
+                                   MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
+    if (answer == 0) {
+        console() << "The question could not be shown: error " << GetLastError() << std::endl;
+        return std::nullopt;
+    }
+    return answer == IDYES;
 }
 
 } // namespace vornix
