@@ -40,7 +40,14 @@ template <int W> struct Ops {
         return v;
     }
     static void store(float* p, F v) { __builtin_memcpy(p, &v, sizeof v); }
-    static F splat(float s) { return F{} + s; }
+    // Every lane s, bit for bit (F{} + s would make -0 a +0).
+    static F splat(float s)
+    {
+        F v;
+        for (int k = 0; k < W; ++k)
+            v[k] = s;
+        return v;
+    }
     static F flip(F v, I sign) { return reinterpret_cast<F>(reinterpret_cast<I>(v) ^ sign); }
     // Whether any lane of a comparison result is set.
     template <class M> static bool any(M m)

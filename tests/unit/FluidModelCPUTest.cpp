@@ -397,6 +397,7 @@ TEST(SolverStages, LinearSolveMatchesTheLiteralSweepsOnTinyAndNonFiniteValues)
         std::vector<float> x, x0;
     };
     std::vector<Fields> cases(3, Fields{std::vector<float>(g.cells, 0.0f), std::vector<float>(g.cells, 0.0f)});
+    cases.push_back(Fields{std::vector<float>(g.cells, -0.0f), std::vector<float>(g.cells, -0.0f)});   // stays -0
     for (std::uint32_t k = 0; k < g.cells; ++k) {
         if (k % 8 == 0 && (k / g.size) % 8 == 0)
             cases[0].x0[k] = 0x1p-149f;   // alone among zeros, so that t = x0
