@@ -40,14 +40,13 @@ template <int W> struct Ops {
         return v;
     }
     static void store(float* p, F v) { __builtin_memcpy(p, &v, sizeof v); }
-    // Every lane s, bit for bit (F{} + s would make -0 a +0).
-    static F splat(float s)
+    // Every lane s, bit for bit (F{} + s would make -0 a +0), written as a constructor of equal lanes, which GCC
+    // makes one broadcast (a loop over the lanes it makes a chain of inserts).
+    template <unsigned long... K> static F splat(float s, std::integer_sequence<unsigned long, K...>)
     {
-        F v;
-        for (int k = 0; k < W; ++k)
-            v[k] = s;
-        return v;
+        return F{((void)K, s)...};
     }
+    static F splat(float s) { return splat(s, std::make_integer_sequence<unsigned long, W>()); }
     static F flip(F v, I sign) { return reinterpret_cast<F>(reinterpret_cast<I>(v) ^ sign); }
     // Whether any lane of a comparison result is set.
     template <class M> static bool any(M m)
