@@ -8,6 +8,9 @@
 
 #include "fluid/cpu/KernelSet.h"
 
+// MinGW's GCC notes that 512-bit vectors are returned differently without AVX-512; no vector crosses this file's
+// boundary (the kernel set holds plain function pointers), so the note concerns no call that can happen.
+#pragma GCC diagnostic ignored "-Wpsabi"
 #pragma GCC push_options
 #pragma GCC target("avx512f,avx512dq,avx512vl,avx2,fma")
 #define VORNIX_PATH_AVX512 1
