@@ -76,7 +76,8 @@ int LivePainting::addStudioEntries(ParamPanel& studio)
                     "nothing.'");
     studio.addEnumParam("Input", {playedByComputer}, &inputIndex,
                         "help='What vornix listens to: the sound the computer plays, or an input the system lists.'");
-    studio.addText("", [this] { return audioState_; });
+    // Two lines whatever the state says, so the rows below do not move when it changes.
+    studio.addText("", [this] { return audioState_; }, "lines=2");
     studio.addMeter("Bass", &meters[0], 2.0f, "help='1/2 of the bar: as loud as usual.'");
     studio.addMeter("Mid", &meters[1], 2.0f, "help='1/2 of the bar: as loud as usual.'");
     studio.addMeter("Treble", &meters[2], 2.0f, "help='1/2 of the bar: as loud as usual.'");

@@ -230,6 +230,12 @@ Definition parseDefinition(std::string_view text, DefinitionTarget target)
                     def.sameLine = token.value == "true";
                 else
                     malformed();
+            } else if (name == "lines") {
+                const auto v = parseInt(token.value);
+                if (v && *v >= 1 && *v <= 8)
+                    def.lines = v;
+                else
+                    malformed();
             } else if (name == "min" || name == "max" || name == "step") {
                 const auto v = parseNumber(token.value);
                 if (!v || (name == "step" && *v <= 0.0))

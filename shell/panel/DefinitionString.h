@@ -1,5 +1,6 @@
 // Definition strings of the parameter panel: "key=space help='Pause simulation' min=0 max=100 step=1" for an entry,
-// "sameline=true" for a button that shares the row of the button before it,
+// "sameline=true" for a button that shares the row of the button before it, "lines=2" for a text that keeps room for
+// two lines,
 // "`Title` size='280 480' color='76 76 76' alpha=102" for a panel. Parsed here so that the panel can enforce ranges,
 // show help and act on shortcuts. Bad parts are collected as messages and skipped; parsing never throws.
 #pragma once
@@ -37,6 +38,7 @@ struct Definition {
     std::optional<int> precision;
     std::optional<double> min, max, step;
     bool sameLine = false;                // a button beside the button before it ("sameline=true")
+    std::optional<int> lines;             // a text's height in lines at least ("lines=2"), so rows below stay put
     // panel attributes
     std::string barName;                  // the back-quoted name in front
     std::optional<std::array<int, 2>> size;

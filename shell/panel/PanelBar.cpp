@@ -340,8 +340,14 @@ void PanelBar::draw(PanelFrameResult& result)
                 break;
             }
             if (entry.kind == PanelEntry::Kind::Text && entry.label.empty()) {   // text across the panel
+                const float top = ImGui::GetCursorPosY();
                 ImGui::TextWrapped("%s", entry.text().c_str());
                 entry.valueRect = itemRect();
+                // A text that keeps room for more lines than it has leaves the rows below where they were.
+                const float bottom = top + static_cast<float>(entry.def.lines.value_or(1)) * ImGui::GetTextLineHeight();
+                const float missing = bottom - (ImGui::GetCursorPosY() - style.ItemSpacing.y);
+                if (missing > 0.5f)
+                    ImGui::Dummy(ImVec2(1.0f, missing - style.ItemSpacing.y));
                 break;
             }
             {

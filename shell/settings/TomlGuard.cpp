@@ -4,21 +4,29 @@ namespace vornix {
 
 namespace {
 
-// The code point of the two-byte UTF-8 sequence at text[i], or 0 when there is none.
-char32_t twoByteCharacter(std::string_view text, std::size_t i)
+// The code point of the two- or three-byte UTF-8 sequence at text[i], or 0 when there is none (the characters the
+// library mishandles all lie below U+10000).
+char32_t characterAt(std::string_view text, std::size_t i)
 {
-    if (i + 1 >= text.size())
-        return 0;
-    const auto lead = static_cast<unsigned char>(text[i]), next = static_cast<unsigned char>(text[i + 1]);
-    if ((lead & 0xE0) != 0xC0 || (next & 0xC0) != 0x80)
-        return 0;
-    return static_cast<char32_t>(((lead & 0x1F) << 6) | (next & 0x3F));
+    const auto byte = [&](std::size_t k) { return k < text.size() ? static_cast<unsigned char>(text[k]) : 0u; };
+    const unsigned lead = byte(i);
+    const auto continuation = [&](std::size_t k) { return (byte(k) & 0xC0) == 0x80; };
+    if ((lead & 0xE0) == 0xC0 && continuation(i + 1))
+        return static_cast<char32_t>(((lead & 0x1F) << 6) | (byte(i + 1) & 0x3F));
+    if ((lead & 0xF0) == 0xE0 && continuation(i + 1) && continuation(i + 2))
+        return static_cast<char32_t>(((lead & 0x0F) << 12) | ((byte(i + 1) & 0x3F) << 6) | (byte(i + 2) & 0x3F));
+    return 0;
 }
 
+// The library sorts U+00A0 to U+FEFF into blocks of 0x3FA characters and has answers for all but three of them:
+// U+00A1 to U+0499, U+2C5E to U+3057 (but U+3000) and U+FB26 to U+FEFE lead to the unreachable path.
 bool unsafeAt(std::string_view text, std::size_t i)
 {
-    const char32_t c = twoByteCharacter(text, i);
-    return c >= 0xA1 && c <= 0x499;
+    const char32_t c = characterAt(text, i);
+    if (c <= 0xA0 || c >= 0xFEFF || c == 0x3000)
+        return false;
+    const char32_t block = (c - 0xA0) / 0x3FA;
+    return block == 0 || block == 11 || block == 63;
 }
 
 bool isAsciiSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
@@ -102,7 +110,7 @@ std::optional<TextPlace> unsafeTomlCharacter(std::string_view text)
     if (!offset)
         return std::nullopt;
     TextPlace place;
-    place.character = twoByteCharacter(text, *offset);
+    place.character = characterAt(text, *offset);
     for (std::size_t i = 0; i < *offset; ++i) {
         if (text[i] == '\n') {
             ++place.line;

@@ -5,7 +5,8 @@
 # says so and runs on, connects when the server comes, paints nothing in silence, gives bass onsets half a second
 # apart (±25 ms, by the stream times it logs) and dye bursts for a 120 bpm kick train, at most two onsets for a
 # tone, follows a new default output and the next one when that goes, and keeps drawing when the server is killed,
-# reconnecting to the same output when it is back.
+# reconnecting to the same output when it is back. Started with --audio=NAME it listens to that input, and when the
+# input goes, says so and follows the default output until it returns.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/lib_app.sh"
 source "$(dirname "$0")/lib_audio.sh"
@@ -85,4 +86,19 @@ check 'e2e_wait 10 eval "[ \$(audio_onsets_since $mark bass | wc -l) -ge 6 ]"' "
 
 e2e_close
 check '[ "$E2E_STATUS" = 0 ]' "closing ends the program with status 0 (status $E2E_STATUS)"
+
+# An input chosen by name on the command line (not the default): vornix listens to it, says when it is gone and
+# listens to what the computer plays until it returns, then takes it again.
+add_chosen() { pactl load-module module-null-sink sink_name=chosen sink_properties=device.description=Chosen >/dev/null; }
+add_chosen
+e2e_start "$VORNIX_BIN" --audio=Chosen
+check 'said "Audio: listening to '"'"'Monitor of Chosen'"'"'"' "--audio=Chosen listens to the input whose name has Chosen"
+mark=$(audio_mark)
+pactl list short modules | awk '/sink_name=chosen/ { print $1 }' | xargs -r -n1 pactl unload-module
+check 'said "no input named '"'"'Chosen'"'"' is there" "$mark"' "when it goes, vornix says so"
+check 'said "listening to '"'"'Monitor of Null Output'"'"'" "$mark"' "... and listens to what the computer plays meanwhile"
+mark=$(audio_mark)
+add_chosen
+check 'said "listening to '"'"'Monitor of Chosen'"'"'" "$mark"' "when it returns, vornix listens to it again"
+e2e_close
 e2e_finish

@@ -508,3 +508,21 @@ TEST(ParamPanel, ATextFieldTakesTheKeysTypedIntoItAndGrowsItsString)
     EXPECT_FALSE(toggled);
     EXPECT_TRUE(app.reached.empty());
 }
+
+TEST(ParamPanel, ATextKeepingRoomForTwoLinesLeavesTheRowsBelowInPlace)
+{
+    ParamPanel panel("Lines", {200, 300}, {0.3f, 0.3f, 0.3f, 0.4f});
+    std::string state = "off";
+    bool below = false;
+    panel.addText("", [&] { return state; }, "lines=2");
+    panel.addParam("Below", &below);
+    PanelApp app;
+    app.frames(2);
+    const float shortTop = panel.entryRect("Below")->y;
+    state = "no audio system answers (Connection refused)";   // two lines at this width
+    app.frames(2);
+    EXPECT_EQ(panel.entryRect("Below")->y, shortTop);
+    state = std::string(40, 'w') + " " + std::string(40, 'w') + " " + std::string(40, 'w');   // more: the rows move
+    app.frames(2);
+    EXPECT_GT(panel.entryRect("Below")->y, shortTop);
+}

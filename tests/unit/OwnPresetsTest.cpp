@@ -114,6 +114,7 @@ TEST(OwnFiles, DocumentsThatCannotBeUsedAreRefusedWithTheReason)
         {preset + "quality = 300\n", "line 17"},                          // a duplicate key, with its place
         {preset + "Grün = 1\n", "U+00FC cannot stand there (line 17, column 3)"},   // beyond the library's reach
         {preset + "note = \"\"\"a \\\n  жук\"\"\"\n", "U+0436 cannot stand there (line 18, column 3)"},
+        {preset + "name =\uFEF6 \"x\"\n", "U+FEF6 cannot stand there (line 17, column 7)"},   // and further up
         {std::string(300, '[') , "line 1"},                                // deep nesting
         {replaced("quality = 200", "quality = '200'"), "'quality' must be a whole number"},
         {replaced("quality = 200", "quality = 5"), "'quality' is 5, outside 10 to 1000"},

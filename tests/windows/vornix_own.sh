@@ -27,7 +27,8 @@ own_toggle m
 own_rows "$E2E_DIR/steady-m.png" "$E2E_DIR/rows-saved.png"
 e2e_close
 check '[ "$E2E_STATUS" = 0 ]' "the program ends with status 0 (got $E2E_STATUS)"
-check '[ -z "$(ls -A "$XDG_CONFIG_HOME")" ]' "nothing is written to the Linux settings folder"
+# Wine's own PulseAudio driver keeps its runtime link in pulse/ there once the Studio's audio is asked about.
+check '[ -z "$(ls -A "$XDG_CONFIG_HOME" | grep -vx pulse)" ]' "nothing of vornix is written to the Linux settings folder"
 
 wine_start "$(winpath "$files/red.gpl")"
 e2e_click 150 300

@@ -1,7 +1,6 @@
 // zenity's file selection (it never changes this process's working folder).
 #include "shell/platform/OpenFileDialog.h"
 
-#include "shell/Console.h"
 #include "shell/Path.h"
 #include "shell/platform/linux/Zenity.h"
 
@@ -19,18 +18,7 @@ std::optional<std::string> getOpenFilePath(const std::string& title, const std::
         filter += " *." + toLowerAscii(extension) + " *." + upper;
     }
     const std::vector<std::string> args = {"--file-selection", "--title=" + title, filter, "--file-filter=All files | *"};
-    std::string error;
-    const auto result = platform::runZenity(args, error);
-    if (!result) {
-        console() << "Open dialog could not be shown: " << error << std::endl;
-        return std::nullopt;
-    }
-    if (result->status == 0)
-        return result->output;
-    if (result->status == 1)
-        return std::string();   // cancelled
-    console() << "Open dialog could not be shown: zenity ended with status " << result->status << std::endl;
-    return std::nullopt;
+    return platform::runFileSelection(args, "Open dialog");
 }
 
 } // namespace vornix

@@ -25,18 +25,7 @@ std::optional<std::string> getSaveFilePath(const std::string& initialPath, const
     if (!initialPath.empty())
         args.push_back("--filename=" + initialPath);
 
-    std::string error;
-    const auto result = platform::runZenity(args, error);
-    if (!result) {
-        console() << "Save dialog could not be shown: " << error << std::endl;
-        return std::nullopt;
-    }
-    if (result->status == 0)
-        return result->output;
-    if (result->status == 1)
-        return std::string();   // cancelled
-    console() << "Save dialog could not be shown: zenity ended with status " << result->status << std::endl;
-    return std::nullopt;
+    return platform::runFileSelection(args, "Save dialog");
 }
 
 namespace platform {

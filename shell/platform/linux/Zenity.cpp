@@ -6,6 +6,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "shell/Console.h"
+
 extern char** environ;
 
 namespace vornix::platform {
@@ -72,6 +74,22 @@ std::optional<ZenityResult> runZenity(const std::vector<std::string>& args, std:
     if (!result.output.empty() && result.output.back() == '\n')
         result.output.pop_back();
     return result;
+}
+
+std::optional<std::string> runFileSelection(const std::vector<std::string>& args, const std::string& what)
+{
+    std::string error;
+    const auto result = runZenity(args, error);
+    if (!result) {
+        console() << what << " could not be shown: " << error << std::endl;
+        return std::nullopt;
+    }
+    if (result->status == 0)
+        return result->output;
+    if (result->status == 1)
+        return std::string();   // cancelled
+    console() << what << " could not be shown: zenity ended with status " << result->status << std::endl;
+    return std::nullopt;
 }
 
 } // namespace vornix::platform

@@ -17,4 +17,8 @@ struct ZenityResult {
 // `error` then says why.
 std::optional<ZenityResult> runZenity(const std::vector<std::string>& args, std::string& error);
 
+// A file selection (`args` start with --file-selection): the chosen path, an empty string when cancelled, nothing
+// when the dialog could not be shown (a console line beginning with `what`, "Open dialog", says why).
+std::optional<std::string> runFileSelection(const std::vector<std::string>& args, const std::string& what);
+
 } // namespace vornix::platform
