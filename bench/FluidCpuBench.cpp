@@ -3,12 +3,19 @@
 // Engine runs: /N/threads/path, path 0 = scalar, 1 = sse2, 2 = avx2, 3 = avx512 (paths the processor lacks are
 // skipped). BM_EngineStepLoaded: the widest path, /N/threads/adaptive/busy, with one more thread spinning for the
 // whole run (busy = 1), as another busy process on the machine would; adaptive = 0 forces the threaded pipeline.
+// BM_SweepPass: one sweep pass alone on the widest path, /N/lanes/kind, at its best of five (min aggregate).
 #include <benchmark/benchmark.h>
+#include <x86intrin.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <thread>
+#include <vector>
 
 #include "fluid/FluidModelCPU.h"
+#include "fluid/cpu/FieldArray.h"
+#include "fluid/cpu/KernelSet.h"
 #include "tests/support/ReferenceSolver.h"
 
 namespace {
@@ -90,6 +97,44 @@ void BM_LiteralStep(benchmark::State& state)
     }
 }
 
+// kind 0: the diffusions' divisor (through the reciprocal where the pass's width uses it), kind 1: the pressure's
+// (sum + x0) / 4. tsc_per_stage_column: time-stamp counter ticks per stage and column, i.e. per vector step of
+// `lanes` cells (KernelSet.h; per cell and sweep divide by the lanes), of the fastest pass of the run: the figure
+// least moved by other processes on the machine.
+void BM_SweepPass(benchmark::State& state)
+{
+    const auto n = static_cast<std::uint32_t>(state.range(0));
+    const int lanes = static_cast<int>(state.range(1));
+    const bool pressure = state.range(2) != 0;
+    const auto& kernels = vornix::cpu::kernelSet(vornix::cpu::bestSimdPath());
+    if (lanes > kernels.lanes) {
+        state.SkipWithError("wider than this processor's widest path");
+        return;
+    }
+    const auto g = vornix::cpu::makeGrid(n);
+    std::vector<float> x(g.cells), x0(g.cells), zeros(g.size, 0.0f);
+    for (std::uint32_t k = 0; k < g.cells; ++k) {
+        x[k] = std::sin(0.01f * static_cast<float>(k));
+        x0[k] = std::cos(0.013f * static_cast<float>(k));
+    }
+    vornix::FieldArray ring(vornix::cpu::passRingFloats(n, lanes));
+    const float nf = static_cast<float>(n), a = pressure ? 1.0f : 0.1f * 0.00002f * nf * nf, c = pressure ? 4.0f : 1 + 4 * a;
+    const vornix::cpu::SweepPass pass{.x = x.data(), .x0 = x0.data(), .n = n, .size = g.size,
+                                      .b = vornix::Boundary::Scalar, .a = a, .c = c, .lanes = lanes,
+                                      .ring = ring.data(), .zeros = zeros.data(),
+                                      .reciprocal = !pressure && kernels.reciprocalIsExact(c)};
+    const std::uint32_t stages = vornix::cpu::passStages(n, lanes);
+    unsigned long long fastest = ~0ull;
+    for (auto _ : state) {
+        const unsigned long long start = __rdtsc();
+        kernels.sweepPass(pass, 0, stages);
+        fastest = std::min(fastest, __rdtsc() - start);
+    }
+    state.counters["tsc_per_stage_column"] = static_cast<double>(fastest) / (static_cast<double>(stages) * n);
+    state.SetLabel(std::string(vornix::cpu::simdPathName(vornix::cpu::bestSimdPath())) +
+                   (pressure ? ", pressure" : ", dividing"));
+}
+
 void engineArgs(benchmark::internal::Benchmark* b)
 {
     for (int n : {64, 200, 500, 1000})
@@ -113,4 +158,9 @@ BENCHMARK(BM_EngineStepLoaded)
     ->Args({1000, 2, 0, 0})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
+BENCHMARK(BM_SweepPass)
+    ->ArgsProduct({{200, 1000}, {16, 4}, {0, 1}})
+    ->Repetitions(5)
+    ->ComputeStatistics("min", [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); })
+    ->Unit(benchmark::kMicrosecond);
 BENCHMARK_MAIN();

@@ -51,6 +51,9 @@ public:
     unsigned threadCount() const { return solver.threadCount(); }
     // On by default: with several threads, fall back to one while the helpers do not make the step faster.
     void setAdaptiveThreads(bool on) { solver.setAdaptiveThreads(on); }
+    // Divide through the reciprocal from the first solve with a new viscosity or diffusion, not only once the
+    // float divisions it saves outweigh its proof (for tests).
+    void setEagerReciprocal(bool on) { solver.setEagerReciprocal(on); }
 
 private:
     void projectAndAdvectVelocity(const cpu::Grid& g);

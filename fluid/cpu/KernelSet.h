@@ -34,21 +34,27 @@ struct SweepPass {
     int lanes;           // sweeps in this pass: 1, 4, 8 or 16, at most KernelSet::lanes
     float* ring;         // passRingFloats(n, lanes) floats, 64-byte aligned, private to this pass
     const float* zeros;  // size zeros, read for rows outside the grid
+    bool reciprocal;     // divide through the reciprocal: KernelSet::reciprocalIsExact(c) said so
 };
 
 // Stages of a pass (the last lane reaches row n) and floats of its private scratch.
 inline std::uint32_t passStages(std::uint32_t n, int lanes) { return n + 2 * static_cast<std::uint32_t>(lanes) - 1; }
+
 inline std::size_t passRingFloats(std::uint32_t n, int lanes)
 {
-    // Two stages of x and two of x0 (one per parity), plus a sink row for stages without an output row.
-    return (4 * static_cast<std::size_t>(lanes) + 1) * (static_cast<std::size_t>(n) + 2 + 16);
+    // Per column four stages of x and four of x0, then a sink row for stages without an output row.
+    const std::size_t columns = static_cast<std::size_t>(n) + 2;
+    return 8 * static_cast<std::size_t>(lanes) * columns + columns + 2 * static_cast<std::size_t>(lanes);
 }
 
 struct KernelSet {
     int lanes;   // the widest pass this set runs
-    // Stages [first, end) of a pass; stages must be run in order, `first` a multiple of PassChunk (or 0), and the
-    // ring zeroed before stage 0. The x rows a stage reads must hold their values after the previous pass.
+    // Stages [first, end) of a pass; stages must be run in order and `first` a multiple of PassChunk (or 0). The x
+    // rows a stage reads must hold their values after the previous pass.
     void (*sweepPass)(const SweepPass& p, std::uint32_t first, std::uint32_t end);
+    // Whether the passes may divide by c through its reciprocal with the same bits (an exhaustive check of a few
+    // milliseconds; false where the path has no fused multiply-add).
+    bool (*reciprocalIsExact)(float c);
     // x[k] += dt * s[k] for k in [begin, end).
     void (*addSource)(float* x, const float* s, float dt, std::uint32_t begin, std::uint32_t end);
     // The advection of rows j in [j0, j1), every interior column, of d0 into d and, if e is not null, of e0 into e

@@ -1,6 +1,7 @@
 // The solver's inner loops for the avx2 path (8 lanes).
 #include <cstddef>
 #include <cstdint>
+#include <type_traits>
 #include <utility>
 
 #include <immintrin.h>
@@ -8,10 +9,15 @@
 #include "fluid/cpu/KernelSet.h"
 
 #pragma GCC push_options
-#pragma GCC target("avx2")
-#define VORNIX_GATHER_AVX2 1
+#pragma GCC target("avx2,fma")
+#define VORNIX_PATH_AVX2 1
+// Eight doubles fill a 512-bit vector, which these private functions pass by value without AVX-512 registers; they
+// never cross this unit, so the calling convention GCC warns about does not matter.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wpsabi"
 #include "fluid/cpu/KernelsImpl.h"
-#undef VORNIX_GATHER_AVX2
+#pragma GCC diagnostic pop
+#undef VORNIX_PATH_AVX2
 #pragma GCC pop_options
 
 namespace vornix::cpu {

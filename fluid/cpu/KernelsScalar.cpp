@@ -1,6 +1,7 @@
 // The solver's inner loops for the scalar path (1 lane).
 #include <cstddef>
 #include <cstdint>
+#include <type_traits>
 #include <utility>
 
 #include "fluid/cpu/KernelSet.h"

@@ -1,6 +1,7 @@
 // The solver's inner loops for the sse2 path (4 lanes).
 #include <cstddef>
 #include <cstdint>
+#include <type_traits>
 #include <utility>
 
 #include "fluid/cpu/KernelSet.h"

@@ -12,9 +12,10 @@ bool simdPathSupported(SimdPath path)
     case SimdPath::Sse2:
         return true;
     case SimdPath::Avx2:
-        return __builtin_cpu_supports("avx2");
+        return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
     case SimdPath::Avx512:
-        return __builtin_cpu_supports("avx512f");
+        return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq") &&
+               __builtin_cpu_supports("avx512vl");
     }
     return false;
 #else

@@ -104,12 +104,10 @@ Solver::~Solver() = default;
 
 unsigned Solver::defaultThreadCount() { return usableProcessorCount() >= 2 ? 2 : 1; }
 
-Solver::Plan Solver::makePlan(int widest, unsigned threads)
+Solver::Plan Solver::makePlan(int widest)
 {
-    // One thread: the widest passes. Two threads: passes of at most 8 lanes, so that there are at least three to
-    // share (a 16-lane vector divides no faster per lane than an 8-lane one on current processors).
-    if (threads > 1 && widest > 8)
-        widest = 8;
+    // The widest passes, whatever the thread count: narrower passes cost as many vector steps each, and two threads
+    // share a solve by running its passes side by side, the tail pass a few chunks behind the wide one.
     Plan plan;
     int left = Sweeps;
     while (left > 0) {
@@ -143,11 +141,9 @@ void Solver::resize(std::uint32_t n)
     std::size_t most = 0;
     std::size_t taskCount = 0;
     for (int widest : {1, 4, 8, 16}) {
-        for (unsigned threads : {1u, 2u})
-            most = std::max(most, ringFloats(makePlan(widest, threads), n));
-        most = std::max(most, MaxTogether * ringFloats(makePlan(widest, 1), n));
-        taskCount = std::max(taskCount, Solver::taskCount(makePlan(widest, 2), n, PassChunk));
-        taskCount = std::max(taskCount, MaxTogether * Solver::taskCount(makePlan(widest, 1), n, TogetherChunk));
+        most = std::max(most, MaxTogether * ringFloats(makePlan(widest), n));
+        taskCount = std::max(taskCount, Solver::taskCount(makePlan(widest), n, PassChunk));
+        taskCount = std::max(taskCount, MaxTogether * Solver::taskCount(makePlan(widest), n, TogetherChunk));
     }
     FieldArray rings(most);
     FieldArray zeros(static_cast<std::size_t>(n) + 2);
@@ -280,11 +276,15 @@ void Solver::endStep()
 void Solver::addSolve(SweepJob& job, const Grid& g, float* x, const float* x0, Boundary b, float a, float c,
                       const Plan& plan, float*& ring)
 {
+    // Only dividing solves (not c == 1, not the pressure's a == 1, c == 4) ask for the reciprocal.
+    const bool dividing = c != 1.0f && !(a == 1.0f && c == 4.0f);
+    const bool reciprocal =
+        dividing && divisors_.use(*kernels_, c, static_cast<std::uint64_t>(g.n) * g.n * Sweeps);
     for (int k = 0; k < plan.passes; ++k) {
         const int p = job.passes++;
         const int lanes = plan.lanes[static_cast<std::size_t>(k)];
         job.pass[p] = SweepPass{.x = x, .x0 = x0, .n = g.n, .size = g.size, .b = b, .a = a, .c = c, .lanes = lanes,
-                                .ring = ring, .zeros = zeros_.data()};
+                                .ring = ring, .zeros = zeros_.data(), .reciprocal = reciprocal};
         ring += (passRingFloats(g.n, lanes) + 15) / 16 * 16;
         job.stages[p] = passStages(g.n, lanes);
         job.chunks[p] = (job.stages[p] + job.chunkStages - 1) / job.chunkStages;
@@ -316,7 +316,7 @@ void Solver::linSolve(const Grid& g, float* x, const float* x0, Boundary b, floa
     job.solver = this;
     job.chunkStages = PassChunk;
     float* ring = rings_.data();
-    addSolve(job, g, x, x0, b, a, c, makePlan(kernels_->lanes, threaded ? threads_ : 1), ring);
+    addSolve(job, g, x, x0, b, a, c, makePlan(kernels_->lanes), ring);
     runSweeps(job, threaded);
     setCorners(g, x);
 }
@@ -354,7 +354,7 @@ void Solver::diffuseTogether(const Grid& g, std::span<const Diffusion> solves, f
     job.solver = this;
     job.chunkStages = TogetherChunk;
     float* ring = rings_.data();
-    const Plan plan = makePlan(kernels_->lanes, 1);
+    const Plan plan = makePlan(kernels_->lanes);
     for (const Diffusion& d : solves) {
         const Coefficients k = diffusionCoefficients(g, d.rate, dt);
         addSolve(job, g, d.x, d.x0, d.b, k.a, k.c, plan, ring);

@@ -17,6 +17,7 @@
 #include "fluid/cpu/FieldArray.h"
 #include "fluid/cpu/Grid.h"
 #include "fluid/cpu/KernelSet.h"
+#include "fluid/cpu/ReciprocalDivisors.h"
 #include "fluid/cpu/SimdPath.h"
 #include "fluid/cpu/ThreadCountChooser.h"
 
@@ -50,6 +51,8 @@ public:
     void beginStep();
     void endStep();
     bool adaptiveThreads() const { return adaptive_; }
+    // Prove each divisor's reciprocal division at its first solve instead of after enough work (for tests).
+    void setEagerReciprocal(bool on) { divisors_.setEager(on); }
 
     void addSource(const Grid& g, float* x, const float* s, float dt);
     void linSolve(const Grid& g, float* x, const float* x0, Boundary b, float a, float c);
@@ -78,12 +81,12 @@ private:
 
     static constexpr int MaxPasses = MaxTogether * Sweeps;
 
-    // How the 20 sweeps are split into passes, for a given widest pass and thread count.
+    // How the 20 sweeps are split into passes, for a given widest pass.
     struct Plan {
         int passes = 0;
         std::array<int, MaxPasses> lanes{};
     };
-    static Plan makePlan(int widest, unsigned threads);
+    static Plan makePlan(int widest);
     static std::size_t ringFloats(const Plan& plan, std::uint32_t n);
 
     struct SweepJob;
@@ -109,6 +112,7 @@ private:
     unsigned threads_ = 1;
     bool adaptive_ = true;
     ThreadCountChooser chooser_;
+    ReciprocalDivisors divisors_;
     std::uint32_t n_ = 0;
     FieldArray rings_;   // the passes' scratch, back to back, sized for every plan
     FieldArray zeros_;   // one row of zeros

@@ -18,4 +18,7 @@ struct ReferenceFluid {
     std::vector<float> u, v, u_prev, v_prev, dens, dens_prev;
 };
 
+// The literal 20 sweeps of one linear solve with walls of kind b (0, 1, 2), on fields of (n + 2)^2 cells.
+void linSolve(int n, int b, float* x, const float* x0, float a, float c);
+
 } // namespace vornix::reference

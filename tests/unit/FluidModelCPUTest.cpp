@@ -7,6 +7,7 @@
 #include <limits>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "fluid/FluidModelCPU.h"
@@ -76,6 +77,8 @@ void expectSameAsOracle(const OracleCase& c, const ReferenceFluid& oracle, vorni
     // Off: every solve on a large enough grid takes the threaded path. On: steps switch between one and all
     // threads as they time themselves.
     model.setAdaptiveThreads(adaptive);
+    // Divide through the reciprocal from the first step (the program waits until that pays).
+    model.setEagerReciprocal(true);
     for (int frame = 0; frame < c.steps; ++frame) {
         stroke(model, c.n, frame);
         model.step();
@@ -371,6 +374,64 @@ TEST(SolverStages, AdvectionWithZeroVelocityReproducesTheInterior)
     for (std::uint32_t i = 1; i <= 7; ++i)
         for (std::uint32_t j = 1; j <= 7; ++j)
             EXPECT_EQ(d[g.ix(i, j)], d0[g.ix(i, j)]);
+}
+
+// The sweeps divide through the reciprocal only where that gives t / c to the last bit, and fall back to the float
+// division elsewhere: the smallest subnormal alone among zeros (where t = x0), tiny numbers of every exponent from
+// there up to where the fast arithmetic starts, zeros of both signs, infinities and NaN must leave the same bits as
+// the literal sweeps. c = 2 - 2^-23 passes the reciprocal's proof on normal numbers, yet for t = 2^-149 the
+// reciprocal form gives 0 where the quotient rounds to 2^-149; with a = 1 that zero is not repaired by later sweeps.
+TEST(SolverStages, LinearSolveMatchesTheLiteralSweepsOnTinyAndNonFiniteValues)
+{
+    const int n = 130;   // large enough for the threaded path
+    const auto g = vornix::cpu::makeGrid(n);
+    const float inf = std::numeric_limits<float>::infinity(), nan = std::numeric_limits<float>::quiet_NaN();
+    auto tiny = [](std::uint32_t k) {   // sign, exponent -149 .. -90 and mantissa from k; every seventh a zero
+        if (k % 7 == 0)
+            return k % 2 ? -0.0f : 0.0f;
+        const float m = 1.0f + static_cast<float>((k * 2654435761u) >> 9) * 0x1p-23f;
+        const float v = std::ldexp(k % 3 ? 1.0f : m, -149 + static_cast<int>(k % 60));
+        return k % 2 ? -v : v;
+    };
+    struct Fields {
+        std::vector<float> x, x0;
+    };
+    std::vector<Fields> cases(3, Fields{std::vector<float>(g.cells, 0.0f), std::vector<float>(g.cells, 0.0f)});
+    cases.push_back(Fields{std::vector<float>(g.cells, -0.0f), std::vector<float>(g.cells, -0.0f)});   // stays -0
+    for (std::uint32_t k = 0; k < g.cells; ++k) {
+        if (k % 8 == 0 && (k / g.size) % 8 == 0)
+            cases[0].x0[k] = 0x1p-149f;   // alone among zeros, so that t = x0
+        cases[1].x[k] = tiny(k + 11);
+        cases[1].x0[k] = tiny(k);
+        cases[2].x[k] = std::sin(static_cast<float>(k));
+        cases[2].x0[k] = std::cos(static_cast<float>(k));
+    }
+    cases[2].x0[g.ix(20, 30)] = inf;
+    cases[2].x0[g.ix(100, 40)] = -inf;
+    cases[2].x0[g.ix(60, 110)] = nan;
+    cases[2].x[g.ix(110, 100)] = inf;
+    auto same = [](const std::vector<float>& a, const std::vector<float>& b) {
+        for (std::size_t k = 0; k < a.size(); ++k)
+            if (std::memcmp(&a[k], &b[k], sizeof(float)) != 0 && !(std::isnan(a[k]) && std::isnan(b[k])))
+                return false;
+        return true;
+    };
+    for (auto path : runnablePaths())
+        for (unsigned threads : {1u, 2u}) {
+            vornix::cpu::Solver solver(g.n);
+            solver.setSimdPath(path);
+            solver.setThreadCount(threads);
+            solver.setAdaptiveThreads(false);
+            solver.setEagerReciprocal(true);
+            for (const auto& [a, c] : {std::pair{1.0f, 0x1.fffffep0f}, {0.5f, 3.0f}, {2.0f, 9.0f}})
+                for (std::size_t which = 0; which < cases.size(); ++which) {
+                    std::vector<float> expected = cases[which].x, x = cases[which].x;
+                    vornix::reference::linSolve(n, 0, expected.data(), cases[which].x0.data(), a, c);
+                    solver.linSolve(g, x.data(), cases[which].x0.data(), Boundary::Scalar, a, c);
+                    EXPECT_TRUE(same(x, expected)) << vornix::cpu::simdPathName(path) << ", " << threads
+                                                   << " thread(s), c = " << c << ", case " << which;
+                }
+        }
 }
 
 TEST(SolverStages, ProjectionRemovesMostOfTheDivergence)

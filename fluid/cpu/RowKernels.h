@@ -1,0 +1,220 @@
+// The row stages, W cells of a row at a time (a scalar loop for the rest of the row): every cell independent, every
+// expression as in the straightforward loops. On the checked widths a vector whose products or quotients would meet
+// a tiny number forms them in double precision instead (Ops::mulExact, divExact): the same bits without the float
+// unit's slow path. Part of KernelsImpl.h: included only there.
+
+template <int W> struct Rows {
+    using O = Ops<W>;
+    using F = typename O::F;
+    using I = typename O::I;
+
+    template <unsigned long... K> static F iota(std::integer_sequence<unsigned long, K...>)
+    {
+        return F{static_cast<float>(K)...};
+    }
+    static F iota() { return iota(std::make_integer_sequence<unsigned long, W>()); }
+
+    static F gather(const float* base, I index)
+    {
+        // The per-path unit says which gather instruction its target offers.
+#if defined(VORNIX_PATH_AVX512)
+        if constexpr (W == 16)
+            return reinterpret_cast<F>(
+                _mm512_mask_i32gather_ps(_mm512_setzero_ps(), 0xffff, reinterpret_cast<__m512i>(index), base, 4));
+#endif
+#if defined(VORNIX_PATH_AVX512) || defined(VORNIX_PATH_AVX2)
+        if constexpr (W == 8)
+            return reinterpret_cast<F>(_mm256_i32gather_ps(base, reinterpret_cast<__m256i>(index), 4));
+#endif
+        F r;
+        for (int k = 0; k < W; ++k)
+            r[k] = base[index[k]];
+        return r;
+    }
+
+    // Whether any of the values, or a product or quotient of them with the stage's constants, may be subnormal.
+    template <class... V> static bool tiny(V... values)
+    {
+        if constexpr (O::Checked) {
+            typename O::Checker check;
+            (check.add(values), ...);
+            return check.below(TinyForReciprocal);
+        }
+        return false;
+    }
+
+    // a * x, formed in double when exact (only ever asked for on the checked widths).
+    static F product(F x, float a, bool exact)
+    {
+        if constexpr (O::Checked)
+            if (exact)
+                return O::mulExact(x, static_cast<double>(a));
+        return a * x;
+    }
+
+    // -0.5 * sum / n, formed in double when sum is tiny.
+    static F halfQuotient(F sum, float n, double nd)
+    {
+        if constexpr (O::Checked)
+            if (tiny(sum))
+                return O::divExact(O::mulExact(sum, -0.5), n, nd, 1.0 / nd);
+        return -0.5f * sum / n;
+    }
+
+    // The bilinear sample s0 * (t0 * p00 + t1 * p01) + s1 * (t0 * p10 + t1 * p11), its products formed in double
+    // when any corner is tiny.
+    static F sample(F s0, F s1, F t0, F t1, F p00, F p01, F p10, F p11)
+    {
+        if constexpr (O::Checked)
+            if (tiny(p00, p01, p10, p11))
+                return O::mulExact(s0, O::mulExact(t0, p00) + O::mulExact(t1, p01)) +
+                       O::mulExact(s1, O::mulExact(t0, p10) + O::mulExact(t1, p11));
+        return s0 * (t0 * p00 + t1 * p01) + s1 * (t0 * p10 + t1 * p11);
+    }
+};
+
+template <int W>
+void addSourceRange(float* __restrict x, const float* __restrict s, float dt, std::uint32_t begin, std::uint32_t end)
+{
+    using O = Ops<W>;
+    std::uint32_t k = begin;
+    if constexpr (W > 1)
+        for (; k + W <= end; k += W)
+            O::store(x + k, O::load(x + k) + dt * O::load(s + k));
+    for (; k < end; ++k)
+        x[k] += dt * s[k];
+}
+
+// The advection's clamp of a back-traced position, tested as x >= lo rather than x < lo: the same value for every
+// number, and a position that is not a number (from a NaN or infinite velocity) becomes lo, so it is never converted
+// to an integer and every read stays inside the field.
+float clampPosition(float x, float lo, float hi) { return x >= lo ? (x > hi ? hi : x) : lo; }
+
+template <int W, bool Two>
+void advectRowRange(const Grid& g, float* __restrict d, const float* __restrict d0, float* __restrict e,
+                    const float* __restrict e0, const float* __restrict u, const float* __restrict v, float dt,
+                    std::uint32_t j0, std::uint32_t j1)
+{
+    using R = Rows<W>;
+    using O = Ops<W>;
+    using F = typename R::F;
+    using I = typename R::I;
+    const float nf = static_cast<float>(g.n);
+    const float dt0 = dt * nf;
+    const int size = static_cast<int>(g.size);
+    for (std::uint32_t j = j0; j < j1; ++j) {
+        std::uint32_t i = 1;
+        if constexpr (W > 1) {
+            const F lo = O::splat(0.5f), hi = O::splat(nf + 0.5f);
+            const F fj = O::splat(static_cast<float>(j));
+            for (; i + W - 1 <= g.n; i += W) {
+                const std::uint32_t o = g.ix(i, j);
+                const F uo = O::load(u + o), vo = O::load(v + o);
+                const bool tinyVelocity = R::tiny(uo, vo);
+                // Column numbers below 2^24 are exact in float, so iota + i is (float)i lane by lane.
+                F x = (R::iota() + static_cast<float>(i)) - R::product(uo, dt0, tinyVelocity);
+                F y = fj - R::product(vo, dt0, tinyVelocity);
+                x = x >= lo ? (x > hi ? hi : x) : lo;   // as clampPosition
+                y = y >= lo ? (y > hi ? hi : y) : lo;
+                const I i0 = __builtin_convertvector(x, I);   // truncation, as (int)x
+                const I j0c = __builtin_convertvector(y, I);
+                const F s1 = x - __builtin_convertvector(i0, F);
+                const F s0 = 1.0f - s1;
+                const F t1 = y - __builtin_convertvector(j0c, F);
+                const F t0 = 1.0f - t1;
+                const I at = i0 + j0c * size;
+                const F p00 = R::gather(d0, at), p01 = R::gather(d0, at + size);
+                const F p10 = R::gather(d0, at + 1), p11 = R::gather(d0, at + (size + 1));
+                O::store(d + o, R::sample(s0, s1, t0, t1, p00, p01, p10, p11));
+                if constexpr (Two) {
+                    const F q00 = R::gather(e0, at), q01 = R::gather(e0, at + size);
+                    const F q10 = R::gather(e0, at + 1), q11 = R::gather(e0, at + (size + 1));
+                    O::store(e + o, R::sample(s0, s1, t0, t1, q00, q01, q10, q11));
+                }
+            }
+        }
+        for (; i <= g.n; ++i) {
+            float x = static_cast<float>(i) - dt0 * u[g.ix(i, j)];
+            float y = static_cast<float>(j) - dt0 * v[g.ix(i, j)];
+            x = clampPosition(x, 0.5f, nf + 0.5f);
+            y = clampPosition(y, 0.5f, nf + 0.5f);
+            const int i0 = static_cast<int>(x);
+            const int j0c = static_cast<int>(y);
+            const float s1 = x - static_cast<float>(i0);
+            const float s0 = 1 - s1;
+            const float t1 = y - static_cast<float>(j0c);
+            const float t0 = 1 - t1;
+            const float* p = d0 + g.ix(static_cast<std::uint32_t>(i0), static_cast<std::uint32_t>(j0c));
+            d[g.ix(i, j)] = s0 * (t0 * p[0] + t1 * p[g.size]) + s1 * (t0 * p[1] + t1 * p[g.size + 1]);
+            if constexpr (Two) {
+                const float* q = e0 + (p - d0);
+                e[g.ix(i, j)] = s0 * (t0 * q[0] + t1 * q[g.size]) + s1 * (t0 * q[1] + t1 * q[g.size + 1]);
+            }
+        }
+    }
+}
+
+template <int W>
+void advectRows(const Grid& g, float* d, const float* d0, float* e, const float* e0, const float* u,
+                const float* v, float dt, std::uint32_t j0, std::uint32_t j1)
+{
+    if (e)
+        advectRowRange<W, true>(g, d, d0, e, e0, u, v, dt, j0, j1);
+    else
+        advectRowRange<W, false>(g, d, d0, nullptr, nullptr, u, v, dt, j0, j1);
+}
+
+template <int W>
+void divergenceRowRange(const Grid& g, const float* __restrict u, const float* __restrict v, float* __restrict p,
+                        float* __restrict div, std::uint32_t j0, std::uint32_t j1)
+{
+    using R = Rows<W>;
+    using O = Ops<W>;
+    using F = typename O::F;
+    const float nf = static_cast<float>(g.n);
+    const double nd = nf;
+    const std::uint32_t s = g.size;
+    for (std::uint32_t j = j0; j < j1; ++j) {
+        std::uint32_t i = 1;
+        if constexpr (W > 1)
+            for (; i + W - 1 <= g.n; i += W) {
+                const std::uint32_t o = g.ix(i, j);
+                const F sum = O::load(u + o + 1) - O::load(u + o - 1) + O::load(v + o + s) - O::load(v + o - s);
+                O::store(div + o, R::halfQuotient(sum, nf, nd));
+                O::store(p + o, O::splat(0.0f));
+            }
+        for (; i <= g.n; ++i) {
+            div[g.ix(i, j)] =
+                -0.5f * (u[g.ix(i + 1, j)] - u[g.ix(i - 1, j)] + v[g.ix(i, j + 1)] - v[g.ix(i, j - 1)]) / nf;
+            p[g.ix(i, j)] = 0;
+        }
+    }
+}
+
+template <int W>
+void gradientRowRange(const Grid& g, float* __restrict u, float* __restrict v, const float* __restrict p,
+                      std::uint32_t j0, std::uint32_t j1)
+{
+    using R = Rows<W>;
+    using O = Ops<W>;
+    using F = typename O::F;
+    const float nf = static_cast<float>(g.n);
+    const float half = 0.5f * nf;
+    const std::uint32_t s = g.size;
+    for (std::uint32_t j = j0; j < j1; ++j) {
+        std::uint32_t i = 1;
+        if constexpr (W > 1)
+            for (; i + W - 1 <= g.n; i += W) {
+                const std::uint32_t o = g.ix(i, j);
+                const F dx = O::load(p + o + 1) - O::load(p + o - 1);
+                const F dy = O::load(p + o + s) - O::load(p + o - s);
+                const bool exact = R::tiny(dx, dy);
+                O::store(u + o, O::load(u + o) - R::product(dx, half, exact));
+                O::store(v + o, O::load(v + o) - R::product(dy, half, exact));
+            }
+        for (; i <= g.n; ++i) {
+            u[g.ix(i, j)] -= 0.5f * nf * (p[g.ix(i + 1, j)] - p[g.ix(i - 1, j)]);
+            v[g.ix(i, j)] -= 0.5f * nf * (p[g.ix(i, j + 1)] - p[g.ix(i, j - 1)]);
+        }
+    }
+}

@@ -1,0 +1,345 @@
+// The sweep passes (see SweepPass in KernelSet.h). Part of KernelsImpl.h: included only there.
+
+// How a sweep divides: (a * sum + x0) / c in general, through the reciprocal where that is proven exact for this c
+// (Ops::reciprocalIsExact); c == 1 needs no division; a == 1, c == 4 (the pressure solve) is exactly
+// (sum + x0) * 0.25, since 1 * sum == sum and a division by a power of two is a multiplication.
+enum SweepMode { Dividing, Reciprocal, NoDivision, Quarter };
+
+// The arithmetic of one step of P stages. Fast: the reciprocal division where the mode has it, otherwise Float, the
+// float operations of the straightforward loops. Exact: products and quotients formed in double precision, for steps
+// among tiny numbers (Ops::mulExact, divExact); the same bits without the float unit's slow path for subnormals.
+enum Arith { Fast, Float, Exact };
+
+// One pass of W sweeps. Lane k of stage t is row t - 2k after sweep k; a stage walks the columns. P consecutive
+// stages run interleaved, stage t + q one column behind stage t + q - 1 (which it needs up to that column), so that
+// P independent chains are in flight; they hand the cell below and the right neighbour over in registers.
+//
+// Scratch, column by column (Column floats each): the V vectors of the stages t = 0, 1, 2, 3 (mod 4), i.e. the x
+// values of a stage for the next two (columns 0 and n + 1 hold the walls that sweep k + 1 reads), then the X vectors
+// likewise (lane k: x0 of row t - 2k, shifted on by one lane every two stages). A stage reads the slots of stages
+// t - 1 and t - 2 and writes its own, so a step can be computed again from the same memory. Groups start at stages
+// t0 = 0 (mod 4), which fixes every slot's offset at compile time. After the columns: a sink row.
+//
+// Checked widths watch a step's numbers: in the reciprocal mode every dividend, and while all are at least
+// TinyForReciprocal (or 0) the division through the reciprocal is exact; a step that falls below is computed again in
+// float (or in double below TinyForHardware) from the same inputs. Elsewhere results are watched only to steer
+// around the float unit's slow path. The next step starts in the arithmetic that the last one needed, as tiny numbers
+// come in regions.
+template <int W> struct Pass {
+    using O = Ops<W>;
+    using F = typename O::F;
+    using I = typename O::I;
+    static constexpr int P = 8;
+    static constexpr long Column = 8 * W;
+    // The divider takes a 512-bit vector every ten cycles or so and a step's other work takes fewer: only there does
+    // the division through the reciprocal, with its three operations and a full check, pay. A narrower vector
+    // divides while the other two or three ports are busy with the rest.
+    static constexpr bool ReciprocalPays = O::Checked && W == 16;
+
+    struct Coefficients {
+        F a, c, rc;
+        float cf;
+        double ad, cd, rcd;
+    };
+    struct Edges {
+        I bottom, top, first;   // lanes on row 0 (k >= 1), on row n + 1, lane 0 on row 0
+    };
+    struct Group {
+        const float* row[P + 1];   // x rows t0 .. t0 + P (the last: the up neighbours of the last stage), or zeros
+        const float* src[P];       // x0 rows t0 .. t0 + P - 1, or zeros
+        float* out[P];             // x rows t - 2(W - 1), which lane W - 1 finishes, or the sink
+        float* scratch;
+        I signX, signY;
+        int n;
+        Coefficients k;
+        Edges edges[P];
+    };
+
+    template <int Mode, Arith A, class Checker> static F relax(F sum, F src, const Coefficients& k, Checker& check)
+    {
+        if constexpr (Mode == Quarter) {
+            if constexpr (A == Exact)
+                return O::mulExact(sum + src, 0.25);
+            else
+                return (sum + src) * 0.25f;
+        } else {
+            F m;
+            if constexpr (A == Exact)
+                m = O::mulExact(sum, k.ad);
+            else
+                m = k.a * sum;
+            if constexpr (Mode == NoDivision)
+                return m + src;
+            else if constexpr (A == Exact)
+                return O::divExact(m + src, k.cf, k.cd, k.rcd);
+            else if constexpr (A == Fast && Mode == Reciprocal) {
+                // Exact only for the dividends Ops::reciprocalDivide names, so the step watches the dividends: a
+                // wrong quotient of a tiny one can be 0, which a watch of the results would let pass.
+                const F t = m + src;
+                check.add(t);
+                return O::reciprocalDivide(t, k.c, k.rc);
+            }
+            else
+                return (m + src) / k.c;
+        }
+    }
+
+    // Step j: stage q does column j - q, from the last stage to the first, so that last[q - 1] and last[q - 2]
+    // still hold what those stages did one step ago (the cell below and the right neighbour as of the previous
+    // sweep). Results go to next[]; only the group's last two stages and the wall columns go through memory.
+    template <int Mode, Arith A, bool Edge, bool Guard, class Checker>
+    static void step(const Group& group, const F* last, F* next, int j, Checker& check)
+    {
+        // The 25 row pointers are read from the table at each use: kept in registers, GCC parks them in vector
+        // registers and pays a move on the busiest ports for every access.
+        const Group* table = &group;
+        __asm__ volatile("" : "+r"(table));
+        const Group& g = *table;
+        const int n = g.n;
+        float* const cols = g.scratch + static_cast<long>(j) * Column;
+        F upFromAbove{};
+        bool haveUp = false;
+#pragma GCC unroll 16
+        for (int q = P - 1; q >= 0; --q) {
+            const int i = j - q;
+            if constexpr (Guard)
+                if (i < 1 || i > n) {
+                    next[q] = last[q];
+                    haveUp = false;
+                    continue;
+                }
+            const float* const row = g.row[q] + i;
+            float* const col = cols - q * Column;                      // scratch column i
+            float* const v = col + (q & 3) * W;
+            const float* const vBelow = col + ((q + 3) & 3) * W;   // stage t - 1
+            const float* const vRight = col + ((q + 2) & 3) * W;   // stage t - 2
+            float* const x = col + (4 + (q & 3)) * W;
+            const float* const xBefore = col + (4 + ((q + 2) & 3)) * W;
+            F left = last[q];
+            if (Guard && i == 1)
+                left = O::shiftIn(row - 1, O::load(vRight - Column));
+            const F down = q > 0 ? last[q > 0 ? q - 1 : 0] : O::load(vBelow);
+            F rightBase = q >= 2 ? last[q >= 2 ? q - 2 : 0] : O::load(vRight + Column);
+            if (Guard && q >= 2 && i == n)
+                rightBase = O::flip(rightBase, g.signX);
+            const F right = O::shiftIn(row + 1, rightBase);
+            // This stage's up neighbour (row t + 1 after the previous sweep) is the right neighbour that stage
+            // t + 1, one column to the left, has just formed: one shift serves both.
+            const F up = q == P - 1 || (Guard && !haveUp) ? O::shiftIn(g.row[q + 1] + i, down) : upFromAbove;
+            upFromAbove = right;
+            haveUp = true;
+            const F src = O::shiftIn(g.src[q] + i, O::load(xBefore));
+            O::store(x, src);
+            const F sum = ((left + right) + down) + up;
+            F r = relax<Mode, A>(sum, src, g.k, check);
+            if constexpr (Edge) {
+                const Edges& e = g.edges[q];
+                r = e.bottom ? O::flip(up, g.signY) : r;
+                r = e.top ? O::flip(down, g.signY) : r;
+                r = e.first ? O::splat(*row) : r;
+            }
+            // The reciprocal division has watched its dividends (relax). Elsewhere the check only steers around the
+            // slow path: every result of a step that redoes a reciprocal one, otherwise the last two stages (the
+            // group's window is 32 rows tall, tiny numbers come in regions).
+            if (Mode == Reciprocal ? A != Fast : q >= P - 2)
+                check.add(r);
+            if (q >= P - 2)
+                O::store(v, r);
+            next[q] = r;
+            if constexpr (Guard)
+                O::storeLast(g.out[q] + i, r);
+            else
+                O::storeLastInside(g.out[q] + i, r);
+            if (Guard && i == 1)
+                O::store(v - Column, O::flip(r, g.signX));
+            if (Guard && i == n)
+                O::store(v + Column, O::flip(r, g.signX));
+        }
+    }
+
+    struct NoCheck {
+        void add(F) {}
+    };
+
+    template <int Mode> __attribute__((always_inline)) static Arith needed(const typename O::Checker& check)
+    {
+        if (check.below(TinyForHardware))
+            return Exact;
+        if (Mode == Reciprocal && check.below(TinyForReciprocal))
+            return Float;
+        return Fast;
+    }
+
+    // One step in the arithmetic the previous one left, redone where its results are not proven; returns the
+    // arithmetic for the next step.
+    template <int Mode, bool Checked, bool Edge, bool Guard>
+    static void checkedStep(const Group& g, F* last, int j, Arith& arith)
+    {
+        F next[P];
+        if constexpr (!Checked) {
+            NoCheck none;
+            step<Mode, Fast, Edge, Guard>(g, last, next, j, none);
+        } else {
+            typename O::Checker check;
+            if (arith == Fast) {
+                step<Mode, Fast, Edge, Guard>(g, last, next, j, check);
+                arith = needed<Mode>(check);
+                if (Mode == Reciprocal && arith != Fast) {
+                    typename O::Checker again;
+                    if (arith == Exact)
+                        step<Mode, Exact, Edge, Guard>(g, last, next, j, again);
+                    else
+                        step<Mode, Float, Edge, Guard>(g, last, next, j, again);
+                    arith = needed<Mode>(again);
+                }
+            } else if (arith == Float) {
+                step<Mode, Float, Edge, Guard>(g, last, next, j, check);
+                arith = needed<Mode>(check);
+            } else {
+                step<Mode, Exact, Edge, Guard>(g, last, next, j, check);
+                arith = needed<Mode>(check);
+            }
+        }
+        for (int q = 0; q < P; ++q)
+            last[q] = next[q];
+    }
+
+    template <int Mode, bool Checked, bool Edge>
+    static void group(const SweepPass& p, std::uint32_t t0, Arith& arith)
+    {
+        const int n = static_cast<int>(p.n);
+        const long G = p.size;
+        Group g;
+        g.n = n;
+        g.scratch = p.ring;
+        g.signX = p.b == Boundary::Horizontal ? I{} + (-2147483647 - 1) : I{};
+        g.signY = p.b == Boundary::Vertical ? I{} + (-2147483647 - 1) : I{};
+        g.k = Coefficients{O::splat(p.a), O::splat(p.c), O::splat(1.0f / p.c), p.c, p.a, p.c, 1.0 / p.c};
+        // The sink leaves room for a store of a whole vector ending at the last lane.
+        float* const sink = p.ring + (static_cast<long>(n) + 2) * Column + W;
+        for (int q = 0; q <= P; ++q) {
+            const long t = static_cast<long>(t0) + q;
+            g.row[q] = t <= n + 1 ? p.x + t * G : p.zeros;
+            if (q == P)
+                break;
+            g.src[q] = t <= n ? p.x0 + t * G : p.zeros;
+            const long r = t - 2 * (W - 1);
+            g.out[q] = r >= 1 && r <= n ? p.x + r * G : sink;
+            for (int k = 0; k < W; ++k) {
+                const long row = t - 2 * k;
+                g.edges[q].bottom[k] = row == 0 && k >= 1 ? -1 : 0;
+                g.edges[q].top[k] = row == n + 1 ? -1 : 0;
+                g.edges[q].first[k] = row == 0 && k == 0 ? -1 : 0;
+            }
+        }
+        F last[P];
+        for (int q = 0; q < P; ++q)
+            last[q] = F{};
+        // Steps where every stage is inside columns [2, n - 1] need no checks.
+        const int lastStep = n + P - 1;
+        int j = 1;
+        for (; j <= lastStep && (j < P + 1 || j > n - 1); ++j)
+            checkedStep<Mode, Checked, Edge, true>(g, last, j, arith);
+        for (; j <= n - 1; ++j)
+            checkedStep<Mode, Checked, Edge, false>(g, last, j, arith);
+        for (; j <= lastStep; ++j)
+            checkedStep<Mode, Checked, Edge, true>(g, last, j, arith);
+        // The walls of the rows finished here: left and right from their own row, bottom and top from rows 1 and n.
+        const bool negX = p.b == Boundary::Horizontal, negY = p.b == Boundary::Vertical;
+        for (int q = 0; q < P; ++q) {
+            const long r = static_cast<long>(t0) + q - 2 * (W - 1);
+            if (r < 1 || r > n)
+                continue;
+            float* row = p.x + r * G;
+            row[0] = negX ? -row[1] : row[1];
+            row[n + 1] = negX ? -row[n] : row[n];
+            for (const long w : {0L, static_cast<long>(n) + 1}) {
+                if (r != (w == 0 ? 1 : n))
+                    continue;
+                float* wall = p.x + w * G;
+                for (int col = 1; col <= n; ++col)
+                    wall[col] = negY ? -row[col] : row[col];
+            }
+        }
+    }
+
+    static bool edgeStage(long t, int n)
+    {
+        if (t == 0)
+            return true;
+        if (t % 2 == 0 && t / 2 < W)
+            return true;
+        const long above = t - (n + 1);
+        return above >= 0 && above % 2 == 0 && above / 2 < W;
+    }
+
+    template <int Mode, bool Checked> static void run(const SweepPass& p, std::uint32_t first, std::uint32_t end)
+    {
+        const int n = static_cast<int>(p.n);
+        if (first == 0) {
+            // The slots stage 0 reads (stages -1 and -2) hold the previous pass's values: clear them, so that the
+            // lanes outside the grid compute zeros and never look tiny.
+            for (long col = 0; col < n + 2; ++col)
+                for (const int slot : {2, 3, 6})
+                    O::store(p.ring + col * Column + slot * W, F{});
+        }
+        Arith arith = Fast;
+        for (std::uint32_t t0 = first; t0 < end; t0 += P) {
+            bool edge = false;
+            for (int q = 0; q <= P; ++q)
+                edge = edge || edgeStage(static_cast<long>(t0) + q, n);
+            if (edge)
+                group<Mode, Checked, true>(p, t0, arith);
+            else
+                group<Mode, Checked, false>(p, t0, arith);
+        }
+    }
+
+    template <int Mode> static void runChecked(const SweepPass& p, std::uint32_t first, std::uint32_t end)
+    {
+        // The exact helpers need finite coefficients and a divisor that is not 0; anything else runs the float
+        // operations unchecked, as the straightforward loops do.
+        const bool finite = __builtin_isfinite(p.a) && __builtin_isfinite(p.c) && p.c != 0.0f;
+        if constexpr (O::Checked)
+            if (finite)
+                return run<Mode, true>(p, first, end);
+        run<Mode, false>(p, first, end);
+    }
+
+    static void sweep(const SweepPass& p, std::uint32_t first, std::uint32_t end)
+    {
+        if (p.c == 1.0f)
+            runChecked<NoDivision>(p, first, end);
+        else if (p.a == 1.0f && p.c == 4.0f)
+            runChecked<Quarter>(p, first, end);
+        else if constexpr (ReciprocalPays) {
+            if (p.reciprocal)
+                run<Reciprocal, true>(p, first, end);
+            else
+                runChecked<Dividing>(p, first, end);
+        } else
+            runChecked<Dividing>(p, first, end);
+    }
+};
+
+template <int W> void sweepPass(const SweepPass& p, std::uint32_t first, std::uint32_t end)
+{
+    if constexpr (W >= 16)
+        if (p.lanes == 16)
+            return Pass<16>::sweep(p, first, end);
+    if constexpr (W >= 8)
+        if (p.lanes == 8)
+            return Pass<8>::sweep(p, first, end);
+    if constexpr (W >= 4)
+        if (p.lanes == 4)
+            return Pass<4>::sweep(p, first, end);
+    Pass<1>::sweep(p, first, end);
+}
+
+// Whether this path divides by c through the reciprocal (Ops::reciprocalIsExact), at its widest checked width.
+template <int W> bool reciprocalIsExact(float c)
+{
+    if constexpr (Ops<W>::Checked)
+        return Ops<W>::reciprocalIsExact(c);
+    return false;
+}
