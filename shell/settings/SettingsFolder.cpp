@@ -32,14 +32,15 @@ std::string where(std::size_t line, std::size_t column)
 TomlDocument parseToml(std::string_view text, const std::string& name)
 {
     TomlDocument doc;
-    if (const auto place = unsafeTomlCharacter(text)) {
+    const GuardedToml guarded = guardToml(text);
+    if (const auto& place = guarded.refused) {
         char code[16];
         std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(place->character));
         doc.error = name + ": the character " + code + " cannot stand there" + where(place->line, place->column);
         return doc;
     }
     try {
-        doc.table = toml::parse(text, std::string_view(name));
+        doc.table = toml::parse(guarded.text, std::string_view(name));
     } catch (const toml::parse_error& e) {
         doc.error = name + ": " + std::string(e.description()) + where(e.source().begin.line, e.source().begin.column);
     }

@@ -113,7 +113,8 @@ TEST(OwnFiles, DocumentsThatCannotBeUsedAreRefusedWithTheReason)
         {"\x89PNG\r\n\x1a\n\0\0\xff binary", "line 1"},
         {preset + "quality = 300\n", "line 17"},                          // a duplicate key, with its place
         {preset + "Grün = 1\n", "U+00FC cannot stand there (line 17, column 3)"},   // beyond the library's reach
-        {preset + "note = \"\"\"a \\\n  жук\"\"\"\n", "U+0436 cannot stand there (line 18, column 3)"},
+        {preset + "note = \"\\ж\"\n", "U+0436 cannot stand there (line 17, column 10)"},   // no escape
+        {preset + "fort = 2\x01`0\"S\\nseTx\u031A 5\n", "line 17"},   // a bare value scanned into a string
         {preset + "name =\uFEF6 \"x\"\n", "U+FEF6 cannot stand there (line 17, column 7)"},   // and further up
         {std::string(300, '[') , "line 1"},                                // deep nesting
         {replaced("quality = 200", "quality = '200'"), "'quality' must be a whole number"},
@@ -145,6 +146,14 @@ TEST(OwnFiles, DocumentsThatCannotBeUsedAreRefusedWithTheReason)
     const TomlDocument commented = parseToml("# Grüße, Ελλάδα\n" + preset + "note = '''ж\\\n'''\n", "ok.toml");
     ASSERT_TRUE(commented) << commented.error;
     EXPECT_TRUE(presetFromDocument(commented.table, error)) << error;
+    // Strings of every kind keep such characters, with their quotes and backslashes, as written.
+    const TomlDocument strings = parseToml("a = 'жук \\ \"'\nb = '''\nϕ ''x'''''\nc = \"ж\\\"\"\n"
+                                           "d = \"\"\"x \\\n  ж\"\"\"\n", "ok.toml");
+    ASSERT_TRUE(strings) << strings.error;
+    EXPECT_EQ(strings.table["a"].value_or(std::string()), "жук \\ \"");
+    EXPECT_EQ(strings.table["b"].value_or(std::string()), "ϕ ''x''");
+    EXPECT_EQ(strings.table["c"].value_or(std::string()), "ж\"");
+    EXPECT_EQ(strings.table["d"].value_or(std::string()), "x ж");
 }
 
 TEST(OwnFiles, AnyNameGetsAFileNameEveryPlatformAccepts)
