@@ -2,8 +2,6 @@
 
 #include <epoxy/gl.h>
 
-#include <ctime>
-
 #include "app/studio/HandBrush.h"
 #include "app/studio/SoftwareOpenGl.h"
 #include "app/studio/WindowIdentity.h"
@@ -397,10 +395,7 @@ void vornixApp::keyDown(KeyEvent event)
 // Saving the picture
 // =====================================================================================================================
 
-std::optional<std::string> vornixApp::askSavePath()
-{
-    return chooseSavePath(saveFolders.suggestion(SaveKind::Picture, "png", std::time(nullptr)), {"png", "jpg"});
-}
+std::optional<std::string> vornixApp::askSavePath() { return saveFolders.ask(SaveKind::Picture); }
 
 void vornixApp::showFailure(const std::string& text)
 {
@@ -409,17 +404,8 @@ void vornixApp::showFailure(const std::string& text)
         showNotice(text);
 }
 
-std::optional<std::string> vornixApp::askVideoPath()
-{
-    return chooseSavePath(saveFolders.suggestion(SaveKind::Video, "mp4", std::time(nullptr)), {"mp4", "gif"},
-                          "Record Video");
-}
+std::optional<std::string> vornixApp::askVideoPath() { return saveFolders.ask(SaveKind::Video); }
 
-void vornixApp::rememberFolder(SaveKind kind, const std::string& path)
-{
-    if (const std::string error = saveFolders.remember(kind, path); !error.empty())
-        console() << "The save dialog's folder is not remembered for the next run: " << error << std::endl;
-}
 
 Surface8u vornixApp::captureWindow()
 {
@@ -456,7 +442,7 @@ void vornixApp::savePicture()
                 throw ImageIoExceptionFailedLoad();
             writeImage(path, picture, ImageTarget::Options().quality(0.9f));
             showNotice("Saved the picture to " + path);
-            rememberFolder(SaveKind::Picture, path);
+            saveFolders.rememberUsed(SaveKind::Picture, path);
         } catch (const std::exception& e) {
             failure = "Could not save the picture to " + path + ": " + e.what();
             console() << failure << std::endl;
@@ -531,7 +517,7 @@ void vornixApp::toggleRecording()
     if (const auto message = recording.start(*chosen, getWindowWidth(), getWindowHeight()))
         showFailure(*message);
     else
-        rememberFolder(SaveKind::Video, *chosen);
+        saveFolders.rememberUsed(SaveKind::Video, *chosen);
     labelRecordButton();
 }
 

@@ -116,7 +116,6 @@ private:
     void drawNotices();
     // The Studio button reads "Stop Recording" while a recording runs, however it started or ended.
     void labelRecordButton();
-    void rememberFolder(SaveKind kind, const std::string& path);
 
     bool pictureOnly_ = false;   // drawing the picture to save: without the window's own overlays
     bool recordButtonStops_ = false;

@@ -89,9 +89,9 @@ public:
 private:
     void playKick()
     {
-        const pa_sample_spec spec{PA_SAMPLE_FLOAT32LE, 48000, 1};
+        const pa_sample_spec format{PA_SAMPLE_FLOAT32LE, 48000, 1};
         int error = 0;
-        pa_simple* out = pa_simple_new(nullptr, "vornix bench", PA_STREAM_PLAYBACK, nullptr, "kick", &spec, nullptr,
+        pa_simple* out = pa_simple_new(nullptr, "vornix bench", PA_STREAM_PLAYBACK, nullptr, "kick", &format, nullptr,
                                        nullptr, &error);
         if (!out)
             return;

@@ -4,8 +4,10 @@
 #include <fstream>
 #include <system_error>
 
+#include "shell/Console.h"
 #include "shell/Path.h"
 #include "shell/platform/FileReplace.h"
+#include "shell/platform/SaveFileDialog.h"
 #include "shell/platform/UserFolders.h"
 
 namespace vornix {
@@ -118,6 +120,20 @@ std::string SaveFolders::remember(SaveKind kind, const std::string& savedPath)
     if (error)
         return "cannot make " + *settingsFolder_ + ": " + error.message();
     return replaceFileContents(*file, text.data(), text.size());
+}
+
+std::optional<std::string> SaveFolders::ask(SaveKind kind) const
+{
+    const std::time_t now = std::time(nullptr);
+    if (kind == SaveKind::Picture)
+        return chooseSavePath(suggestion(kind, "png", now), {"png", "jpg"});
+    return chooseSavePath(suggestion(kind, "mp4", now), {"mp4", "gif"}, "Record Video");
+}
+
+void SaveFolders::rememberUsed(SaveKind kind, const std::string& savedPath)
+{
+    if (const std::string error = remember(kind, savedPath); !error.empty())
+        console() << "The save dialog's folder is not remembered for the next run: " << error << std::endl;
 }
 
 } // namespace vornix

@@ -30,6 +30,11 @@ public:
     // Returns why the file could not be written; empty on success. The folder is remembered for this run either way.
     std::string remember(SaveKind kind, const std::string& savedPath);
 
+    // The save dialog for a kind (pictures: png or jpg; videos: mp4 or gif, titled "Record Video"), starting at its
+    // suggestion for now: the chosen path, empty when cancelled, nothing when no dialog could be shown.
+    std::optional<std::string> ask(SaveKind kind) const;
+    // `remember`, saying on the console when the folder could not be kept for the next run.
+    void rememberUsed(SaveKind kind, const std::string& savedPath);
     // The settings file: <settings folder>/folders.conf, lines "pictures=FOLDER" and "videos=FOLDER" (UTF-8).
     std::optional<std::string> settingsFile() const;
 

@@ -175,7 +175,7 @@ private:
 
     struct Source {
         AudioDevice device;
-        pa_sample_spec spec;
+        pa_sample_spec format;
         pa_channel_map map;
     };
 
@@ -190,7 +190,7 @@ private:
                 s.device.id = info->name;
                 s.device.name = info->description ? info->description : info->name;
                 s.device.playback = info->monitor_of_sink != PA_INVALID_INDEX;
-                s.spec = info->sample_spec;
+                s.format = info->sample_spec;
                 s.map = info->channel_map;
                 me->listing_.push_back(std::move(s));
             }
@@ -268,14 +268,14 @@ private:
     // ---- the stream ------------------------------------------------------------------------------------------------
     void startStream(const Source& source, const std::string& note)
     {
-        pa_sample_spec spec = source.spec;
-        spec.format = PA_SAMPLE_FLOAT32NE;
+        pa_sample_spec format = source.format;
+        format.format = PA_SAMPLE_FLOAT32NE;
         pa_channel_map map = source.map;
-        if (!pa_sample_spec_valid(&spec) || !pa_channel_map_compatible(&map, &spec)) {
+        if (!pa_sample_spec_valid(&format) || !pa_channel_map_compatible(&map, &format)) {
             say("'" + source.device.name + "' has a format vornix cannot read", false);
             return;
         }
-        stream_ = pa_stream_new(context_, "vornix sound reaction", &spec, &map);
+        stream_ = pa_stream_new(context_, "vornix sound reaction", &format, &map);
         if (!stream_) {
             say("cannot record from '" + source.device.name + "': " + pa_strerror(pa_context_errno(context_)), false);
             return;
@@ -284,7 +284,7 @@ private:
         pa_stream_set_read_callback(stream_, &PulseCapture::onRead, this);
         pa_buffer_attr attr;
         std::memset(&attr, 0xff, sizeof attr);
-        attr.fragsize = static_cast<uint32_t>(pa_usec_to_bytes(10000, &spec));   // about 10 ms per delivery
+        attr.fragsize = static_cast<uint32_t>(pa_usec_to_bytes(10000, &format));   // about 10 ms per delivery
         const auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_ADJUST_LATENCY | PA_STREAM_DONT_MOVE);
         if (pa_stream_connect_record(stream_, source.device.id.c_str(), &attr, flags) < 0) {
             say("cannot record from '" + source.device.name + "': " + pa_strerror(pa_context_errno(context_)), false);
@@ -292,10 +292,10 @@ private:
             return;
         }
         streamSource_ = source.device.id;
-        channels_ = spec.channels;
-        listener_.captureFormat(source.device.name, static_cast<int>(spec.rate), spec.channels);
-        say(note + "listening to '" + source.device.name + "' (" + std::to_string(spec.rate) + " Hz, " +
-                std::to_string(spec.channels) + (spec.channels == 1 ? " channel)" : " channels)"),
+        channels_ = format.channels;
+        listener_.captureFormat(source.device.name, static_cast<int>(format.rate), format.channels);
+        say(note + "listening to '" + source.device.name + "' (" + std::to_string(format.rate) + " Hz, " +
+                std::to_string(format.channels) + (format.channels == 1 ? " channel)" : " channels)"),
             true);
     }
 
