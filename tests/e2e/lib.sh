@@ -1,11 +1,13 @@
 # Helpers for end-to-end tests: a private Xvfb display, starting a program and finding its window, xdotool input,
 # screenshots and pixel probes. Source it from a test script; it re-runs the script under xvfb-run once.
-#   e2e_start CMD...      start a program in the background; sets E2E_PID and E2E_WID (its first window)
+#   e2e_start CMD...      start a program in the background; sets E2E_PID and E2E_WID (its first window, or the
+#                         first whose name matches E2E_WINDOW_TITLE when that is set: a program CMD starts in turn)
 #   e2e_shot NAME         screenshot of E2E_WID into $E2E_DIR/NAME.png; prints the path
 #   e2e_pixel FILE X Y    "R G B" of one pixel
 #   e2e_mean FILE X Y W H "R G B" mean of a region (0..255, rounded)
 #   e2e_diff A B          number of differing pixels
-#   e2e_close             close the window like the frame's close button and wait; sets E2E_STATUS
+#   e2e_close             close the window like the frame's close button and wait; sets E2E_STATUS (the code in
+#                         E2E_EXIT_CODE_FILE instead, when CMD wrote one there: the Wine tests' relay)
 #   check COND MESSAGE    records a failure (the script exits 1 at the end if any check failed)
 #   e2e_wait SECS CMD...  re-runs CMD until it succeeds; status 1 after SECS seconds
 #   e2e_key KEY           presses and releases KEY in the focused window, held long enough for a slow frame
@@ -61,7 +63,11 @@ e2e_start() {
     E2E_PID=$!
     E2E_WID=""
     for _ in $(seq 1 200); do
-        E2E_WID=$(xdotool search --onlyvisible --pid "$E2E_PID" 2>/dev/null | head -n 1)
+        if [ -n "${E2E_WINDOW_TITLE:-}" ]; then
+            E2E_WID=$(xdotool search --onlyvisible --name "$E2E_WINDOW_TITLE" 2>/dev/null | head -n 1)
+        else
+            E2E_WID=$(xdotool search --onlyvisible --pid "$E2E_PID" 2>/dev/null | head -n 1)
+        fi
         [ -n "$E2E_WID" ] && break
         kill -0 "$E2E_PID" 2>/dev/null || break
         sleep 0.1
@@ -103,6 +109,10 @@ e2e_close() {
             wait "$E2E_PID"
             E2E_STATUS=$?
             E2E_PID=""   # reaped: the number may belong to another process now
+            if [ -n "${E2E_EXIT_CODE_FILE:-}" ] && [ -s "$E2E_EXIT_CODE_FILE" ]; then
+                E2E_STATUS=$(tr -dc 0-9 <"$E2E_EXIT_CODE_FILE")
+                rm -f "$E2E_EXIT_CODE_FILE"
+            fi
             return
         fi
         sleep 0.1

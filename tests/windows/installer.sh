@@ -8,7 +8,7 @@
 # user's), the shortcut and the registry key again.
 export E2E_INSIDE_XVFB=1   # the display is the one scripts/test-windows provides
 source "$VORNIX_SOURCE/tests/e2e/lib.sh"
-: "${VORNIX_BUILD:?}" "${VORNIX_VERSION:?}" "${VORNIX_X_CLOSE:?}"
+: "${VORNIX_BUILD:?}" "${VORNIX_VERSION:?}" "${VORNIX_X_CLOSE:?}" "${VORNIX_EXIT_RELAY:?}"
 
 setup=$VORNIX_BUILD/vornix-$VORNIX_VERSION-win64-setup.exe
 zip=$VORNIX_BUILD/vornix-$VORNIX_VERSION-win64.zip
@@ -80,8 +80,11 @@ slack=$(($(wc -l <<<"$files") + 4))
 check '[ "$size_kb" -ge $((files_kb - 4)) ] && [ "$size_kb" -le $((files_kb + slack)) ]' \
   "the registered size counts the installed files only ($size_kb KB; installed $files_kb KB)"
 
-# The installed program starts and shows its window.
-e2e_start wine "$dir/vornix.exe"
+# The installed program starts and shows its window; its exit code comes through the relay (see lib_wine.sh).
+E2E_EXIT_CODE_FILE=$E2E_DIR/exit-code
+windows_path() { printf 'Z:%s' "${1//\//\\}"; }
+E2E_WINDOW_TITLE="^vornix - Quillon" e2e_start wine "$VORNIX_EXIT_RELAY" "$(windows_path "$E2E_EXIT_CODE_FILE")" \
+  "$(windows_path "$dir/vornix.exe")"
 check '[ "$(xdotool getwindowname "$E2E_WID")" = "vornix - Quillon'"'"'s interactive fluidum" ]' \
   "the installed vornix.exe shows its window"
 e2e_close

@@ -12,7 +12,7 @@ said() { e2e_wait 60 audio_said "$@"; }
 audio_signals
 audio_server_start
 pactl set-default-source vsink.monitor
-e2e_start wine "$VORNIX_BIN" --audio
+wine_exe "$VORNIX_BIN" --audio
 xdotool windowfocus --sync "$E2E_WID"
 app_shot_until start 60 app_is_help >/dev/null
 check 'said "the default input stands in"' "without a loopback the default input stands in, and the state says so"
