@@ -7,6 +7,7 @@
 #include <exception>
 
 #include "shell/Console.h"
+#include "shell/ContentScale.h"
 #include "shell/Path.h"
 #include "shell/TextRenderer.h"
 
@@ -89,7 +90,8 @@ void Recording::drawIndicator(int windowWidth, int windowHeight, const Font* fon
     (void)windowWidth;
     if (!recorder_)
         return;
-    const float radius = 7.0f, cx = 18.0f, cy = static_cast<float>(windowHeight) - 18.0f;
+    const float radius = scaledPixels(7.0f), cx = scaledPixels(18.0f);
+    const float cy = static_cast<float>(windowHeight) - scaledPixels(18.0f);
     GLfloat colour[4];
     glGetFloatv(GL_CURRENT_COLOR, colour);
     glDisable(GL_TEXTURE_2D);
@@ -111,7 +113,7 @@ void Recording::drawIndicator(int windowWidth, int windowHeight, const Font* fon
         }
         if (clockTexture_) {
             glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-            const float x = cx + radius + 8.0f, top = cy - 7.0f - clockBaselineOffset_;
+            const float x = cx + radius + scaledPixels(8.0f), top = cy - scaledPixels(7.0f) - clockBaselineOffset_;
             gl::draw(clockTexture_, Rectf{x, top, x + static_cast<float>(clockTexture_.getWidth()),
                                           top + static_cast<float>(clockTexture_.getHeight())});
         }

@@ -5,6 +5,7 @@
 #include "app/studio/HandBrush.h"
 #include "app/studio/SoftwareOpenGl.h"
 #include "app/studio/WindowIdentity.h"
+#include "shell/ContentScale.h"
 #include "shell/RendererGl.h"
 #include "shell/Resources.h"
 #include "shell/platform/OpenFileDialog.h"
@@ -94,7 +95,7 @@ void vornixApp::setup()
 
     // The Studio panel sits at the window's top-right corner, clear of the parameter panel's place at the left.
     studio = std::make_unique<ParamPanel>("Studio", PanelSize{studioWidth, 90}, PanelColor{0.25f, 0.3f, 0.35f, 0.6f});
-    studio->place(static_cast<float>(getWindowWidth() - studioWidth - 16), 16.0f);
+    studio->place(static_cast<float>(getWindowWidth() - scaledPixels(studioWidth + 16)), scaledPixels(16.0f));
     addStudioEntries();
     studio->hide();
     own->applyStartPreset();

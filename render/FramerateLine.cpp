@@ -4,13 +4,14 @@
 #include <cstdio>
 #include <limits>
 
+#include "shell/ContentScale.h"
 #include "shell/TextRenderer.h"
 
 namespace vornix {
 
 FramerateLine::FramerateLine() : framerateFont(defaultFont()) {}
 
-Font FramerateLine::defaultFont() { return Font("Arial", 16.0f); }
+Font FramerateLine::defaultFont() { return Font("Arial", 16.0f * contentScale()); }
 
 std::string FramerateLine::format(double averageFps)
 {
@@ -19,8 +20,24 @@ std::string FramerateLine::format(double averageFps)
     return buffer;
 }
 
+void FramerateLine::followScale()
+{
+    const float scale = contentScale();
+    if (scale == fontScale)
+        return;
+    if (framerateFont) {
+        try {
+            framerateFont = Font::fromFile(framerateFont.getFilePath(), framerateFont.getSize() * scale / fontScale);
+        } catch (const FontLoadExc&) {
+            // The text keeps the size it had.
+        }
+    }
+    fontScale = scale;
+}
+
 bool FramerateLine::refresh(bool showFramerate, double elapsedSeconds, double averageFps)
 {
+    followScale();
     if (!showFramerate)
         return false;
     // Clamped so that a clock beyond the 32-bit range cannot make the conversion undefined.
@@ -39,7 +56,7 @@ bool FramerateLine::refresh(bool showFramerate, double elapsedSeconds, double av
 void FramerateLine::draw() const
 {
     if (framerateFont)
-        drawString(framerateText, 10.0f, 10.0f, ColorA{1.0f, 1.0f, 1.0f, 1.0f}, framerateFont);
+        drawString(framerateText, scaledPixels(10.0f), scaledPixels(10.0f), ColorA{1.0f, 1.0f, 1.0f, 1.0f}, framerateFont);
 }
 
 } // namespace vornix

@@ -5,13 +5,15 @@
 #include <cstdint>
 #include <string>
 
+#include "shell/ContentScale.h"
 #include "shell/Font.h"
 
 namespace vornix {
 
 class FramerateLine {
 public:
-    // The font "Arial" at size 16 (a 12-pixel em). Throws FontLoadExc when no face can be found.
+    // The font "Arial" at size 16 (a 12-pixel em) at 100 %, larger with the screen's content scale. Throws
+    // FontLoadExc when no face can be found.
     FramerateLine();
     // That font; throws FontLoadExc when no face can be found or opened.
     static Font defaultFont();
@@ -22,15 +24,19 @@ public:
     static std::string format(double averageFps);
 
     // While shown: when trunc(elapsedSeconds) differs from the second of the last refresh, remake the text from
-    // averageFps. Returns whether the text was remade.
+    // averageFps. Returns whether the text was remade. A font made at another content scale is made anew first.
     bool refresh(bool showFramerate, double elapsedSeconds, double averageFps);
 
-    // drawString(framerateText, (10, 10), opaque white, framerateFont).
+    // drawString(framerateText, (10, 10), opaque white, framerateFont), the place scaled with the screen.
     void draw() const;
 
     Font framerateFont;
     std::string framerateText;
     std::int32_t framerateSecond = 0;
+
+private:
+    void followScale();
+    float fontScale = contentScale();   // the content scale the font was made for
 };
 
 } // namespace vornix

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <sstream>
 
+#include "shell/ContentScale.h"
 #include "shell/TextRenderer.h"
 
 namespace vornix {
@@ -110,11 +111,12 @@ void Notice::draw(int windowWidth, int windowHeight, const Font& font, double no
     drop(now);
     if (entries_.empty() || !font)
         return;
-    const float padding = 6.0f, gap = 4.0f;
-    const float wrapWidth = std::max(static_cast<float>(windowWidth) - 40.0f - 2 * padding, 60.0f);
+    const float padding = scaledPixels(6.0f), gap = scaledPixels(4.0f);
+    const float wrapWidth =
+        std::max(static_cast<float>(windowWidth) - scaledPixels(40.0f) - 2 * padding, scaledPixels(60.0f));
     const float centre = static_cast<float>(windowWidth) / 2;
     // Above the recording indicator and the help picture's last line.
-    float bottom = static_cast<float>(windowHeight) - 48.0f;
+    float bottom = static_cast<float>(windowHeight) - scaledPixels(48.0f);
 
     glPushAttrib(GL_COLOR_BUFFER_BIT | GL_CURRENT_BIT | GL_ENABLE_BIT);
     glEnable(GL_BLEND);

@@ -9,11 +9,13 @@
 #include <cmath>
 #include <cstdio>
 
+#include "shell/ContentScale.h"
+
 namespace vornix {
 
 namespace {
 
-// How far outside its rectangle a panel's resize border reaches.
+// How far outside its rectangle a panel's resize border reaches (at 100 %).
 constexpr float ResizeBorder = 4.0f;
 
 PanelRect itemRect()
@@ -76,8 +78,8 @@ bool PanelBar::covers(float x, float y) const
         return true;
     if (!rect)
         return false;
-    const PanelRect grown{rect->x - ResizeBorder, rect->y - ResizeBorder, rect->width + 2 * ResizeBorder,
-                          rect->height + 2 * ResizeBorder};
+    const float border = scaledPixels(ResizeBorder);
+    const PanelRect grown{rect->x - border, rect->y - border, rect->width + 2 * border, rect->height + 2 * border};
     return grown.contains(x, y);
 }
 
@@ -123,7 +125,8 @@ void drawNumber(PanelEntry& entry, PanelFrameResult& result, bool& wheelUsed)
     }
     const ImGuiStyle& style = ImGui::GetStyle();
     const float button = ImGui::GetFrameHeight();
-    ImGui::SetNextItemWidth(std::max(ImGui::GetContentRegionAvail().x - 2 * (button + style.ItemInnerSpacing.x), 30.0f));
+    ImGui::SetNextItemWidth(
+        std::max(ImGui::GetContentRegionAvail().x - 2 * (button + style.ItemInnerSpacing.x), scaledPixels(30.0f)));
     const float speed = static_cast<float>(entry.step());
     const bool bounded = entry.def.min || entry.def.max;
     if (isFloat) {
@@ -272,22 +275,39 @@ void drawTooltip(const PanelEntry& entry)
 void PanelBar::draw(PanelFrameResult& result)
 {
     const float r = color[0] / 255.0f, g = color[1] / 255.0f, b = color[2] / 255.0f, a = alpha / 255.0f;
-    const float offset = 16.0f + 24.0f * static_cast<float>(serial % 8);
+    // Sizes and places are the program's at 100 %; on another monitor's scale the panel keeps its size and place
+    // on screen.
+    const float scale = contentScale();
+    const float offset = scaledPixels(16.0f + 24.0f * static_cast<float>(serial % 8));
     if (!home)
         home = {offset, offset};
+    std::optional<ImVec2> rescaledSize;
+    if (drawnScale != 0.0f && drawnScale != scale) {
+        const float ratio = scale / drawnScale;
+        home = {(*home)[0] * ratio, (*home)[1] * ratio};
+        if (rect)
+            rescaledSize = ImVec2(std::round(rect->width * ratio), std::round(rect->height * ratio));
+        drawnDisplay = {-1.0f, -1.0f};   // back to its place at the next frame
+    }
+    drawnScale = scale;
     // After the display changed size the panel goes back to its place, as far as the display leaves room; in the
     // frames between, the library's own dragging and clamping decide.
     const ImVec2 display = ImGui::GetIO().DisplaySize;
     const bool displayChanged = display.x != drawnDisplay[0] || display.y != drawnDisplay[1];
     if (displayChanged) {
-        const float x = std::clamp((*home)[0], 0.0f, std::max(0.0f, display.x - 40.0f));
-        const float y = std::clamp((*home)[1], 0.0f, std::max(0.0f, display.y - 40.0f));
+        const float margin = scaledPixels(40.0f);
+        const float x = std::clamp((*home)[0], 0.0f, std::max(0.0f, display.x - margin));
+        const float y = std::clamp((*home)[1], 0.0f, std::max(0.0f, display.y - margin));
         ImGui::SetNextWindowPos(ImVec2(x, y), ImGuiCond_Always);
     }
-    ImGui::SetNextWindowSize(ImVec2(float(size.width), float(size.height)),
-                             sizeChanged ? ImGuiCond_Always : ImGuiCond_FirstUseEver);
+    if (rescaledSize && !sizeChanged)
+        ImGui::SetNextWindowSize(*rescaledSize, ImGuiCond_Always);
+    else
+        ImGui::SetNextWindowSize(ImVec2(scaledPixels(float(size.width), scale), scaledPixels(float(size.height), scale)),
+                                 sizeChanged ? ImGuiCond_Always : ImGuiCond_FirstUseEver);
     sizeChanged = false;
-    ImGui::SetNextWindowSizeConstraints(ImVec2(120, 60), ImVec2(FLT_MAX, FLT_MAX));
+    ImGui::SetNextWindowSizeConstraints(ImVec2(scaledPixels(120.0f, scale), scaledPixels(60.0f, scale)),
+                                        ImVec2(FLT_MAX, FLT_MAX));
     ImGui::PushStyleColor(ImGuiCol_WindowBg, ImVec4(r, g, b, a));
     ImGui::PushStyleColor(ImGuiCol_TitleBg, ImVec4(r * 0.6f, g * 0.6f, b * 0.6f, std::max(a, 0.85f)));
     ImGui::PushStyleColor(ImGuiCol_TitleBgActive, ImVec4(r * 0.8f, g * 0.8f, b * 0.9f, std::max(a, 0.95f)));

@@ -68,6 +68,7 @@ public:
     std::optional<std::array<float, 2>> home;
     std::array<float, 2> drawnDisplay{0, 0};   // the display size of the last frame the panel was drawn in
     int steadyFrames = 0;                      // frames drawn since then at that size (counted up to 2)
+    float drawnScale = 0.0f;                   // the content scale of the last frame drawn (0 before the first)
 
     // True when a visible panel covers the point (its resize border included).
     bool covers(float x, float y) const;

@@ -7,13 +7,17 @@
 #include <cmath>
 #include <cstdio>
 
+#include "shell/ContentScale.h"
 #include "shell/panel/PanelBar.h"
 
 namespace vornix {
 
 namespace {
 
-constexpr float BarHeight = 30.0f, HandleHeight = 12.0f, HandleHalfWidth = 6.0f;
+// Sizes at 100 %, scaled with the screen.
+float barHeight() { return scaledPixels(30.0f); }
+float handleHeight() { return scaledPixels(12.0f); }
+float handleHalfWidth() { return scaledPixels(6.0f); }
 
 ImU32 opaque(const ColorStop& s) { return ImGui::ColorConvertFloat4ToU32(ImVec4(s.r, s.g, s.b, 1.0f)); }
 
@@ -34,7 +38,7 @@ ColorStop colourAt(const std::vector<ColorStop>& stops, float t)
 int stopNear(const std::vector<ColorStop>& stops, float x, float left, float width)
 {
     int best = -1;
-    float bestDistance = HandleHalfWidth + 1.0f;
+    float bestDistance = handleHalfWidth() + 1.0f;
     for (std::size_t k = 0; k < stops.size(); ++k) {
         const float d = std::fabs(left + stops[k].position * width - x);
         if (d < bestDistance) {
@@ -71,10 +75,10 @@ void drawGradientEntry(PanelEntry& entry, PanelFrameResult& result)
     auto& stops = g.stops;
     if (g.selected >= static_cast<int>(stops.size()))
         g.selected = -1;
-    const float width = std::max(ImGui::GetContentRegionAvail().x - 2 * HandleHalfWidth, 20.0f);
+    const float width = std::max(ImGui::GetContentRegionAvail().x - 2 * handleHalfWidth(), scaledPixels(20.0f));
     const ImVec2 corner = ImGui::GetCursorScreenPos();
-    const float left = corner.x + HandleHalfWidth, top = corner.y;
-    ImGui::InvisibleButton("##gradient", ImVec2(width + 2 * HandleHalfWidth, BarHeight + HandleHeight));
+    const float left = corner.x + handleHalfWidth(), top = corner.y;
+    ImGui::InvisibleButton("##gradient", ImVec2(width + 2 * handleHalfWidth(), barHeight() + handleHeight()));
     const ImVec2 itemMin = ImGui::GetItemRectMin(), itemMax = ImGui::GetItemRectMax();
     entry.valueRect = PanelRect{itemMin.x, itemMin.y, itemMax.x - itemMin.x, itemMax.y - itemMin.y};
 
@@ -83,7 +87,7 @@ void drawGradientEntry(PanelEntry& entry, PanelFrameResult& result)
         const int hit = stopNear(stops, mouse.x, left, width);
         if (hit >= 0) {
             g.selected = hit;
-        } else if (mouse.y < top + BarHeight && stops.size() >= 2) {
+        } else if (mouse.y < top + barHeight() && stops.size() >= 2) {
             const float t = std::clamp((mouse.x - left) / width, 0.0f, 1.0f);
             const ColorStop added = colourAt(stops, t);
             const auto at = std::upper_bound(stops.begin() + 1, stops.end() - 1, t,
@@ -99,15 +103,15 @@ void drawGradientEntry(PanelEntry& entry, PanelFrameResult& result)
     for (std::size_t k = 0; k + 1 < stops.size(); ++k) {
         const float x0 = left + stops[k].position * width, x1 = left + stops[k + 1].position * width;
         if (x1 > x0)
-            draw->AddRectFilledMultiColor(ImVec2(x0, top), ImVec2(x1, top + BarHeight), opaque(stops[k]),
+            draw->AddRectFilledMultiColor(ImVec2(x0, top), ImVec2(x1, top + barHeight()), opaque(stops[k]),
                                           opaque(stops[k + 1]), opaque(stops[k + 1]), opaque(stops[k]));
     }
-    draw->AddRect(ImVec2(left - 1, top - 1), ImVec2(left + width + 1, top + BarHeight + 1),
+    draw->AddRect(ImVec2(left - 1, top - 1), ImVec2(left + width + 1, top + barHeight() + 1),
                   ImGui::GetColorU32(ImGuiCol_Border));
     for (std::size_t k = 0; k < stops.size(); ++k) {
-        const float x = left + stops[k].position * width, y = top + BarHeight + 1;
+        const float x = left + stops[k].position * width, y = top + barHeight() + 1;
         const bool selected = static_cast<int>(k) == g.selected;
-        const ImVec2 a(x, y), b(x - HandleHalfWidth, y + HandleHeight - 1), c(x + HandleHalfWidth, y + HandleHeight - 1);
+        const ImVec2 a(x, y), b(x - handleHalfWidth(), y + handleHeight() - 1), c(x + handleHalfWidth(), y + handleHeight() - 1);
         draw->AddTriangleFilled(a, b, c, opaque(stops[k]));
         draw->AddTriangle(a, b, c, selected ? IM_COL32(255, 255, 255, 255) : IM_COL32(140, 140, 140, 255),
                           selected ? 2.0f : 1.0f);

@@ -12,6 +12,7 @@
 
 #include "shell/BetweenFrames.h"
 #include "shell/Console.h"
+#include "shell/ContentScale.h"
 #include "shell/Exception.h"
 #include "shell/Font.h"
 #include "shell/panel/PanelBar.h"
@@ -25,10 +26,12 @@ namespace {
 
 constexpr float FontPixels = 13.0f;
 
-void applyStyle()
+// The look at 100 %, then every size in it scaled.
+void applyStyle(float scale)
 {
-    ImGui::StyleColorsDark();
     ImGuiStyle& style = ImGui::GetStyle();
+    style = ImGuiStyle();
+    ImGui::StyleColorsDark();
     style.WindowRounding = 3.0f;
     style.FrameRounding = 2.0f;
     style.WindowPadding = ImVec2(6, 6);
@@ -49,6 +52,8 @@ void applyStyle()
     style.Colors[ImGuiCol_ButtonActive] = ImVec4(0.36f, 0.50f, 0.70f, 1.00f);
     style.Colors[ImGuiCol_CheckMark] = ImVec4(0.95f, 0.95f, 0.95f, 1.00f);
     style.Colors[ImGuiCol_Separator] = ImVec4(0.60f, 0.60f, 0.60f, 0.45f);
+    if (scale != 1.0f)
+        style.ScaleAllSizes(scale);
 }
 
 int imguiButton(int initiator)
@@ -64,6 +69,8 @@ struct PanelManager::Impl {
     PanelInputQueue input;
     WheelAccumulator wheel;
     std::vector<unsigned char> fontData;   // the atlas reads the font from here
+    std::string fontPath;
+    float scale = 0.0f;                    // the scale the font and the style were made for
     float width = 0.0f, height = 0.0f;
     float lastX = -1.0f, lastY = -1.0f;     // last pointer position, for the wheel
     unsigned buttonsHeld = 0;              // ImGui button bits
@@ -162,30 +169,50 @@ PanelManager::PanelManager() : impl_(std::make_unique<Impl>())
     io.KeyMap[ImGuiKey_X] = 'x';
     io.KeyMap[ImGuiKey_Y] = 'y';
     io.KeyMap[ImGuiKey_Z] = 'z';
-    applyStyle();
-
     // A proportional font reads better than the built-in bitmap font.
-    std::string path;
     try {
-        path = matchFontFamily("Liberation Sans").first;
+        impl_->fontPath = matchFontFamily("Liberation Sans").first;
     } catch (const FontLoadExc&) {
         // Reported below, with the built-in font taking its place.
     }
-    impl_->fontData = readFontFile(path);
-    if (!path.empty() && impl_->fontData.size() > 4) {
-        ImFontConfig config;
-        config.FontDataOwnedByAtlas = false;
-        io.Fonts->AddFontFromMemoryTTF(impl_->fontData.data(), static_cast<int>(impl_->fontData.size()), FontPixels,
-                                       &config);
-    } else {
-        console() << "Panel font \"Liberation Sans\" not found (" << (path.empty() ? "no match" : path)
-                  << "); using the built-in font" << std::endl;
-        io.Fonts->AddFontDefault();
-    }
+    impl_->fontData = readFontFile(impl_->fontPath);
+    if (impl_->fontPath.empty() || impl_->fontData.size() <= 4)
+        console() << "Panel font \"Liberation Sans\" not found ("
+                  << (impl_->fontPath.empty() ? "no match" : impl_->fontPath) << "); using the built-in font"
+                  << std::endl;
+    followScale();
     if (!ImGui_ImplOpenGL2_Init()) {
         ImGui::DestroyContext();
         console() << "The panel library could not be initialised for OpenGL" << std::endl;
         throw Exception();
+    }
+}
+
+// The font's atlas and the style for the current scale, made anew when it changed (the window moved to a monitor
+// with another scale); the renderer makes the font's texture again with the next frame.
+void PanelManager::followScale()
+{
+    Impl& m = *impl_;
+    const float scale = contentScale();
+    if (scale == m.scale)
+        return;
+    const bool remake = m.scale != 0.0f;
+    m.scale = scale;
+    applyStyle(scale);
+    ImGuiIO& io = ImGui::GetIO();
+    if (remake)
+        ImGui_ImplOpenGL2_DestroyFontsTexture();
+    io.Fonts->Clear();
+    if (!m.fontPath.empty() && m.fontData.size() > 4) {
+        ImFontConfig config;
+        config.FontDataOwnedByAtlas = false;
+        io.Fonts->AddFontFromMemoryTTF(m.fontData.data(), static_cast<int>(m.fontData.size()),
+                                       scaledPixels(FontPixels, scale), &config);
+    } else {
+        // The built-in bitmap font, drawn larger: blurred, but as large as at 100 %.
+        ImFontConfig config;
+        config.SizePixels = scaledPixels(FontPixels, scale);
+        io.Fonts->AddFontDefault(&config);
     }
 }
 
@@ -352,6 +379,7 @@ void PanelManager::runFrame(bool render)
     Impl& m = *impl_;
     const auto bars = m.liveBars();
     ImGuiIO& io = ImGui::GetIO();
+    followScale();
     m.input.apply(true);
     io.MouseDoubleClickTime = m.input.doubleClickTime();
     io.DisplaySize = ImVec2(m.width, m.height);

@@ -50,6 +50,7 @@ public:
 
 private:
     PanelManager();
+    void followScale();
     void runFrame(bool render);
     void renderDrawData();
     bool mouseDown(const MouseEvent& event);

@@ -4,9 +4,11 @@
 // epoxy must come before GLFW.
 #include <GLFW/glfw3.h>
 
+#include <algorithm>
 #include <exception>
 
 #include "shell/Console.h"
+#include "shell/ContentScale.h"
 #include "shell/platform/UserMessage.h"
 #include "shell/platform/GlfwLibrary.h"
 #include "shell/platform/GlfwRendererGl.h"
@@ -56,6 +58,9 @@ int AppImplGlfw::run()
         return 1;
     }
     monitor_ = monitorOf(display_);
+    float scaleX = 1.0f, scaleY = 1.0f;
+    glfwGetMonitorContentScale(monitor_, &scaleX, &scaleY);
+    setContentScale(scaleX);
     if (!createWindow())
         return 1;
     renderer_.getPlatform()->clientSize(width_, height_);
@@ -112,15 +117,15 @@ bool AppImplGlfw::createWindow()
         x = display_.left;
         y = display_.top;
     } else {
-        request.width = settings_.windowSize.x;
-        request.height = settings_.windowSize.y;
+        request.width = scaledPixels(settings_.windowSize.x);
+        request.height = scaledPixels(settings_.windowSize.y);
     }
     if (settings_.windowPosSpecified) {
         windowedX_ = settings_.windowPos.x;
         windowedY_ = settings_.windowPos.y;
     } else {
-        windowedX_ = (display_.getWidth() - settings_.windowSize.x) / 2 + display_.left;
-        windowedY_ = (display_.getHeight() - settings_.windowSize.y) / 2 + display_.top;
+        windowedX_ = (display_.getWidth() - scaledPixels(settings_.windowSize.x)) / 2 + display_.left;
+        windowedY_ = (display_.getHeight() - scaledPixels(settings_.windowSize.y)) / 2 + display_.top;
     }
     if (!fullScreen_) {
         x = windowedX_;
@@ -142,6 +147,10 @@ bool AppImplGlfw::createWindow()
         glfwSetWindowPos(window_, x, y);
     setWindowIcon(window_, settings_.windowIcons);
     installCallbacks();
+    // The window may have opened on another monitor than the one asked for.
+    float scaleX = 1.0f, scaleY = 1.0f;
+    glfwGetWindowContentScale(window_, &scaleX, &scaleY);
+    followScale(scaleX);
     return true;
 }
 
@@ -152,6 +161,7 @@ void AppImplGlfw::installCallbacks()
     glfwSetInputMode(window_, GLFW_LOCK_KEY_MODS, GLFW_TRUE);
     keepSystemKeysForTheApplication(window_);
     glfwSetWindowCloseCallback(window_, [](GLFWwindow* w) { from(w).quit_ = true; });
+    glfwSetWindowContentScaleCallback(window_, [](GLFWwindow* w, float x, float) { from(w).followScale(x); });
     glfwSetWindowRefreshCallback(window_, [](GLFWwindow* w) { from(w).repaint(); });
     glfwSetFramebufferSizeCallback(window_, [](GLFWwindow* w, int width, int height) { from(w).resized(width, height); });
     glfwSetWindowPosCallback(window_, [](GLFWwindow* w, int x, int y) {
@@ -212,6 +222,22 @@ void AppImplGlfw::repaint()
     renderer_.finishDraw();
 }
 
+// On a monitor with another scale the window keeps the size it has on screen: its pixels grow or shrink with the
+// scale. The resize event follows from the window system; the panels and overlays take the new scale with the next
+// frame. Full screen simply fills the monitor.
+void AppImplGlfw::followScale(float reported)
+{
+    const float before = contentScale();
+    setContentScale(reported);
+    const float after = contentScale();
+    if (after == before || !window_ || fullScreen_)
+        return;
+    int width = 0, height = 0;
+    glfwGetWindowSize(window_, &width, &height);
+    const float ratio = after / before;
+    glfwSetWindowSize(window_, std::max(1, scaledPixels(width, ratio)), std::max(1, scaledPixels(height, ratio)));
+}
+
 void AppImplGlfw::deliverResize()
 {
     ResizeEvent event;
@@ -237,8 +263,8 @@ void AppImplGlfw::setFullScreen(bool fullScreen)
         const int height = mode ? mode->height : display_.getHeight();
         glfwSetWindowMonitor(window_, monitor_, 0, 0, width, height, mode ? mode->refreshRate : GLFW_DONT_CARE);
     } else {
-        glfwSetWindowMonitor(window_, nullptr, windowedX_, windowedY_, settings_.windowSize.x, settings_.windowSize.y,
-                             GLFW_DONT_CARE);
+        glfwSetWindowMonitor(window_, nullptr, windowedX_, windowedY_, scaledPixels(settings_.windowSize.x),
+                             scaledPixels(settings_.windowSize.y), GLFW_DONT_CARE);
     }
     fullScreen_ = fullScreen;
     switching_ = false;

@@ -39,6 +39,7 @@ private:
     void destroyWindow();
     void resized(int width, int height);
     void deliverResize();
+    void followScale(float reported);
     void repaint();
 
     // Hooks that receive input run as part of the frame, not of the wait (see repaint).
