@@ -2,6 +2,7 @@
 # after lib.sh and lib_app.sh. At that scale the window covers on screen what 600 x 600 covers at 100 %: 900 x 900
 # pixels, centred on the 1280 x 1024 screen at (190, 62). (200 % would make it 1200 x 1200, larger than the screen.)
 #   scaled_start CMD...   starts the program and waits until the help picture fills the 900 x 900 window
+#   scaled_started        the same wait for a program started otherwise (wine_exe)
 #   scaled_checks         the window's size, a readable panel, a click on a panel entry, a dab under the mouse,
 #                         the size after full screen, and the close
 SCALED_HELP_REF="$E2E_DIR/help-reference-900.png"
@@ -27,6 +28,10 @@ scaled_dye_at_600() { [ "$(region "$1" 590 590 20 20)" -ge 60 ]; }
 
 scaled_start() {
     e2e_start "$@"
+    scaled_started
+}
+
+scaled_started() {
     xdotool windowfocus --sync "$E2E_WID"
     app_shot_until start 60 scaled_is_help
 }

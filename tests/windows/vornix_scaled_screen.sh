@@ -26,6 +26,7 @@ for key in "${keys[@]}"; do
     wine reg add "$key" /v LogPixels /t REG_DWORD /d 144 /f </dev/null >/dev/null 2>&1
 done
 
-scaled_start wine "$VORNIX_BIN"
+wine_exe "$VORNIX_BIN"
+scaled_started
 scaled_checks
 e2e_finish
