@@ -32,6 +32,26 @@ template <int W> struct Rows {
         return r;
     }
 
+    // The cells at index and index + 1 of every lane. With AVX-512 one 64-bit gather per eight lanes reads both (a
+    // gather costs about one read per element, so this halves it), and two permutes split the pairs.
+    static void gatherPair(const float* base, I index, F& first, F& second)
+    {
+#if defined(VORNIX_PATH_AVX512)
+        if constexpr (W == 16) {
+            const __m512i at = reinterpret_cast<__m512i>(index);
+            const __m512 lo = _mm512_castpd_ps(_mm512_i32gather_pd(_mm512_castsi512_si256(at), base, 4));
+            const __m512 hi = _mm512_castpd_ps(_mm512_i32gather_pd(_mm512_extracti64x4_epi64(at, 1), base, 4));
+            const __m512i even = _mm512_set_epi32(30, 28, 26, 24, 22, 20, 18, 16, 14, 12, 10, 8, 6, 4, 2, 0);
+            const __m512i odd = _mm512_add_epi32(even, _mm512_set1_epi32(1));
+            first = reinterpret_cast<F>(_mm512_permutex2var_ps(lo, even, hi));
+            second = reinterpret_cast<F>(_mm512_permutex2var_ps(lo, odd, hi));
+            return;
+        }
+#endif
+        first = gather(base, index);
+        second = gather(base, index + 1);
+    }
+
     // Whether any of the values, or a product or quotient of them with the stage's constants, may be subnormal.
     template <class... V> static bool tiny(V... values)
     {
@@ -123,12 +143,14 @@ void advectRowRange(const Grid& g, float* __restrict d, const float* __restrict 
                 const F t1 = y - __builtin_convertvector(j0c, F);
                 const F t0 = 1.0f - t1;
                 const I at = i0 + j0c * size;
-                const F p00 = R::gather(d0, at), p01 = R::gather(d0, at + size);
-                const F p10 = R::gather(d0, at + 1), p11 = R::gather(d0, at + (size + 1));
+                F p00, p01, p10, p11;
+                R::gatherPair(d0, at, p00, p10);
+                R::gatherPair(d0, at + size, p01, p11);
                 O::store(d + o, R::sample(s0, s1, t0, t1, p00, p01, p10, p11));
                 if constexpr (Two) {
-                    const F q00 = R::gather(e0, at), q01 = R::gather(e0, at + size);
-                    const F q10 = R::gather(e0, at + 1), q11 = R::gather(e0, at + (size + 1));
+                    F q00, q01, q10, q11;
+                    R::gatherPair(e0, at, q00, q10);
+                    R::gatherPair(e0, at + size, q01, q11);
                     O::store(e + o, R::sample(s0, s1, t0, t1, q00, q01, q10, q11));
                 }
             }
