@@ -32,8 +32,8 @@ template <int W> struct Rows {
         return r;
     }
 
-    // The cells at index and index + 1 of every lane. With AVX-512 one 64-bit gather per eight lanes reads both (a
-    // gather costs about one read per element, so this halves it), and two permutes split the pairs.
+    // The cells at index and index + 1 of every lane. With AVX-512 (AVX2) one 64-bit gather per eight (four) lanes
+    // reads both (a gather costs about one read per element, so this halves it), and permutes split the pairs.
     static void gatherPair(const float* base, I index, F& first, F& second)
     {
 #if defined(VORNIX_PATH_AVX512)
@@ -45,6 +45,25 @@ template <int W> struct Rows {
             const __m512i odd = _mm512_add_epi32(even, _mm512_set1_epi32(1));
             first = reinterpret_cast<F>(_mm512_permutex2var_ps(lo, even, hi));
             second = reinterpret_cast<F>(_mm512_permutex2var_ps(lo, odd, hi));
+            return;
+        }
+#endif
+#if defined(VORNIX_PATH_AVX512) || defined(VORNIX_PATH_AVX2)
+        if constexpr (W == 8) {
+            const __m256i at = reinterpret_cast<__m256i>(index);
+            const double* const pairs = reinterpret_cast<const double*>(base);
+            // lo: lanes 0..3 as pairs (a0 b0 a1 b1 | a2 b2 a3 b3), hi: lanes 4..7. (The masked form: GCC 12's plain
+            // one starts from an undefined vector and warns.)
+            const __m256d all = _mm256_castsi256_pd(_mm256_set1_epi64x(-1));
+            const __m256 lo = _mm256_castpd_ps(
+                _mm256_mask_i32gather_pd(_mm256_setzero_pd(), pairs, _mm256_castsi256_si128(at), all, 4));
+            const __m256 hi = _mm256_castpd_ps(
+                _mm256_mask_i32gather_pd(_mm256_setzero_pd(), pairs, _mm256_extracti128_si256(at, 1), all, 4));
+            // Per 128-bit half the shuffle gives a0 a1 a4 a5 | a2 a3 a6 a7; the 64-bit permute puts them in order.
+            first = reinterpret_cast<F>(_mm256_castpd_ps(_mm256_permute4x64_pd(
+                _mm256_castps_pd(_mm256_shuffle_ps(lo, hi, _MM_SHUFFLE(2, 0, 2, 0))), _MM_SHUFFLE(3, 1, 2, 0))));
+            second = reinterpret_cast<F>(_mm256_castpd_ps(_mm256_permute4x64_pd(
+                _mm256_castps_pd(_mm256_shuffle_ps(lo, hi, _MM_SHUFFLE(3, 1, 3, 1))), _MM_SHUFFLE(3, 1, 2, 0))));
             return;
         }
 #endif
