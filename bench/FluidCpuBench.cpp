@@ -97,15 +97,17 @@ void BM_LiteralStep(benchmark::State& state)
     }
 }
 
-// kind 0: the diffusions' divisor (through the reciprocal where the pass's width uses it), kind 1: the pressure's
-// (sum + x0) / 4. tsc_per_stage_column: time-stamp counter ticks per stage and column, i.e. per vector step of
+// kind 0: the diffusions' divisor as the program divides by it (through the reciprocal where the pass's width and
+// the processor use it), kind 1: the pressure's (sum + x0) / 4, kind 2: kind 0 through the reciprocal wherever the
+// pass's width has it, for comparison. tsc_per_stage_column: time-stamp counter ticks per stage and column, i.e. per vector step of
 // `lanes` cells (KernelSet.h; per cell and sweep divide by the lanes), of the fastest pass of the run: the figure
 // least moved by other processes on the machine.
 void BM_SweepPass(benchmark::State& state)
 {
     const auto n = static_cast<std::uint32_t>(state.range(0));
     const int lanes = static_cast<int>(state.range(1));
-    const bool pressure = state.range(2) != 0;
+    const bool pressure = state.range(2) == 1;
+    const bool reciprocal = state.range(2) == 2 || vornix::cpu::reciprocalDivisionPays();
     const auto& kernels = vornix::cpu::kernelSet(vornix::cpu::bestSimdPath());
     if (lanes > kernels.lanes) {
         state.SkipWithError("wider than this processor's widest path");
@@ -122,7 +124,7 @@ void BM_SweepPass(benchmark::State& state)
     const vornix::cpu::SweepPass pass{.x = x.data(), .x0 = x0.data(), .n = n, .size = g.size,
                                       .b = vornix::Boundary::Scalar, .a = a, .c = c, .lanes = lanes,
                                       .ring = ring.data(), .zeros = zeros.data(),
-                                      .reciprocal = !pressure && kernels.reciprocalIsExact(c)};
+                                      .reciprocal = !pressure && reciprocal && kernels.reciprocalIsExact(c)};
     const std::uint32_t stages = vornix::cpu::passStages(n, lanes);
     unsigned long long fastest = ~0ull;
     for (auto _ : state) {
@@ -132,7 +134,7 @@ void BM_SweepPass(benchmark::State& state)
     }
     state.counters["tsc_per_stage_column"] = static_cast<double>(fastest) / (static_cast<double>(stages) * n);
     state.SetLabel(std::string(vornix::cpu::simdPathName(vornix::cpu::bestSimdPath())) +
-                   (pressure ? ", pressure" : ", dividing"));
+                   (pressure ? ", pressure" : pass.reciprocal ? ", dividing (reciprocal)" : ", dividing"));
 }
 
 void engineArgs(benchmark::internal::Benchmark* b)
@@ -159,7 +161,7 @@ BENCHMARK(BM_EngineStepLoaded)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 BENCHMARK(BM_SweepPass)
-    ->ArgsProduct({{200, 1000}, {16, 4}, {0, 1}})
+    ->ArgsProduct({{200, 1000}, {16, 4}, {0, 1, 2}})
     ->Repetitions(5)
     ->ComputeStatistics("min", [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); })
     ->Unit(benchmark::kMicrosecond);

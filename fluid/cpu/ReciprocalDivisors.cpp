@@ -6,6 +6,8 @@ namespace vornix::cpu {
 
 bool ReciprocalDivisors::use(const KernelSet& kernels, float c, std::uint64_t cellSweeps)
 {
+    if (!pays_ && !eager_)
+        return false;
     Entry* entry = nullptr;
     for (Entry& e : entries_)
         if (e.kernels == &kernels && std::memcmp(&e.c, &c, sizeof c) == 0)

@@ -13,8 +13,10 @@ namespace vornix::cpu {
 class ReciprocalDivisors {
 public:
     // Whether a solve of cellSweeps cell updates with divisor c may divide through the reciprocal on this path.
+    // Never on a processor where the plain division is faster (reciprocalDivisionPays), unless eager.
     bool use(const KernelSet& kernels, float c, std::uint64_t cellSweeps);
-    // Prove every divisor at its first solve (for tests, which run few and small solves).
+    // Prove every divisor at its first solve and use it on any processor (for tests, which run few and small
+    // solves and must cover the reciprocal's path everywhere).
     void setEager(bool on) { eager_ = on; }
 
 private:
@@ -30,6 +32,7 @@ private:
     std::array<Entry, 8> entries_{};
     unsigned next_ = 0;
     bool eager_ = false;
+    bool pays_ = reciprocalDivisionPays();
 };
 
 } // namespace vornix::cpu

@@ -31,6 +31,17 @@ SimdPath bestSimdPath()
     return SimdPath::Scalar;
 }
 
+bool reciprocalDivisionPays()
+{
+#if defined(__x86_64__) || defined(__i386__)
+    // Measured: on an Intel Xeon (model 207) steps at N = 1000 were about 7 % faster through the reciprocal; on an
+    // AMD EPYC (Zen 4) a 16-lane dividing stage step takes 10.2 ticks through the reciprocal and 7.7 dividing.
+    return !__builtin_cpu_is("amd");
+#else
+    return false;
+#endif
+}
+
 const char* simdPathName(SimdPath path)
 {
     switch (path) {
