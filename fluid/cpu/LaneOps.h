@@ -22,12 +22,15 @@ template <int W> struct Ops {
 #if defined(VORNIX_PATH_AVX512)
     static constexpr bool Avx512 = W == 16;
     static constexpr bool Fma = W >= 4;
+    static constexpr int Registers = 32;
 #elif defined(VORNIX_PATH_AVX2)
     static constexpr bool Avx512 = false;
     static constexpr bool Fma = W >= 4;
+    static constexpr int Registers = 16;
 #else
     static constexpr bool Avx512 = false;
     static constexpr bool Fma = false;
+    static constexpr int Registers = 16;
 #endif
     // The widths that divide through the reciprocal, check every result and leave tiny numbers to double
     // precision (Pass); the narrower ones keep the plain float operations throughout.

@@ -35,6 +35,10 @@ template <int W> struct Pass {
     // the division through the reciprocal, with its three operations and a full check, pay. A narrower vector
     // divides while the other two or three ports are busy with the rest.
     static constexpr bool ReciprocalPays = O::Checked && W == 16;
+    // Whether the X vectors stay in registers from step to step (see step): only where the path has 32 vector
+    // registers and the vectors are narrower than 16 lanes. Elsewhere GCC runs out of registers and spills, which
+    // costs more than the stores it saves.
+    static constexpr bool CarryX = O::Registers == 32 && W < 16;
 
     struct Coefficients {
         F a, c, rc;
@@ -87,8 +91,12 @@ template <int W> struct Pass {
     // Step j: stage q does column j - q, from the last stage to the first, so that last[q - 1] and last[q - 2]
     // still hold what those stages did one step ago (the cell below and the right neighbour as of the previous
     // sweep). Results go to next[]; only the group's last two stages and the wall columns go through memory.
+    // A step hands to the next, in registers, each stage's result (last: the cell below and the right neighbour of the
+    // next two stages) and its X vector (stage t + 2 reads stage t's two steps later, at the same column). Only the
+    // group's last two stages also write theirs to memory, for the next group. (Separate arrays: GCC keeps a small
+    // array of vectors in registers, not a large aggregate.)
     template <int Mode, Arith A, bool Edge, bool Guard, class Checker>
-    static void step(const Group& group, const F* last, F* next, int j, Checker& check)
+    static void step(const Group& group, const F* last, const F* xTwoBack, F* next, F* xNext, int j, Checker& check)
     {
         // The 25 row pointers are read from the table at each use: kept in registers, GCC parks them in vector
         // registers and pays a move on the busiest ports for every access.
@@ -105,6 +113,8 @@ template <int W> struct Pass {
             if constexpr (Guard)
                 if (i < 1 || i > n) {
                     next[q] = last[q];
+                    if constexpr (CarryX)
+                        xNext[q] = F{};
                     haveUp = false;
                     continue;
                 }
@@ -128,8 +138,12 @@ template <int W> struct Pass {
             const F up = q == P - 1 || (Guard && !haveUp) ? O::shiftIn(g.row[q + 1] + i, down) : upFromAbove;
             upFromAbove = right;
             haveUp = true;
-            const F src = O::shiftIn(g.src[q] + i, O::load(xBefore));
-            O::store(x, src);
+            const bool carried = CarryX && q >= 2;
+            const F src = O::shiftIn(g.src[q] + i, carried ? xTwoBack[q >= 2 ? q - 2 : 0] : O::load(xBefore));
+            if constexpr (CarryX)
+                xNext[q] = src;
+            if (!CarryX || q >= P - 2)
+                O::store(x, src);
             const F sum = ((left + right) + down) + up;
             F r = relax<Mode, A>(sum, src, g.k, check);
             if constexpr (Edge) {
@@ -173,35 +187,40 @@ template <int W> struct Pass {
     // One step in the arithmetic the previous one left, redone where its results are not proven; returns the
     // arithmetic for the next step.
     template <int Mode, bool Checked, bool Edge, bool Guard>
-    static void checkedStep(const Group& g, F* last, int j, Arith& arith)
+    static void checkedStep(const Group& g, F* last, F* x1, F* x2, int j, Arith& arith)
     {
-        F next[P];
+        F next[P], xNext[P];
         if constexpr (!Checked) {
             NoCheck none;
-            step<Mode, Fast, Edge, Guard>(g, last, next, j, none);
+            step<Mode, Fast, Edge, Guard>(g, last, x2, next, xNext, j, none);
         } else {
             typename O::Checker check;
             if (arith == Fast) {
-                step<Mode, Fast, Edge, Guard>(g, last, next, j, check);
+                step<Mode, Fast, Edge, Guard>(g, last, x2, next, xNext, j, check);
                 arith = needed<Mode>(check);
                 if (Mode == Reciprocal && arith != Fast) {
                     typename O::Checker again;
                     if (arith == Exact)
-                        step<Mode, Exact, Edge, Guard>(g, last, next, j, again);
+                        step<Mode, Exact, Edge, Guard>(g, last, x2, next, xNext, j, again);
                     else
-                        step<Mode, Float, Edge, Guard>(g, last, next, j, again);
+                        step<Mode, Float, Edge, Guard>(g, last, x2, next, xNext, j, again);
                     arith = needed<Mode>(again);
                 }
             } else if (arith == Float) {
-                step<Mode, Float, Edge, Guard>(g, last, next, j, check);
+                step<Mode, Float, Edge, Guard>(g, last, x2, next, xNext, j, check);
                 arith = needed<Mode>(check);
             } else {
-                step<Mode, Exact, Edge, Guard>(g, last, next, j, check);
+                step<Mode, Exact, Edge, Guard>(g, last, x2, next, xNext, j, check);
                 arith = needed<Mode>(check);
             }
         }
-        for (int q = 0; q < P; ++q)
+        for (int q = 0; q < P; ++q) {
             last[q] = next[q];
+            if constexpr (CarryX) {
+                x2[q] = x1[q];
+                x1[q] = xNext[q];
+            }
+        }
     }
 
     template <int Mode, bool Checked, bool Edge>
@@ -232,18 +251,18 @@ template <int W> struct Pass {
                 g.edges[q].first[k] = row == 0 && k == 0 ? -1 : 0;
             }
         }
-        F last[P];
+        F last[P], x1[P], x2[P];
         for (int q = 0; q < P; ++q)
-            last[q] = F{};
+            last[q] = x1[q] = x2[q] = F{};
         // Steps where every stage is inside columns [2, n - 1] need no checks.
         const int lastStep = n + P - 1;
         int j = 1;
         for (; j <= lastStep && (j < P + 1 || j > n - 1); ++j)
-            checkedStep<Mode, Checked, Edge, true>(g, last, j, arith);
+            checkedStep<Mode, Checked, Edge, true>(g, last, x1, x2, j, arith);
         for (; j <= n - 1; ++j)
-            checkedStep<Mode, Checked, Edge, false>(g, last, j, arith);
+            checkedStep<Mode, Checked, Edge, false>(g, last, x1, x2, j, arith);
         for (; j <= lastStep; ++j)
-            checkedStep<Mode, Checked, Edge, true>(g, last, j, arith);
+            checkedStep<Mode, Checked, Edge, true>(g, last, x1, x2, j, arith);
         // The walls of the rows finished here: left and right from their own row, bottom and top from rows 1 and n.
         const bool negX = p.b == Boundary::Horizontal, negY = p.b == Boundary::Vertical;
         for (int q = 0; q < P; ++q) {
