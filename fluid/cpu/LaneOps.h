@@ -74,11 +74,12 @@ template <int W> struct Ops {
         return set;
     }
 
-    // Lane 0 from *first, lane k from lane k - 1 of v. With AVX-512 one valignd against a broadcast load; the
-    // two-source shuffle GCC makes of the generic form costs more.
+    // Element W - 1 from *first, element k from element k + 1 of v (the sweeps' lanes run from the top element down,
+    // see Pass). With AVX-512 one valignd against a broadcast load; the two-source shuffle GCC makes of the generic
+    // form costs more.
     template <unsigned long... K> static F shiftIn(F first, F v, std::integer_sequence<unsigned long, K...>)
     {
-        return __builtin_shufflevector(first, v, (K == 0 ? 0 : W + static_cast<int>(K) - 1)...);
+        return __builtin_shufflevector(v, first, (K == W - 1 ? W : static_cast<int>(K) + 1)...);
     }
     static F shiftIn(const float* first, F v)
     {
@@ -86,25 +87,14 @@ template <int W> struct Ops {
         if constexpr (W == 16) {
             int bits;
             __builtin_memcpy(&bits, first, sizeof bits);
-            return reinterpret_cast<F>(_mm512_alignr_epi32(reinterpret_cast<__m512i>(v), _mm512_set1_epi32(bits), 15));
+            return reinterpret_cast<F>(_mm512_alignr_epi32(_mm512_set1_epi32(bits), reinterpret_cast<__m512i>(v), 1));
         }
 #endif
         return shiftIn(splat(*first), v, std::make_integer_sequence<unsigned long, W>());
     }
 
-    // *p = v[W - 1]. With AVX-512 a store of that lane alone, without moving it to lane 0 first (masked lanes touch
-    // no memory); the caller makes sure p - (W - 1) lies inside the same array.
-    static void storeLastInside(float* p, F v)
-    {
-#if defined(VORNIX_PATH_AVX512)
-        if constexpr (W == 16) {
-            _mm512_mask_storeu_ps(p - (W - 1), static_cast<__mmask16>(1u << (W - 1)), reinterpret_cast<__m512>(v));
-            return;
-        }
-#endif
-        *p = v[W - 1];
-    }
-    static void storeLast(float* p, F v) { *p = v[W - 1]; }
+    // *p = element 0: a plain scalar store, no shuffle.
+    static void storeFirst(float* p, F v) { *p = v[0]; }
 
     // a * b - c with one rounding (the only fused operations in the program, used where the exact residual of a
     // product is the point).
