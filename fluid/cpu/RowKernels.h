@@ -71,6 +71,72 @@ template <int W> struct Rows {
         second = gather(base, index + 1);
     }
 
+    // Where the four corners of a vector's cells come from: by gathers, or, with AVX-512 and where every lane's lower
+    // row is r or r + 1 and its column within 31 of m, from windows of 32 floats of rows r, r + 1 and r + 2 by
+    // permutes: a few instructions where a gather reads every element on its own. Same values either way.
+    struct Corners {
+        I at;          // each lane's lower-left corner
+        long window;   // the windows' first cell (row r, column m), or -1 for gathers
+        I column;      // each lane's column less m
+        I upper;       // the lanes whose lower row is r + 1
+        bool third;    // whether any lane reads row r + 2
+    };
+    static Corners locate(I i0, I j0, int size)
+    {
+        Corners c{i0 + j0 * size, -1, I{}, I{}, false};
+#if defined(VORNIX_PATH_AVX512)
+        if constexpr (W == 16) {
+            using U = typename O::U;
+            const int m = i0[0] > 7 ? i0[0] - 7 : 0;   // leaves room for lanes left of lane 0's column
+            if (m + 32 > size)
+                return c;
+            c.column = i0 - m;
+            if (O::any(reinterpret_cast<U>(c.column) > 30u))
+                return c;
+            int r = j0[0];
+            if (O::any(reinterpret_cast<U>(j0 - r) > 1u)) {
+                r -= 1;
+                if (O::any(reinterpret_cast<U>(j0 - r) > 1u))
+                    return c;
+            }
+            c.window = static_cast<long>(r) * size + m;
+            c.upper = j0 != r;
+            c.third = O::any(c.upper);
+        }
+#endif
+        return c;
+    }
+    // p00 and p10 (the lower-left corner and its right neighbour), p01 and p11 (the row above).
+    static void fetch(const float* f, const Corners& c, int size, F& p00, F& p01, F& p10, F& p11)
+    {
+#if defined(VORNIX_PATH_AVX512)
+        if constexpr (W == 16) {
+            if (c.window >= 0) {
+                const __m512i left = reinterpret_cast<__m512i>(c.column);
+                const __m512i right = reinterpret_cast<__m512i>(c.column + 1);
+                const float* row = f + c.window;
+                const auto pick = [](const float* w, __m512i at) {
+                    return reinterpret_cast<F>(_mm512_permutex2var_ps(_mm512_loadu_ps(w), at, _mm512_loadu_ps(w + 16)));
+                };
+                const F r0 = pick(row, left), r0b = pick(row, right);
+                const F r1 = pick(row + size, left), r1b = pick(row + size, right);
+                F r2 = r1, r2b = r1b;
+                if (c.third) {
+                    r2 = pick(row + 2L * size, left);
+                    r2b = pick(row + 2L * size, right);
+                }
+                p00 = c.upper ? r1 : r0;
+                p10 = c.upper ? r1b : r0b;
+                p01 = c.upper ? r2 : r1;
+                p11 = c.upper ? r2b : r1b;
+                return;
+            }
+        }
+#endif
+        gatherPair(f, c.at, p00, p10);
+        gatherPair(f, c.at + size, p01, p11);
+    }
+
     // Whether any of the values, or a product or quotient of them with the stage's constants, may be subnormal.
     template <class... V> static bool tiny(V... values)
     {
@@ -161,15 +227,13 @@ void advectRowRange(const Grid& g, float* __restrict d, const float* __restrict 
                 const F s0 = 1.0f - s1;
                 const F t1 = y - __builtin_convertvector(j0c, F);
                 const F t0 = 1.0f - t1;
-                const I at = i0 + j0c * size;
+                const typename R::Corners corners = R::locate(i0, j0c, size);
                 F p00, p01, p10, p11;
-                R::gatherPair(d0, at, p00, p10);
-                R::gatherPair(d0, at + size, p01, p11);
+                R::fetch(d0, corners, size, p00, p01, p10, p11);
                 O::store(d + o, R::sample(s0, s1, t0, t1, p00, p01, p10, p11));
                 if constexpr (Two) {
                     F q00, q01, q10, q11;
-                    R::gatherPair(e0, at, q00, q10);
-                    R::gatherPair(e0, at + size, q01, q11);
+                    R::fetch(e0, corners, size, q00, q01, q10, q11);
                     O::store(e + o, R::sample(s0, s1, t0, t1, q00, q01, q10, q11));
                 }
             }

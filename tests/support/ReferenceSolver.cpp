@@ -144,6 +144,11 @@ void ReferenceFluid::step()
 
 void linSolve(int n, int b, float* x, const float* x0, float a, float c) { lin_solve(n, b, x, x0, a, c); }
 
+void advectField(int n, int b, float* d, const float* d0, const float* u, const float* v, float dt)
+{
+    advect(n, b, d, d0, u, v, dt);
+}
+
 #undef IX
 #undef RANGE
 

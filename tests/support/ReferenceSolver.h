@@ -21,4 +21,7 @@ struct ReferenceFluid {
 // The literal 20 sweeps of one linear solve with walls of kind b (0, 1, 2), on fields of (n + 2)^2 cells.
 void linSolve(int n, int b, float* x, const float* x0, float a, float c);
 
+// The literal advection of d0 along (u, v) into d, walls of kind b.
+void advectField(int n, int b, float* d, const float* d0, const float* u, const float* v, float dt);
+
 } // namespace vornix::reference

@@ -376,6 +376,44 @@ TEST(SolverStages, AdvectionWithZeroVelocityReproducesTheInterior)
             EXPECT_EQ(d[g.ix(i, j)], d0[g.ix(i, j)]);
 }
 
+// Advection reads a vector's corners by gathers or, where its lanes' sources lie close together, from row windows:
+// bands of rows whose velocities move the lanes' sources by nothing, by less than a cell either way, by a few cells
+// and by up to fifty, evenly or varying from lane to lane, and up against every wall, must give the literal bits on
+// every path, for one field and for two advected together.
+TEST(SolverStages, AdvectionMatchesTheLiteralLoopsForNearAndFarSources)
+{
+    const int n = 100;
+    const auto g = vornix::cpu::makeGrid(n);
+    const float dt = 0.1f;   // dt * n = 10: a velocity of 0.1 moves a source by one cell
+    std::vector<float> u(g.cells), v(g.cells), d0(g.cells), e0(g.cells);
+    const float scales[] = {0.0f, 0.0004f, 0.003f, 0.02f, 0.08f, 0.3f, 1.0f, 5.0f};
+    for (int j = 0; j <= n + 1; ++j)
+        for (int i = 0; i <= n + 1; ++i) {
+            const std::uint32_t k = g.ix(static_cast<std::uint32_t>(i), static_cast<std::uint32_t>(j));
+            const float s = scales[(j / 4) % 8], fi = static_cast<float>(i), fj = static_cast<float>(j);
+            // Bands of 32 rows: the same shift in every lane; shifts varying in both directions; across only.
+            const int mode = (j / 32) % 3;
+            u[k] = mode == 0 ? s * 0.37f : s * std::sin(0.7f * fi + 0.3f * fj);
+            v[k] = mode == 0 ? -s * 0.23f : (mode == 1 ? s : 0.001f * s) * std::cos(0.5f * fi - 0.2f * fj);
+            d0[k] = std::sin(0.11f * static_cast<float>(k)) + 1.5f;
+            e0[k] = std::cos(0.07f * static_cast<float>(k));
+        }
+    std::vector<float> expectedD(g.cells, 0.0f), expectedE(g.cells, 0.0f);
+    vornix::reference::advectField(n, 0, expectedD.data(), d0.data(), u.data(), v.data(), dt);
+    vornix::reference::advectField(n, 1, expectedE.data(), e0.data(), u.data(), v.data(), dt);
+    for (auto path : runnablePaths()) {
+        vornix::cpu::Solver solver(g.n);
+        solver.setSimdPath(path);
+        std::vector<float> d(g.cells, 0.0f), e(g.cells, 0.0f), alone(g.cells, 0.0f);
+        solver.advect(g, alone.data(), d0.data(), Boundary::Scalar, u.data(), v.data(), dt);
+        solver.advectPair(g, d.data(), d0.data(), Boundary::Scalar, e.data(), e0.data(), Boundary::Horizontal,
+                          u.data(), v.data(), dt);
+        EXPECT_TRUE(sameBits(alone, expectedD)) << vornix::cpu::simdPathName(path);
+        EXPECT_TRUE(sameBits(d, expectedD)) << vornix::cpu::simdPathName(path);
+        EXPECT_TRUE(sameBits(e, expectedE)) << vornix::cpu::simdPathName(path);
+    }
+}
+
 // The sweeps divide through the reciprocal only where that gives t / c to the last bit, and fall back to the float
 // division elsewhere: the smallest subnormal alone among zeros (where t = x0), tiny numbers of every exponent from
 // there up to where the fast arithmetic starts, zeros of both signs, infinities and NaN must leave the same bits as
