@@ -47,6 +47,8 @@ template <int W> struct Pass {
         float cf;
         double ad, cd, rcd;
     };
+    // Which walls the lanes of a group of stages meet (a template argument: most groups meet none).
+    static constexpr int BottomEdge = 1, TopEdge = 2;
     struct Edges {
         I bottom, top, first;   // lanes on row 0 (k >= 1), on row n + 1, lane 0 on row 0
     };
@@ -97,7 +99,7 @@ template <int W> struct Pass {
     // next two stages) and its X vector (stage t + 2 reads stage t's two steps later, at the same column). Only the
     // group's last two stages also write theirs to memory, for the next group. (Separate arrays: GCC keeps a small
     // array of vectors in registers, not a large aggregate.)
-    template <int Mode, Arith A, bool Edge, bool Guard, class Checker>
+    template <int Mode, Arith A, int Edge, bool Guard, class Checker>
     static void step(const Group& group, const F* last, const F* xTwoBack, F* next, F* xNext, int j, Checker& check)
     {
         // The 25 row pointers are read from the table at each use: kept in registers, GCC parks them in vector
@@ -148,12 +150,16 @@ template <int W> struct Pass {
                 O::store(x, src);
             const F sum = ((left + right) + down) + up;
             F r = relax<Mode, A>(sum, src, g.k, check);
-            if constexpr (Edge) {
-                const Edges& e = g.edges[q];
-                r = e.bottom ? O::flip(up, g.signY) : r;
-                r = e.top ? O::flip(down, g.signY) : r;
-                r = e.first ? O::splat(*row) : r;
-            }
+            // A lane on row 0 has t - 2k = 0, so only even stages have one (t0 is even), and lane 0 only in stage 0.
+            // (The three lane sets are disjoint: their order does not matter.)
+            if constexpr ((Edge & BottomEdge) != 0)
+                if (q % 2 == 0) {
+                    r = g.edges[q].bottom ? O::flip(up, g.signY) : r;
+                    if (q == 0)
+                        r = g.edges[q].first ? O::splat(*row) : r;
+                }
+            if constexpr ((Edge & TopEdge) != 0)
+                r = g.edges[q].top ? O::flip(down, g.signY) : r;
             // The reciprocal division has watched its dividends (relax). Elsewhere the check only steers around the
             // slow path: every result of a step that redoes a reciprocal one, otherwise the last two stages (the
             // group's window is 32 rows tall, tiny numbers come in regions).
@@ -185,7 +191,7 @@ template <int W> struct Pass {
 
     // One step in the arithmetic the previous one left, redone where its results are not proven; returns the
     // arithmetic for the next step.
-    template <int Mode, bool Checked, bool Edge, bool Guard>
+    template <int Mode, bool Checked, int Edge, bool Guard>
     static void checkedStep(const Group& g, F* last, F* x1, F* x2, int j, Arith& arith)
     {
         F next[P], xNext[P];
@@ -222,7 +228,7 @@ template <int W> struct Pass {
         }
     }
 
-    template <int Mode, bool Checked, bool Edge>
+    template <int Mode, bool Checked, int Edge>
     static void group(const SweepPass& p, std::uint32_t t0, Arith& arith)
     {
         const int n = static_cast<int>(p.n);
@@ -281,14 +287,12 @@ template <int W> struct Pass {
         }
     }
 
-    static bool edgeStage(long t, int n)
+    // The walls a stage's lanes meet: row 0 (bottom) or row n + 1 (top).
+    static int edgeStage(long t, int n)
     {
-        if (t == 0)
-            return true;
-        if (t % 2 == 0 && t / 2 < W)
-            return true;
         const long above = t - (n + 1);
-        return above >= 0 && above % 2 == 0 && above / 2 < W;
+        return (t % 2 == 0 && t / 2 < W ? BottomEdge : 0) |
+               (above >= 0 && above % 2 == 0 && above / 2 < W ? TopEdge : 0);
     }
 
     template <int Mode, bool Checked> static void run(const SweepPass& p, std::uint32_t first, std::uint32_t end)
@@ -303,13 +307,17 @@ template <int W> struct Pass {
         }
         Arith arith = Fast;
         for (std::uint32_t t0 = first; t0 < end; t0 += P) {
-            bool edge = false;
+            int edge = 0;
             for (int q = 0; q <= P; ++q)
-                edge = edge || edgeStage(static_cast<long>(t0) + q, n);
-            if (edge)
-                group<Mode, Checked, true>(p, t0, arith);
+                edge |= edgeStage(static_cast<long>(t0) + q, n);
+            if (edge == 0)
+                group<Mode, Checked, 0>(p, t0, arith);
+            else if (edge == BottomEdge)
+                group<Mode, Checked, BottomEdge>(p, t0, arith);
+            else if (edge == TopEdge)
+                group<Mode, Checked, TopEdge>(p, t0, arith);
             else
-                group<Mode, Checked, false>(p, t0, arith);
+                group<Mode, Checked, BottomEdge | TopEdge>(p, t0, arith);
         }
     }
 
