@@ -11,10 +11,11 @@ enum SweepMode { Dividing, Reciprocal, NoDivision, Quarter };
 enum Arith { Fast, Float, Exact };
 
 // One pass of W sweeps. Lane k of stage t is row t - 2k after sweep k; a stage walks the columns. Lane k is vector
-// element W - 1 - k, so that the finished value (lane W - 1) sits in element 0, where a scalar store takes it without a
-// shuffle (a masked store of the top element, or moving it down first, costs a fifth of a 16-lane step on Zen 4). P consecutive
-// stages run interleaved, stage t + q one column behind stage t + q - 1 (which it needs up to that column), so that
-// P independent chains are in flight; they hand the cell below and the right neighbour over in registers.
+// element W - 1 - k, so that the finished value (lane W - 1) sits in element 0, where a scalar store takes it without
+// a shuffle (a masked store of the top element, or moving it down first, costs a fifth of a 16-lane step on Zen 4).
+// P consecutive stages run interleaved, stage t + q one column behind stage t + q - 1 (which it needs up to that
+// column), so that P independent chains are in flight; they hand the cell below and the right neighbour over in
+// registers.
 //
 // Scratch, column by column (Column floats each): the V vectors of the stages t = 0, 1, 2, 3 (mod 4), i.e. the x
 // values of a stage for the next two (columns 0 and n + 1 hold the walls that sweep k + 1 reads), then the X vectors
