@@ -93,6 +93,17 @@ template <int W> struct Ops {
         return shiftIn(splat(*first), v, std::make_integer_sequence<unsigned long, W>());
     }
 
+#if defined(VORNIX_PATH_AVX512)
+    // shiftIn on each 128-bit half of an 8-lane vector, as if it were two 4-lane ones: elements 3 and 7 from *low and
+    // *high, every other element from the next one in its half (vpalignr works within halves).
+    static F shiftInHalves(const float* low, const float* high, F v)
+    {
+        static_assert(W == 8, "two 4-lane halves");
+        const __m256 ends = _mm256_blend_ps(_mm256_broadcast_ss(low), _mm256_broadcast_ss(high), 0xf0);
+        return reinterpret_cast<F>(_mm256_alignr_epi8(_mm256_castps_si256(ends), reinterpret_cast<__m256i>(v), 4));
+    }
+#endif
+
     // *p = element 0: a plain scalar store, no shuffle.
     static void storeFirst(float* p, F v) { *p = v[0]; }
 

@@ -42,6 +42,10 @@ template <int W> struct Pass {
     // registers and the vectors are narrower than 16 lanes. Elsewhere GCC runs out of registers and spills, which
     // costs more than the stores it saves.
     static constexpr bool CarryX = O::Registers == 32 && W < 16;
+    // Whether the steady steps of a 4-lane pass run two stages to a 256-bit vector (pairedSteps): where the path has
+    // them and 32 registers. A 256-bit operation costs what a 128-bit one does, so such a step does its arithmetic in
+    // half the operations.
+    static constexpr bool Paired = O::Registers == 32 && W == 4;
 
     struct Coefficients {
         F a, c, rc;
@@ -177,11 +181,105 @@ template <int W> struct Pass {
         }
     }
 
+    // Two 4-lane vectors side by side in one 8-lane vector, and back.
+    using Wide = Ops<2 * W>;
+    using FF = typename Wide::F;
+    template <unsigned long... K> static FF join(F low, F high, std::integer_sequence<unsigned long, K...>)
+    {
+        return __builtin_shufflevector(low, high, K...);
+    }
+    static FF join(F low, F high) { return join(low, high, std::make_integer_sequence<unsigned long, 2 * W>()); }
+    static F low(FF v) { return __builtin_shufflevector(v, v, 0, 1, 2, 3); }
+    static F high(FF v) { return __builtin_shufflevector(v, v, 4, 5, 6, 7); }
+    // The high half of a and the low half of b (one lane-crossing shuffle).
+    static FF highLow(FF a, FF b) { return __builtin_shufflevector(a, b, 4, 5, 6, 7, 8, 9, 10, 11); }
+    // The low halves of a and b.
+    static FF lowLow(FF a, FF b) { return __builtin_shufflevector(a, b, 0, 1, 2, 3, 8, 9, 10, 11); }
+
+    // Steps j, j + 1, ... up to end (all inside columns [2, n - 1], no walls near), while the arithmetic stays fast,
+    // with stages 2h and 2h + 1 in the low and high half of one vector: the 4-lane step, vector by vector, in half
+    // the operations. The state (last, x1, x2) comes in and goes out as the 4-lane step keeps it. Returns the next
+    // step.
+    //   Per pair: left is the pair's own last vector; the right neighbours' base is the previous pair's (stages
+    //   2h - 2 and 2h - 1), and so is the X vector of two steps ago; the cells below are that pair's high half and
+    //   this pair's low half; the up neighbours are this pair's high right half and the next pair's low one.
+    //   Pair 0 reads stages t0 - 2 and t0 - 1 from the scratch, as stages 0 and 1 do. (8-float loads there: only
+    //   their low halves are used, and they stay inside the scratch.)
+    template <int Mode> static int pairedSteps(const Group& group, F* last, F* x1, F* x2, int j, int end, Arith& arith)
+    {
+        static_assert(Paired && Mode != Reciprocal);
+        constexpr int H = P / 2;
+        FF l[H], y1[H], y2[H];
+        for (int h = 0; h < H; ++h) {
+            l[h] = join(last[2 * h], last[2 * h + 1]);
+            y1[h] = join(x1[2 * h], x1[2 * h + 1]);
+            y2[h] = join(x2[2 * h], x2[2 * h + 1]);
+        }
+        const FF a = Wide::splat(group.k.a[0]), c = Wide::splat(group.k.c[0]);
+        Arith now = arith;
+        for (; j <= end && now == Fast; ++j) {
+            const Group* table = &group;   // read at each use, as in step
+            __asm__ volatile("" : "+r"(table));
+            const Group& g = *table;
+            float* const cols = g.scratch + static_cast<long>(j) * Column;
+            typename Wide::Checker check;
+            FF next[H], yNext[H], rightAbove{};
+#pragma GCC unroll 8
+            for (int h = H - 1; h >= 0; --h) {
+                const int qa = 2 * h, qb = qa + 1, ia = j - qa, ib = ia - 1;
+                float* const colA = cols - qa * Column;
+                float* const colB = colA - Column;
+                const int before = h > 0 ? h - 1 : 0;
+                const FF down = h > 0 ? highLow(l[before], l[h]) : lowLow(Wide::load(colA + 3 * W), l[0]);
+                const FF rightBase =
+                    h > 0 ? l[before] : lowLow(Wide::load(colA + Column + 2 * W), Wide::load(colB + Column + 3 * W));
+                const FF srcBase = h > 0 ? y2[before] : lowLow(Wide::load(colA + 6 * W), Wide::load(colB + 7 * W));
+                const FF right = Wide::shiftInHalves(g.row[qa] + ia + 1, g.row[qb] + ib + 1, rightBase);
+                const FF up = h < H - 1 ? highLow(right, rightAbove)
+                                        : join(high(right), O::shiftIn(g.row[P] + ib, low(l[h])));
+                rightAbove = right;
+                const FF src = Wide::shiftInHalves(g.src[qa] + ia, g.src[qb] + ib, srcBase);
+                yNext[h] = src;
+                const FF sum = ((l[h] + right) + down) + up;
+                FF r;
+                if constexpr (Mode == Quarter)
+                    r = (sum + src) * 0.25f;
+                else if constexpr (Mode == NoDivision)
+                    r = a * sum + src;
+                else
+                    r = (a * sum + src) / c;
+                if (h == H - 1) {
+                    check.add(r);
+                    O::store(colA + (4 + (qa & 3)) * W, low(src));
+                    O::store(colB + (4 + (qb & 3)) * W, high(src));
+                    O::store(colA + (qa & 3) * W, low(r));
+                    O::store(colB + (qb & 3) * W, high(r));
+                }
+                next[h] = r;
+                g.out[qa][ia] = r[0];
+                g.out[qb][ib] = r[W];
+            }
+            for (int h = 0; h < H; ++h) {
+                l[h] = next[h];
+                y2[h] = y1[h];
+                y1[h] = yNext[h];
+            }
+            now = needed<Mode>(check);
+        }
+        arith = now;
+        for (int h = 0; h < H; ++h) {
+            last[2 * h] = low(l[h]), last[2 * h + 1] = high(l[h]);
+            x1[2 * h] = low(y1[h]), x1[2 * h + 1] = high(y1[h]);
+            x2[2 * h] = low(y2[h]), x2[2 * h + 1] = high(y2[h]);
+        }
+        return j;
+    }
+
     struct NoCheck {
         void add(F) {}
     };
 
-    template <int Mode> __attribute__((always_inline)) static Arith needed(const typename O::Checker& check)
+    template <int Mode, class Checker> __attribute__((always_inline)) static Arith needed(const Checker& check)
     {
         if (check.below(TinyForHardware))
             return Exact;
@@ -265,8 +363,14 @@ template <int W> struct Pass {
         int j = 1;
         for (; j <= lastStep && (j < P + 1 || j > n - 1); ++j)
             checkedStep<Mode, Checked, Edge, true>(g, last, x1, x2, j, arith);
-        for (; j <= n - 1; ++j)
+        for (; j <= n - 1; ++j) {
+            if constexpr (Paired && Checked && Edge == 0 && Mode != Reciprocal)
+                if (arith == Fast) {
+                    j = pairedSteps<Mode>(g, last, x1, x2, j, n - 1, arith) - 1;
+                    continue;
+                }
             checkedStep<Mode, Checked, Edge, false>(g, last, x1, x2, j, arith);
+        }
         for (; j <= lastStep; ++j)
             checkedStep<Mode, Checked, Edge, true>(g, last, x1, x2, j, arith);
         // The walls of the rows finished here: left and right from their own row, bottom and top from rows 1 and n.
