@@ -28,11 +28,12 @@ enum Arith { Fast, Float, Exact };
 // float (or in double below TinyForHardware) from the same inputs. Elsewhere results are watched only to steer
 // around the float unit's slow path. The next step starts in the arithmetic that the last one needed, as tiny numbers
 // come in regions.
-template <int W> struct Pass {
+template <int W, int Stages = 8> struct Pass {
     using O = Ops<W>;
     using F = typename O::F;
     using I = typename O::I;
-    static constexpr int P = 8;
+    static constexpr int P = Stages;
+    static_assert(P % 4 == 0 && PassChunk % P == 0, "groups start at stages 0 (mod 4), and chunks hold whole groups");
     static constexpr long Column = 8 * W;
     // The divider takes a 512-bit vector every ten cycles or so and a step's other work takes fewer: only there does
     // the division through the reciprocal, with its three operations and a full check, pay. A narrower vector
@@ -66,6 +67,7 @@ template <int W> struct Pass {
         int n;
         Coefficients k;
         Edges edges[P];
+        long size;   // floats from a row to the next
     };
 
     template <int Mode, Arith A, class Checker> static F relax(F sum, F src, const Coefficients& k, Checker& check)
@@ -200,79 +202,94 @@ template <int W> struct Pass {
     // with stages 2h and 2h + 1 in the low and high half of one vector: the 4-lane step, vector by vector, in half
     // the operations. The state (last, x1, x2) comes in and goes out as the 4-lane step keeps it. Returns the next
     // step.
-    //   Per pair: left is the pair's own last vector; the right neighbours' base is the previous pair's (stages
-    //   2h - 2 and 2h - 1), and so is the X vector of two steps ago; the cells below are that pair's high half and
-    //   this pair's low half; the up neighbours are this pair's high right half and the next pair's low one.
-    //   Pair 0 reads stages t0 - 2 and t0 - 1 from the scratch, as stages 0 and 1 do. (8-float loads there: only
-    //   their low halves are used, and they stay inside the scratch.)
     template <int Mode> static int pairedSteps(const Group& group, F* last, F* x1, F* x2, int j, int end, Arith& arith)
     {
         static_assert(Paired && Mode != Reciprocal);
         constexpr int H = P / 2;
-        FF l[H], y1[H], y2[H];
+        FF l[H], ya[H], yb[H];
         for (int h = 0; h < H; ++h) {
             l[h] = join(last[2 * h], last[2 * h + 1]);
-            y1[h] = join(x1[2 * h], x1[2 * h + 1]);
-            y2[h] = join(x2[2 * h], x2[2 * h + 1]);
+            ya[h] = join(x2[2 * h], x2[2 * h + 1]);
+            yb[h] = join(x1[2 * h], x1[2 * h + 1]);
         }
         const FF a = Wide::splat(group.k.a[0]), c = Wide::splat(group.k.c[0]);
-        Arith now = arith;
-        for (; j <= end && now == Fast; ++j) {
-            const Group* table = &group;   // read at each use, as in step
-            __asm__ volatile("" : "+r"(table));
-            const Group& g = *table;
-            float* const cols = g.scratch + static_cast<long>(j) * Column;
-            typename Wide::Checker check;
-            FF next[H], yNext[H], rightAbove{};
-#pragma GCC unroll 8
-            for (int h = H - 1; h >= 0; --h) {
-                const int qa = 2 * h, qb = qa + 1, ia = j - qa, ib = ia - 1;
-                float* const colA = cols - qa * Column;
-                float* const colB = colA - Column;
-                const int before = h > 0 ? h - 1 : 0;
-                const FF down = h > 0 ? highLow(l[before], l[h]) : lowLow(Wide::load(colA + 3 * W), l[0]);
-                const FF rightBase =
-                    h > 0 ? l[before] : lowLow(Wide::load(colA + Column + 2 * W), Wide::load(colB + Column + 3 * W));
-                const FF srcBase = h > 0 ? y2[before] : lowLow(Wide::load(colA + 6 * W), Wide::load(colB + 7 * W));
-                const FF right = Wide::shiftInHalves(g.row[qa] + ia + 1, g.row[qb] + ib + 1, rightBase);
-                const FF up = h < H - 1 ? highLow(right, rightAbove)
-                                        : join(high(right), O::shiftIn(g.row[P] + ib, low(l[h])));
-                rightAbove = right;
-                const FF src = Wide::shiftInHalves(g.src[qa] + ia, g.src[qb] + ib, srcBase);
-                yNext[h] = src;
-                const FF sum = ((l[h] + right) + down) + up;
-                FF r;
-                if constexpr (Mode == Quarter)
-                    r = (sum + src) * 0.25f;
-                else if constexpr (Mode == NoDivision)
-                    r = a * sum + src;
-                else
-                    r = (a * sum + src) / c;
-                if (h == H - 1) {
-                    check.add(r);
-                    O::store(colA + (4 + (qa & 3)) * W, low(src));
-                    O::store(colB + (4 + (qb & 3)) * W, high(src));
-                    O::store(colA + (qa & 3) * W, low(r));
-                    O::store(colB + (qb & 3) * W, high(r));
-                }
-                next[h] = r;
-                g.out[qa][ia] = r[0];
-                g.out[qb][ib] = r[W];
+        // Two steps per round, so that the X vectors of one and two steps back swap arrays instead of moving.
+        bool odd = false;
+        while (j <= end && arith == Fast) {
+            arith = pairedStep<Mode>(group, l, ya, a, c, j++);
+            if (j > end || arith != Fast) {
+                odd = true;
+                break;
             }
-            for (int h = 0; h < H; ++h) {
-                l[h] = next[h];
-                y2[h] = y1[h];
-                y1[h] = yNext[h];
-            }
-            now = needed<Mode>(check);
+            arith = pairedStep<Mode>(group, l, yb, a, c, j++);
         }
-        arith = now;
+        const FF* one = odd ? ya : yb;
+        const FF* two = odd ? yb : ya;
         for (int h = 0; h < H; ++h) {
             last[2 * h] = low(l[h]), last[2 * h + 1] = high(l[h]);
-            x1[2 * h] = low(y1[h]), x1[2 * h + 1] = high(y1[h]);
-            x2[2 * h] = low(y2[h]), x2[2 * h + 1] = high(y2[h]);
+            x1[2 * h] = low(one[h]), x1[2 * h + 1] = high(one[h]);
+            x2[2 * h] = low(two[h]), x2[2 * h + 1] = high(two[h]);
         }
         return j;
+    }
+
+    // One step of pairedSteps: l holds the pairs' last vectors, y their X vectors of two steps ago; both are
+    // replaced by this step's. Returns the arithmetic the next step needs.
+    //   Per pair: left is the pair's own last vector; the right neighbours' base is the previous pair's (stages
+    //   2h - 2 and 2h - 1), and so is the X vector of two steps ago; the cells below are that pair's high half and
+    //   this pair's low half; the up neighbours are this pair's high right half and the next pair's low one.
+    //   Pair 0 reads stages t0 - 2 and t0 - 1 from the scratch, as stages 0 and 1 do. (8-float loads there: only
+    //   their low halves are used, and they stay inside the scratch.) Pairs run from the last down, so a pair's
+    //   vectors are replaced only after the pair above has read them.
+    //   Away from the walls every row lies at a fixed distance from the last: addresses from the first rows only.
+    template <int Mode> __attribute__((always_inline)) static Arith pairedStep(const Group& g, FF* l, FF* y, FF a,
+                                                                              FF c, int j)
+    {
+        constexpr int H = P / 2;
+        const long stride = g.size - 1;   // from (row t, column i) to (row t + 1, column i - 1)
+        const float* const rows = g.row[0] + j;
+        const float* const srcs = g.src[0] + j;
+        float* const outs = g.out[0] + j;
+        float* const cols = g.scratch + static_cast<long>(j) * Column;
+        typename Wide::Checker check;
+        FF rightAbove{};
+#pragma GCC unroll 8
+        for (int h = H - 1; h >= 0; --h) {
+            const int qa = 2 * h, qb = qa + 1;
+            const long at = qa * stride, bt = qb * stride;
+            float* const colA = cols - qa * Column;
+            float* const colB = colA - Column;
+            const int before = h > 0 ? h - 1 : 0;
+            const FF down = h > 0 ? highLow(l[before], l[h]) : lowLow(Wide::load(colA + 3 * W), l[0]);
+            const FF rightBase =
+                h > 0 ? l[before] : lowLow(Wide::load(colA + Column + 2 * W), Wide::load(colB + Column + 3 * W));
+            const FF srcBase = h > 0 ? y[before] : lowLow(Wide::load(colA + 6 * W), Wide::load(colB + 7 * W));
+            const FF right = Wide::shiftInHalves(rows + at + 1, rows + bt + 1, rightBase);
+            const FF up = h < H - 1 ? highLow(right, rightAbove)
+                                    : join(high(right), O::shiftIn(rows + bt + g.size, low(l[h])));
+            rightAbove = right;
+            const FF src = Wide::shiftInHalves(srcs + at, srcs + bt, srcBase);
+            const FF sum = ((l[h] + right) + down) + up;
+            FF r;
+            if constexpr (Mode == Quarter)
+                r = (sum + src) * 0.25f;
+            else if constexpr (Mode == NoDivision)
+                r = a * sum + src;
+            else
+                r = (a * sum + src) / c;
+            if (h == H - 1) {
+                check.add(r);
+                O::store(colA + (4 + (qa & 3)) * W, low(src));
+                O::store(colB + (4 + (qb & 3)) * W, high(src));
+                O::store(colA + (qa & 3) * W, low(r));
+                O::store(colB + (qb & 3) * W, high(r));
+            }
+            outs[at] = r[0];
+            outs[bt] = r[W];
+            l[h] = r;
+            y[h] = src;
+        }
+        return needed<Mode>(check);
     }
 
     struct NoCheck {
@@ -334,6 +351,7 @@ template <int W> struct Pass {
         const long G = p.size;
         Group g;
         g.n = n;
+        g.size = G;
         g.scratch = p.ring;
         g.signX = p.b == Boundary::Horizontal ? I{} + (-2147483647 - 1) : I{};
         g.signY = p.b == Boundary::Vertical ? I{} + (-2147483647 - 1) : I{};
@@ -453,6 +471,8 @@ template <int W> struct Pass {
     }
 };
 
+constexpr std::uint32_t TwelveStagesFrom = 400;
+
 template <int W> void sweepPass(const SweepPass& p, std::uint32_t first, std::uint32_t end)
 {
     if constexpr (W >= 16)
@@ -462,8 +482,14 @@ template <int W> void sweepPass(const SweepPass& p, std::uint32_t first, std::ui
         if (p.lanes == 8)
             return Pass<8>::sweep(p, first, end);
     if constexpr (W >= 4)
-        if (p.lanes == 4)
+        if (p.lanes == 4) {
+            // Paired 4-lane steps are short enough for twelve interleaved stages to pay on large grids; on small
+            // ones the extra steps at a group's start and end (2P per group) cost more.
+            if constexpr (Pass<4>::Paired)
+                if (p.n >= TwelveStagesFrom)
+                    return Pass<4, 12>::sweep(p, first, end);
             return Pass<4>::sweep(p, first, end);
+        }
     Pass<1>::sweep(p, first, end);
 }
 

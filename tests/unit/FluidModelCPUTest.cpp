@@ -114,7 +114,8 @@ class OracleIdentity : public ::testing::TestWithParam<OracleCase> {};
 
 // Every vector path this processor can run, with one and two threads: the sweep passes are 1, 4, 8 and 16 sweeps
 // deep, so the sizes below cover grids smaller than a pass's row lag, grids just around one interleaved group of
-// stages, and (N = 131, two threads) passes split into chunks on both threads.
+// stages, (N = 131, two threads) passes split into chunks on both threads, and (N = 401) the larger groups of stages
+// the 4-lane passes use on large grids.
 TEST_P(OracleIdentity, EveryFieldMatchesTheLiteralStepBitForBit)
 {
     const ReferenceFluid oracle = runOracle(GetParam());
@@ -132,7 +133,8 @@ INSTANTIATE_TEST_SUITE_P(Grids, OracleIdentity,
                                            OracleCase{17, 0.0f, 1.0f, 0.0005f, 25},
                                            OracleCase{33, 0.001f, 0.2f, 0.0f, 20},
                                            OracleCase{97, 0.0001f, 0.1f, 0.0001f, 8},
-                                           OracleCase{131, 0.0f, 0.1f, 0.00002f, 4}));
+                                           OracleCase{131, 0.0f, 0.1f, 0.00002f, 4},
+                                           OracleCase{401, 0.00001f, 0.1f, 0.00002f, 2}));
 
 // One large grid on the default engine (the widest path, two threads, adaptive), where the passes run many chunks
 // side by side and the steps switch between one and two threads as they time themselves; and with more threads than
