@@ -75,7 +75,7 @@ template <int W> struct Rows {
     // row is r or r + 1 and its column within 31 of m, from windows of 32 floats of rows r, r + 1 and r + 2 by
     // permutes: a few instructions where a gather reads every element on its own. Same values either way.
     struct Corners {
-        I at;          // each lane's lower-left corner
+        I at;          // each lane's lower-left corner (for gathers only)
         long window;   // the windows' first cell (row r, column m), or -1 for gathers
         I column;      // each lane's column less m
         I upper;       // the lanes whose lower row is r + 1
@@ -83,28 +83,34 @@ template <int W> struct Rows {
     };
     static Corners locate(I i0, I j0, int size)
     {
-        Corners c{i0 + j0 * size, -1, I{}, I{}, false};
+        Corners c{I{}, -1, I{}, I{}, false};
+        // The lanes' own cells, for the gathers (the windows do without).
+        const auto gathers = [&] {
+            c.at = i0 + j0 * size;
+            return c;
+        };
 #if defined(VORNIX_PATH_AVX512)
         if constexpr (W == 16) {
             using U = typename O::U;
             const int m = i0[0] > 7 ? i0[0] - 7 : 0;   // leaves room for lanes left of lane 0's column
             if (m + 32 > size)
-                return c;
+                return gathers();
             c.column = i0 - m;
             if (O::any(reinterpret_cast<U>(c.column) > 30u))
-                return c;
+                return gathers();
             int r = j0[0];
             if (O::any(reinterpret_cast<U>(j0 - r) > 1u)) {
                 r -= 1;
                 if (O::any(reinterpret_cast<U>(j0 - r) > 1u))
-                    return c;
+                    return gathers();
             }
             c.window = static_cast<long>(r) * size + m;
             c.upper = j0 != r;
             c.third = O::any(c.upper);
+            return c;
         }
 #endif
-        return c;
+        return gathers();
     }
     // p00 and p10 (the lower-left corner and its right neighbour), p01 and p11 (the row above).
     static void fetch(const float* f, const Corners& c, int size, F& p00, F& p01, F& p10, F& p11)
