@@ -67,7 +67,6 @@ template <int W, int Stages = 8> struct Pass {
         int n;
         Coefficients k;
         Edges edges[P];
-        long size;   // floats from a row to the next
     };
 
     template <int Mode, Arith A, class Checker> static F relax(F sum, F src, const Coefficients& k, Checker& check)
@@ -246,7 +245,8 @@ template <int W, int Stages = 8> struct Pass {
                                                                               FF c, int j)
     {
         constexpr int H = P / 2;
-        const long stride = g.size - 1;   // from (row t, column i) to (row t + 1, column i - 1)
+        const long size = g.row[1] - g.row[0];   // floats from a row to the next (no wall near: all rows of x)
+        const long stride = size - 1;            // from (row t, column i) to (row t + 1, column i - 1)
         const float* const rows = g.row[0] + j;
         const float* const srcs = g.src[0] + j;
         float* const outs = g.out[0] + j;
@@ -266,7 +266,7 @@ template <int W, int Stages = 8> struct Pass {
             const FF srcBase = h > 0 ? y[before] : lowLow(Wide::load(colA + 6 * W), Wide::load(colB + 7 * W));
             const FF right = Wide::shiftInHalves(rows + at + 1, rows + bt + 1, rightBase);
             const FF up = h < H - 1 ? highLow(right, rightAbove)
-                                    : join(high(right), O::shiftIn(rows + bt + g.size, low(l[h])));
+                                    : join(high(right), O::shiftIn(rows + bt + size, low(l[h])));
             rightAbove = right;
             const FF src = Wide::shiftInHalves(srcs + at, srcs + bt, srcBase);
             const FF sum = ((l[h] + right) + down) + up;
@@ -351,7 +351,6 @@ template <int W, int Stages = 8> struct Pass {
         const long G = p.size;
         Group g;
         g.n = n;
-        g.size = G;
         g.scratch = p.ring;
         g.signX = p.b == Boundary::Horizontal ? I{} + (-2147483647 - 1) : I{};
         g.signY = p.b == Boundary::Vertical ? I{} + (-2147483647 - 1) : I{};
