@@ -39,10 +39,11 @@ template <int W, int Stages = 8> struct Pass {
     // the division through the reciprocal, with its three operations and a full check, pay. A narrower vector
     // divides while the other two or three ports are busy with the rest.
     static constexpr bool ReciprocalPays = O::Checked && W == 16;
-    // Whether the X vectors stay in registers from step to step (see step): only where the path has 32 vector
-    // registers and the vectors are narrower than 16 lanes. Elsewhere GCC runs out of registers and spills, which
-    // costs more than the stores it saves.
-    static constexpr bool CarryX = O::Registers == 32 && W < 16;
+    // Whether stage q hands its X vector on in registers from step to step (see step) instead of through the
+    // scratch: only where the path has 32 vector registers; there every stage of narrower vectors, and with 16
+    // lanes the first four (read by stages 2 to 5). Carrying more of them, or with 16 registers, GCC spills (or,
+    // with six of eight at 16 lanes, the dividing step slows by a fifth), which costs more than the stores saved.
+    static constexpr bool carriesX(int q) { return O::Registers == 32 && (W < 16 || q < 4); }
     // Whether the steady steps of a 4-lane pass run two stages to a 256-bit vector (pairedSteps): where the path has
     // them and 32 registers. A 256-bit operation costs what a 128-bit one does, so such a step does its arithmetic in
     // half the operations.
@@ -102,9 +103,9 @@ template <int W, int Stages = 8> struct Pass {
     // still hold what those stages did one step ago (the cell below and the right neighbour as of the previous
     // sweep). Results go to next[]; only the group's last two stages and the wall columns go through memory.
     // A step hands to the next, in registers, each stage's result (last: the cell below and the right neighbour of the
-    // next two stages) and its X vector (stage t + 2 reads stage t's two steps later, at the same column). Only the
-    // group's last two stages also write theirs to memory, for the next group. (Separate arrays: GCC keeps a small
-    // array of vectors in registers, not a large aggregate.)
+    // next two stages) and, where carriesX, its X vector (stage t + 2 reads stage t's two steps later, at the same
+    // column). The other stages write their X vectors to memory, and so do the group's last two, for the next group.
+    // (Separate arrays: GCC keeps a small array of vectors in registers, not a large aggregate.)
     template <int Mode, Arith A, int Edge, bool Guard, class Checker>
     static void step(const Group& group, const F* last, const F* xTwoBack, F* next, F* xNext, int j, Checker& check)
     {
@@ -123,7 +124,7 @@ template <int W, int Stages = 8> struct Pass {
             if constexpr (Guard)
                 if (i < 1 || i > n) {
                     next[q] = last[q];
-                    if constexpr (CarryX)
+                    if (carriesX(q))
                         xNext[q] = F{};
                     haveUp = false;
                     continue;
@@ -148,11 +149,11 @@ template <int W, int Stages = 8> struct Pass {
             const F up = q == P - 1 || (Guard && !haveUp) ? O::shiftIn(g.row[q + 1] + i, down) : upFromAbove;
             upFromAbove = right;
             haveUp = true;
-            const bool carried = CarryX && q >= 2;
+            const bool carried = q >= 2 && carriesX(q >= 2 ? q - 2 : 0);
             const F src = O::shiftIn(g.src[q] + i, carried ? xTwoBack[q >= 2 ? q - 2 : 0] : O::load(xBefore));
-            if constexpr (CarryX)
+            if (carriesX(q))
                 xNext[q] = src;
-            if (!CarryX || q >= P - 2)
+            if (!carriesX(q) || q >= P - 2)
                 O::store(x, src);
             const F sum = ((left + right) + down) + up;
             F r = relax<Mode, A>(sum, src, g.k, check);
@@ -337,7 +338,7 @@ template <int W, int Stages = 8> struct Pass {
         }
         for (int q = 0; q < P; ++q) {
             last[q] = next[q];
-            if constexpr (CarryX) {
+            if (carriesX(q)) {
                 x2[q] = x1[q];
                 x1[q] = xNext[q];
             }
