@@ -70,33 +70,37 @@ template <int W, int Stages = 8> struct Pass {
         Edges edges[P];
     };
 
+    // The float operations of the straightforward loops, for this width or two stages side by side (pairedStep).
+    template <int Mode, class V> static V relaxFloat(V sum, V src, V a, V c)
+    {
+        if constexpr (Mode == Quarter)
+            return (sum + src) * 0.25f;
+        else if constexpr (Mode == NoDivision)
+            return a * sum + src;
+        else
+            return (a * sum + src) / c;
+    }
+
     template <int Mode, Arith A, class Checker> static F relax(F sum, F src, const Coefficients& k, Checker& check)
     {
-        if constexpr (Mode == Quarter) {
-            if constexpr (A == Exact)
+        if constexpr (A == Exact) {
+            if constexpr (Mode == Quarter) {
                 return O::mulExact(sum + src, 0.25);
-            else
-                return (sum + src) * 0.25f;
-        } else {
-            F m;
-            if constexpr (A == Exact)
-                m = O::mulExact(sum, k.ad);
-            else
-                m = k.a * sum;
-            if constexpr (Mode == NoDivision)
-                return m + src;
-            else if constexpr (A == Exact)
-                return O::divExact(m + src, k.cf, k.cd, k.rcd);
-            else if constexpr (A == Fast && Mode == Reciprocal) {
-                // Exact only for the dividends Ops::reciprocalDivide names, so the step watches the dividends: a
-                // wrong quotient of a tiny one can be 0, which a watch of the results would let pass.
-                const F t = m + src;
-                check.add(t);
-                return O::reciprocalDivide(t, k.c, k.rc);
+            } else {
+                const F m = O::mulExact(sum, k.ad);
+                if constexpr (Mode == NoDivision)
+                    return m + src;
+                else
+                    return O::divExact(m + src, k.cf, k.cd, k.rcd);
             }
-            else
-                return (m + src) / k.c;
-        }
+        } else if constexpr (A == Fast && Mode == Reciprocal) {
+            // Exact only for the dividends Ops::reciprocalDivide names, so the step watches the dividends: a wrong
+            // quotient of a tiny one can be 0, which a watch of the results would let pass.
+            const F t = k.a * sum + src;
+            check.add(t);
+            return O::reciprocalDivide(t, k.c, k.rc);
+        } else
+            return relaxFloat<Mode>(sum, src, k.a, k.c);
     }
 
     // Step j: stage q does column j - q, from the last stage to the first, so that last[q - 1] and last[q - 2]
@@ -191,12 +195,21 @@ template <int W, int Stages = 8> struct Pass {
         return __builtin_shufflevector(low, high, K...);
     }
     static FF join(F low, F high) { return join(low, high, std::make_integer_sequence<unsigned long, 2 * W>()); }
-    static F low(FF v) { return __builtin_shufflevector(v, v, 0, 1, 2, 3); }
-    static F high(FF v) { return __builtin_shufflevector(v, v, 4, 5, 6, 7); }
-    // The high half of a and the low half of b (one lane-crossing shuffle).
-    static FF highLow(FF a, FF b) { return __builtin_shufflevector(a, b, 4, 5, 6, 7, 8, 9, 10, 11); }
-    // The low halves of a and b.
-    static FF lowLow(FF a, FF b) { return __builtin_shufflevector(a, b, 0, 1, 2, 3, 8, 9, 10, 11); }
+    // Elements From .. From + W - 1 of v.
+    template <unsigned long From, unsigned long... K> static F half(FF v, std::integer_sequence<unsigned long, K...>)
+    {
+        return __builtin_shufflevector(v, v, (From + K)...);
+    }
+    static F low(FF v) { return half<0>(v, std::make_integer_sequence<unsigned long, W>()); }
+    static F high(FF v) { return half<W>(v, std::make_integer_sequence<unsigned long, W>()); }
+    // One half of a, then the low half of b (elements 2W .. 3W - 1 of the pair a, b): one shuffle.
+    template <unsigned long FromA, unsigned long... K>
+    static FF halves(FF a, FF b, std::integer_sequence<unsigned long, K...>)
+    {
+        return __builtin_shufflevector(a, b, (FromA + K)..., (2 * W + K)...);
+    }
+    static FF highLow(FF a, FF b) { return halves<W>(a, b, std::make_integer_sequence<unsigned long, W>()); }
+    static FF lowLow(FF a, FF b) { return halves<0>(a, b, std::make_integer_sequence<unsigned long, W>()); }
 
     // Steps j, j + 1, ... up to end (all inside columns [2, n - 1], no walls near), while the arithmetic stays fast,
     // with stages 2h and 2h + 1 in the low and high half of one vector: the 4-lane step, vector by vector, in half
@@ -271,13 +284,7 @@ template <int W, int Stages = 8> struct Pass {
             rightAbove = right;
             const FF src = Wide::shiftInHalves(srcs + at, srcs + bt, srcBase);
             const FF sum = ((l[h] + right) + down) + up;
-            FF r;
-            if constexpr (Mode == Quarter)
-                r = (sum + src) * 0.25f;
-            else if constexpr (Mode == NoDivision)
-                r = a * sum + src;
-            else
-                r = (a * sum + src) / c;
+            const FF r = relaxFloat<Mode>(sum, src, a, c);
             if (h == H - 1) {
                 check.add(r);
                 O::store(colA + (4 + (qa & 3)) * W, low(src));
