@@ -42,7 +42,9 @@ void setCorners(const Grid& g, float* x)
 // waited for.
 //
 // Independent solves (diffuseTogether) go into one job: each pass waits only for the previous pass of its own solve,
-// and its key counts the passes before it in that solve, so the solves' first passes come first and run side by side.
+// and its key counts the passes before it in that solve, so the solves' first passes come first and run side by side,
+// chunk by chunk, and each tail pass follows its own wide pass a few chunks behind (with whole passes as tasks, one
+// thread would be left alone with the last solve's tail).
 struct Solver::SweepJob {
     Solver* solver;
     SweepPass pass[MaxPasses];
@@ -50,7 +52,6 @@ struct Solver::SweepJob {
     std::uint32_t chunks[MaxPasses];
     int after[MaxPasses];             // the pass this one follows (-1: the first of its solve)
     std::uint32_t depth[MaxPasses];   // passes before this one in its solve
-    std::uint32_t chunkStages;        // stages per task
     int passes = 0;
     int solves = 0;
     float* solveX[MaxTogether];
@@ -67,9 +68,6 @@ constexpr std::uint32_t PassLag = 2;
 // hundred microseconds).
 constexpr int SweepSpinRounds = 2000;
 static_assert(PassChunk >= 2 * 16 - 1, "one chunk of lead must cover the deepest pass");
-// Stages per task of independent solves run together: whole passes, so that a thread keeps one pass's scratch in its
-// cache for the whole pass.
-constexpr std::uint32_t TogetherChunk = 1u << 30;
 } // namespace
 
 // One row stage: rows [first, end) (cells for Source), cut into tasks of `chunk` rows. Which fields a kind uses:
@@ -128,11 +126,11 @@ std::size_t Solver::ringFloats(const Plan& plan, std::uint32_t n)
     return total;
 }
 
-std::size_t Solver::taskCount(const Plan& plan, std::uint32_t n, std::uint32_t chunkStages)
+std::size_t Solver::taskCount(const Plan& plan, std::uint32_t n)
 {
     std::size_t count = 0;
     for (int p = 0; p < plan.passes; ++p)
-        count += (passStages(n, plan.lanes[static_cast<std::size_t>(p)]) + chunkStages - 1) / chunkStages;
+        count += (passStages(n, plan.lanes[static_cast<std::size_t>(p)]) + PassChunk - 1) / PassChunk;
     return count;
 }
 
@@ -142,8 +140,7 @@ void Solver::resize(std::uint32_t n)
     std::size_t taskCount = 0;
     for (int widest : {1, 4, 8, 16}) {
         most = std::max(most, MaxTogether * ringFloats(makePlan(widest), n));
-        taskCount = std::max(taskCount, Solver::taskCount(makePlan(widest), n, PassChunk));
-        taskCount = std::max(taskCount, MaxTogether * Solver::taskCount(makePlan(widest), n, TogetherChunk));
+        taskCount = std::max(taskCount, MaxTogether * Solver::taskCount(makePlan(widest), n));
     }
     FieldArray rings(most);
     FieldArray zeros(static_cast<std::size_t>(n) + 2);
@@ -212,8 +209,8 @@ bool Solver::taskReady(const SweepJob& job, std::uint32_t index) const
 {
     const TaskSlot slot = tasks_[index];
     const int p = slot.pass;
-    const std::uint32_t first = slot.chunk * job.chunkStages;
-    const std::uint32_t end = std::min(first + job.chunkStages, job.stages[p]);
+    const std::uint32_t first = slot.chunk * PassChunk;
+    const std::uint32_t end = std::min(first + PassChunk, job.stages[p]);
     if (slot.chunk > 0 && progress_[static_cast<std::size_t>(p)].load(std::memory_order_acquire) < first)
         return false;
     const int before = job.after[p];
@@ -250,8 +247,8 @@ void Solver::runSweepTask(void* context, std::uint32_t, unsigned)
         idle = 0;
         const TaskSlot slot = solver.tasks_[index];
         const auto p = static_cast<std::size_t>(slot.pass);
-        const std::uint32_t first = slot.chunk * job.chunkStages;
-        const std::uint32_t end = std::min(first + job.chunkStages, job.stages[p]);
+        const std::uint32_t first = slot.chunk * PassChunk;
+        const std::uint32_t end = std::min(first + PassChunk, job.stages[p]);
         solver.kernels_->sweepPass(job.pass[p], first, end);
         solver.progress_[p].store(end, std::memory_order_release);
         job.finished.fetch_add(1, std::memory_order_acq_rel);
@@ -287,7 +284,7 @@ void Solver::addSolve(SweepJob& job, const Grid& g, float* x, const float* x0, B
                                 .ring = ring, .zeros = zeros_.data(), .reciprocal = reciprocal};
         ring += (passRingFloats(g.n, lanes) + 15) / 16 * 16;
         job.stages[p] = passStages(g.n, lanes);
-        job.chunks[p] = (job.stages[p] + job.chunkStages - 1) / job.chunkStages;
+        job.chunks[p] = (job.stages[p] + PassChunk - 1) / PassChunk;
         job.after[p] = k > 0 ? p - 1 : -1;
         job.depth[p] = static_cast<std::uint32_t>(k);
         job.taskCount += job.chunks[p];
@@ -314,7 +311,6 @@ void Solver::linSolve(const Grid& g, float* x, const float* x0, Boundary b, floa
     const bool threaded = useThreads(g);
     SweepJob job;
     job.solver = this;
-    job.chunkStages = PassChunk;
     float* ring = rings_.data();
     addSolve(job, g, x, x0, b, a, c, makePlan(kernels_->lanes), ring);
     runSweeps(job, threaded);
@@ -352,7 +348,6 @@ void Solver::diffuseTogether(const Grid& g, std::span<const Diffusion> solves, f
     }
     SweepJob job;
     job.solver = this;
-    job.chunkStages = TogetherChunk;
     float* ring = rings_.data();
     const Plan plan = makePlan(kernels_->lanes);
     for (const Diffusion& d : solves) {

@@ -98,7 +98,7 @@ private:
     void addSolve(SweepJob& job, const Grid& g, float* x, const float* x0, Boundary b, float a, float c,
                   const Plan& plan, float*& ring);
     void runSweeps(SweepJob& job, bool threaded);
-    static std::size_t taskCount(const Plan& plan, std::uint32_t n, std::uint32_t chunkStages);
+    static std::size_t taskCount(const Plan& plan, std::uint32_t n);
     void numberTasks(const SweepJob& job);
     bool taskReady(const SweepJob& job, std::uint32_t index) const;
     static void runSweepTask(void* job, std::uint32_t index, unsigned thread);
