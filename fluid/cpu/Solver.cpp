@@ -54,6 +54,9 @@ struct Solver::SweepJob {
     std::uint32_t depth[MaxPasses];   // passes before this one in its solve
     int passes = 0;
     int solves = 0;
+    // Row tasks behind the last pass (solveThen), PassChunk rows each.
+    const RowJob* rows = nullptr;
+    std::uint32_t rowChunks = 0;
     float* solveX[MaxTogether];
     std::uint32_t taskCount = 0;
     std::atomic<std::uint32_t> next{0};       // the lowest task nobody has taken yet
@@ -64,6 +67,8 @@ namespace {
 // Chunks by which pass p - 1 must lead pass p: a chunk ending at stage t reads rows up to t, which pass p - 1
 // finishes at stage t + 2 (lanes - 1), at most 30 stages later.
 constexpr std::uint32_t PassLag = 2;
+// The pass number of row tasks (SweepJob::rows).
+constexpr std::uint16_t RowsSlot = 0xffff;
 // Polls of a thread that waits for a sweep task to become ready before it sleeps (a chunk takes a few to a few
 // hundred microseconds).
 constexpr int SweepSpinRounds = 2000;
@@ -141,6 +146,7 @@ void Solver::resize(std::uint32_t n)
     for (int widest : {1, 4, 8, 16}) {
         most = std::max(most, MaxTogether * ringFloats(makePlan(widest), n));
         taskCount = std::max(taskCount, MaxTogether * Solver::taskCount(makePlan(widest), n));
+        taskCount = std::max(taskCount, Solver::taskCount(makePlan(widest), n) + (n + PassChunk - 1) / PassChunk);
     }
     FieldArray rings(most);
     FieldArray zeros(static_cast<std::size_t>(n) + 2);
@@ -197,17 +203,29 @@ void Solver::numberTasks(const SweepJob& job)
 {
     std::uint32_t index = 0;
     for (std::uint32_t key = 0; index < job.taskCount; ++key)
-        for (int p = 0; p < job.passes; ++p) {
-            const std::uint32_t lag = PassLag * job.depth[p];
-            if (key < lag || key - lag >= job.chunks[p])
+        for (int p = 0; p <= job.passes; ++p) {
+            // Row tasks count as one more pass after the last.
+            const bool rows = p == job.passes;
+            if (rows && !job.rows)
                 continue;
-            tasks_[index++] = TaskSlot{static_cast<std::uint16_t>(p), key - lag};
+            const std::uint32_t lag = PassLag * (rows ? job.depth[p - 1] + 1 : job.depth[p]);
+            if (key < lag || key - lag >= (rows ? job.rowChunks : job.chunks[p]))
+                continue;
+            tasks_[index++] = TaskSlot{rows ? RowsSlot : static_cast<std::uint16_t>(p), key - lag};
         }
 }
 
 bool Solver::taskReady(const SweepJob& job, std::uint32_t index) const
 {
     const TaskSlot slot = tasks_[index];
+    if (slot.pass == RowsSlot) {
+        // A row reads the rows next to it, which the last pass has finished 2 * lanes - 1 stages after them.
+        const int last = job.passes - 1;
+        const std::uint32_t end = std::min(job.rows->first + (slot.chunk + 1) * PassChunk, job.rows->end);
+        const std::uint32_t need = end + 2 * static_cast<std::uint32_t>(job.pass[last].lanes) - 1;
+        return progress_[static_cast<std::size_t>(last)].load(std::memory_order_acquire) >=
+               std::min(need, job.stages[last]);
+    }
     const int p = slot.pass;
     const std::uint32_t first = slot.chunk * PassChunk;
     const std::uint32_t end = std::min(first + PassChunk, job.stages[p]);
@@ -246,11 +264,16 @@ void Solver::runSweepTask(void* context, std::uint32_t, unsigned)
             continue;
         idle = 0;
         const TaskSlot slot = solver.tasks_[index];
-        const auto p = static_cast<std::size_t>(slot.pass);
-        const std::uint32_t first = slot.chunk * PassChunk;
-        const std::uint32_t end = std::min(first + PassChunk, job.stages[p]);
-        solver.kernels_->sweepPass(job.pass[p], first, end);
-        solver.progress_[p].store(end, std::memory_order_release);
+        if (slot.pass == RowsSlot) {
+            const std::uint32_t first = job.rows->first + slot.chunk * PassChunk;
+            runRowRange(*job.rows, first, std::min(first + PassChunk, job.rows->end));
+        } else {
+            const auto p = static_cast<std::size_t>(slot.pass);
+            const std::uint32_t first = slot.chunk * PassChunk;
+            const std::uint32_t end = std::min(first + PassChunk, job.stages[p]);
+            solver.kernels_->sweepPass(job.pass[p], first, end);
+            solver.progress_[p].store(end, std::memory_order_release);
+        }
         job.finished.fetch_add(1, std::memory_order_acq_rel);
         wakeAllWaiters(job.finished);
     }
@@ -308,13 +331,28 @@ void Solver::runSweeps(SweepJob& job, bool threaded)
 
 void Solver::linSolve(const Grid& g, float* x, const float* x0, Boundary b, float a, float c)
 {
+    solveThen(g, x, x0, b, a, c, nullptr);
+}
+
+// linSolve, then the row stage `then` (if not null) on rows that read x but not its corners. On threads both go into
+// one job: each row task runs as soon as the last pass has finished the rows it reads, so the rows fill the time
+// in which the tail pass's thread would wait for the wide pass.
+void Solver::solveThen(const Grid& g, float* x, const float* x0, Boundary b, float a, float c, const RowJob* then)
+{
     const bool threaded = useThreads(g);
     SweepJob job;
     job.solver = this;
     float* ring = rings_.data();
     addSolve(job, g, x, x0, b, a, c, makePlan(kernels_->lanes), ring);
+    if (then && threaded) {
+        job.rows = then;
+        job.rowChunks = (then->end - then->first + PassChunk - 1) / PassChunk;
+        job.taskCount += job.rowChunks;
+    }
     runSweeps(job, threaded);
     setCorners(g, x);
+    if (then && !threaded)
+        runRows(*then, then->end - then->first);
 }
 
 namespace {
@@ -363,7 +401,11 @@ void Solver::runRowTask(void* context, std::uint32_t index, unsigned)
 {
     const auto& job = *static_cast<const RowJob*>(context);
     const std::uint32_t lo = job.first + index * job.chunk;
-    const std::uint32_t hi = std::min(job.end, lo + job.chunk);
+    runRowRange(job, lo, std::min(job.end, lo + job.chunk));
+}
+
+void Solver::runRowRange(const RowJob& job, std::uint32_t lo, std::uint32_t hi)
+{
     const KernelSet& k = *job.kernels;
     switch (job.kind) {
     case RowJob::Source:
@@ -418,10 +460,9 @@ void Solver::project(const Grid& g, float* u, float* v, float* p, float* div)
     runRows(first, g.n);
     setBnd(g, div, Boundary::Scalar);
     setBnd(g, p, Boundary::Scalar);
-    linSolve(g, p, div, Boundary::Scalar, 1, 4);
     const RowJob second{.kind = RowJob::Gradient, .g = &g, .out = u, .v2 = v, .p = p, .first = 1, .end = g.n + 1,
                         .kernels = kernels_};
-    runRows(second, g.n);
+    solveThen(g, p, div, Boundary::Scalar, 1, 4, &second);
     setBnd(g, u, Boundary::Horizontal);
     setBnd(g, v, Boundary::Vertical);
 }

@@ -66,8 +66,8 @@ public:
     };
     static constexpr int MaxTogether = 3;
     // Up to MaxTogether diffusions that do not depend on each other (no x is another one's x or x0): the same results
-    // as one diffuse call each. On several threads they run side by side, every solve's passes on one thread at a
-    // time, so no thread waits inside a pass for another.
+    // as one diffuse call each. On several threads they run side by side, chunk by chunk, each tail pass a few
+    // chunks behind its wide pass.
     void diffuseTogether(const Grid& g, std::span<const Diffusion> solves, float dt);
     void advect(const Grid& g, float* d, const float* d0, Boundary b, const float* u, const float* v, float dt);
     // advect of d0 into d and of e0 into e along the same (u, v), which neither d nor e may alias: the same results
@@ -103,6 +103,8 @@ private:
     bool taskReady(const SweepJob& job, std::uint32_t index) const;
     static void runSweepTask(void* job, std::uint32_t index, unsigned thread);
     static void runRowTask(void* job, std::uint32_t index, unsigned thread);
+    static void runRowRange(const RowJob& job, std::uint32_t lo, std::uint32_t hi);
+    void solveThen(const Grid& g, float* x, const float* x0, Boundary b, float a, float c, const RowJob* then);
     void runRows(const RowJob& job, std::uint32_t rows);
     bool threadsPay(const Grid& g) const;
     bool useThreads(const Grid& g) const;
