@@ -21,19 +21,30 @@ std::uint32_t interiorBound(float value, std::uint32_t n)
 
 } // namespace
 
-void setBnd(const Grid& g, float* x, Boundary b)
+void setBnd(const Grid& g, float* x, Boundary b) { setBndRows(g, x, b, 1, g.n + 1); }
+
+void setBndRows(const Grid& g, float* x, Boundary b, std::uint32_t lo, std::uint32_t hi)
 {
     const std::uint32_t n = g.n;
-    for (std::uint32_t k = 1; k <= n; ++k) {
+    for (std::uint32_t k = lo; k < hi; ++k) {
         x[g.ix(0, k)] = b == Boundary::Horizontal ? -x[g.ix(1, k)] : x[g.ix(1, k)];
         x[g.ix(n + 1, k)] = b == Boundary::Horizontal ? -x[g.ix(n, k)] : x[g.ix(n, k)];
-        x[g.ix(k, 0)] = b == Boundary::Vertical ? -x[g.ix(k, 1)] : x[g.ix(k, 1)];
-        x[g.ix(k, n + 1)] = b == Boundary::Vertical ? -x[g.ix(k, n)] : x[g.ix(k, n)];
     }
-    x[g.ix(0, 0)] = 0.5f * (x[g.ix(1, 0)] + x[g.ix(0, 1)]);
-    x[g.ix(0, n + 1)] = 0.5f * (x[g.ix(1, n + 1)] + x[g.ix(0, n)]);
-    x[g.ix(n + 1, 0)] = 0.5f * (x[g.ix(n, 0)] + x[g.ix(n + 1, 1)]);
-    x[g.ix(n + 1, n + 1)] = 0.5f * (x[g.ix(n, n + 1)] + x[g.ix(n + 1, n)]);
+    const bool bottom = lo == 1, top = hi == n + 1;
+    for (std::uint32_t k = 1; k <= n && (bottom || top); ++k) {
+        if (bottom)
+            x[g.ix(k, 0)] = b == Boundary::Vertical ? -x[g.ix(k, 1)] : x[g.ix(k, 1)];
+        if (top)
+            x[g.ix(k, n + 1)] = b == Boundary::Vertical ? -x[g.ix(k, n)] : x[g.ix(k, n)];
+    }
+    if (bottom) {
+        x[g.ix(0, 0)] = 0.5f * (x[g.ix(1, 0)] + x[g.ix(0, 1)]);
+        x[g.ix(n + 1, 0)] = 0.5f * (x[g.ix(n, 0)] + x[g.ix(n + 1, 1)]);
+    }
+    if (top) {
+        x[g.ix(0, n + 1)] = 0.5f * (x[g.ix(1, n + 1)] + x[g.ix(0, n)]);
+        x[g.ix(n + 1, n + 1)] = 0.5f * (x[g.ix(n, n + 1)] + x[g.ix(n + 1, n)]);
+    }
 }
 
 void addForceArea(const Grid& g, float* f, int x, int y, float value, float radius)

@@ -20,6 +20,9 @@ inline Grid makeGrid(std::uint32_t n) { return Grid{n, n + 2, (n + 2) * (n + 2)}
 
 // Rewrites the boundary ring of x from its inner neighbours; corners are the mean of their two wall neighbours.
 void setBnd(const Grid& g, float* x, Boundary b);
+// setBnd for what rows [lo, hi) of the interior (1 <= lo < hi <= n + 1) decide: their left and right walls, and with
+// row 1 the bottom wall and its corners, with row n the top wall and its corners. Over [1, n + 1): setBnd.
+void setBndRows(const Grid& g, float* x, Boundary b, std::uint32_t lo, std::uint32_t hi);
 
 // The disc brush: adds value * fade(distance) into f around integer cell (x, y), interior cells only.
 void addForceArea(const Grid& g, float* f, int x, int y, float value, float radius);

@@ -54,9 +54,11 @@ struct Solver::SweepJob {
     std::uint32_t depth[MaxPasses];   // passes before this one in its solve
     int passes = 0;
     int solves = 0;
-    // Row tasks behind the last pass (solveThen), PassChunk rows each.
-    const RowJob* rows = nullptr;
-    std::uint32_t rowChunks = 0;
+    // Row tasks ahead of the first pass and behind the last (solveAround), PassChunk rows each.
+    const RowJob* rowsBefore = nullptr;
+    const RowJob* rowsAfter = nullptr;
+    std::uint32_t chunksBefore = 0;
+    std::uint32_t chunksAfter = 0;
     float* solveX[MaxTogether];
     std::uint32_t taskCount = 0;
     std::atomic<std::uint32_t> next{0};       // the lowest task nobody has taken yet
@@ -67,8 +69,9 @@ namespace {
 // Chunks by which pass p - 1 must lead pass p: a chunk ending at stage t reads rows up to t, which pass p - 1
 // finishes at stage t + 2 (lanes - 1), at most 30 stages later.
 constexpr std::uint32_t PassLag = 2;
-// The pass number of row tasks (SweepJob::rows).
-constexpr std::uint16_t RowsSlot = 0xffff;
+// The pass numbers of row tasks (SweepJob::rowsBefore, rowsAfter).
+constexpr std::uint16_t RowsBeforeSlot = 0xfffe;
+constexpr std::uint16_t RowsAfterSlot = 0xffff;
 // Polls of a thread that waits for a sweep task to become ready before it sleeps (a chunk takes a few to a few
 // hundred microseconds).
 constexpr int SweepSpinRounds = 2000;
@@ -90,6 +93,7 @@ struct Solver::RowJob {
     float* v2 = nullptr;
     float* p = nullptr;
     float* div = nullptr;
+    bool walls = false;   // Divergence: also the walls of div and p for the rows written (setBndRows, Scalar)
     float dt = 0;
     std::uint32_t first = 0;
     std::uint32_t end = 0;
@@ -141,21 +145,25 @@ std::size_t Solver::taskCount(const Plan& plan, std::uint32_t n)
 
 void Solver::resize(std::uint32_t n)
 {
+    // Row tasks of PassChunk rows, ahead of and behind one solve (solveAround).
+    const std::size_t rowChunks = (static_cast<std::size_t>(n) + PassChunk - 1) / PassChunk;
     std::size_t most = 0;
     std::size_t taskCount = 0;
     for (int widest : {1, 4, 8, 16}) {
         most = std::max(most, MaxTogether * ringFloats(makePlan(widest), n));
         taskCount = std::max(taskCount, MaxTogether * Solver::taskCount(makePlan(widest), n));
-        taskCount = std::max(taskCount, Solver::taskCount(makePlan(widest), n) + (n + PassChunk - 1) / PassChunk);
+        taskCount = std::max(taskCount, Solver::taskCount(makePlan(widest), n) + 2 * rowChunks);
     }
     FieldArray rings(most);
     FieldArray zeros(static_cast<std::size_t>(n) + 2);
     std::vector<TaskSlot> tasks(taskCount);
+    auto rowDone = std::make_unique<std::atomic<std::uint8_t>[]>(rowChunks);
     std::fill_n(rings.data(), rings.size(), 0.0f);
     std::fill_n(zeros.data(), zeros.size(), 0.0f);
     rings_ = std::move(rings);
     zeros_ = std::move(zeros);
     tasks_ = std::move(tasks);
+    rowDone_ = std::move(rowDone);
     n_ = n;
     chooser_.forget();
 }
@@ -201,27 +209,40 @@ void Solver::addSource(const Grid& g, float* x, const float* s, float dt)
 // Pass and chunk of every task number, for the two-thread plans: filled by linSolve, sized by resize.
 void Solver::numberTasks(const SweepJob& job)
 {
+    // Row tasks count as one more pass before the first and after the last.
+    const std::uint32_t lead = job.rowsBefore ? 1 : 0;
     std::uint32_t index = 0;
     for (std::uint32_t key = 0; index < job.taskCount; ++key)
-        for (int p = 0; p <= job.passes; ++p) {
-            // Row tasks count as one more pass after the last.
-            const bool rows = p == job.passes;
-            if (rows && !job.rows)
+        for (int p = -1; p <= job.passes; ++p) {
+            std::uint32_t depth = 0, chunks = 0;
+            std::uint16_t slot = RowsBeforeSlot;
+            if (p < 0) {
+                chunks = job.chunksBefore;
+            } else if (p == job.passes) {
+                depth = lead + job.depth[p - 1] + 1;
+                chunks = job.chunksAfter;
+                slot = RowsAfterSlot;
+            } else {
+                depth = lead + job.depth[p];
+                chunks = job.chunks[p];
+                slot = static_cast<std::uint16_t>(p);
+            }
+            const std::uint32_t lag = PassLag * depth;
+            if (key < lag || key - lag >= chunks)
                 continue;
-            const std::uint32_t lag = PassLag * (rows ? job.depth[p - 1] + 1 : job.depth[p]);
-            if (key < lag || key - lag >= (rows ? job.rowChunks : job.chunks[p]))
-                continue;
-            tasks_[index++] = TaskSlot{rows ? RowsSlot : static_cast<std::uint16_t>(p), key - lag};
+            tasks_[index++] = TaskSlot{slot, key - lag};
         }
 }
 
 bool Solver::taskReady(const SweepJob& job, std::uint32_t index) const
 {
     const TaskSlot slot = tasks_[index];
-    if (slot.pass == RowsSlot) {
+    if (slot.pass == RowsBeforeSlot)
+        return true;
+    if (slot.pass == RowsAfterSlot) {
         // A row reads the rows next to it, which the last pass has finished 2 * lanes - 1 stages after them.
         const int last = job.passes - 1;
-        const std::uint32_t end = std::min(job.rows->first + (slot.chunk + 1) * PassChunk, job.rows->end);
+        const std::uint32_t end = std::min(job.rowsAfter->first + (slot.chunk + 1) * PassChunk, job.rowsAfter->end);
         const std::uint32_t need = end + 2 * static_cast<std::uint32_t>(job.pass[last].lanes) - 1;
         return progress_[static_cast<std::size_t>(last)].load(std::memory_order_acquire) >=
                std::min(need, job.stages[last]);
@@ -231,6 +252,13 @@ bool Solver::taskReady(const SweepJob& job, std::uint32_t index) const
     const std::uint32_t end = std::min(first + PassChunk, job.stages[p]);
     if (slot.chunk > 0 && progress_[static_cast<std::size_t>(p)].load(std::memory_order_acquire) < first)
         return false;
+    if (job.rowsBefore && job.after[p] < 0) {
+        // Stages [first, end) read rows up to end (n + 1: the top wall, which the task of row n writes).
+        const std::uint32_t rows = std::min(end, job.pass[p].n);
+        for (std::uint32_t c = 0; c <= (rows - 1) / PassChunk; ++c)
+            if (rowDone_[c].load(std::memory_order_acquire) == 0)
+                return false;
+    }
     const int before = job.after[p];
     if (before >= 0) {
         const std::uint32_t need = end + 2 * static_cast<std::uint32_t>(job.pass[before].lanes) - 1;
@@ -264,9 +292,12 @@ void Solver::runSweepTask(void* context, std::uint32_t, unsigned)
             continue;
         idle = 0;
         const TaskSlot slot = solver.tasks_[index];
-        if (slot.pass == RowsSlot) {
-            const std::uint32_t first = job.rows->first + slot.chunk * PassChunk;
-            runRowRange(*job.rows, first, std::min(first + PassChunk, job.rows->end));
+        if (slot.pass == RowsBeforeSlot || slot.pass == RowsAfterSlot) {
+            const RowJob& rows = slot.pass == RowsBeforeSlot ? *job.rowsBefore : *job.rowsAfter;
+            const std::uint32_t first = rows.first + slot.chunk * PassChunk;
+            runRowRange(rows, first, std::min(first + PassChunk, rows.end));
+            if (slot.pass == RowsBeforeSlot)
+                solver.rowDone_[slot.chunk].store(1, std::memory_order_release);
         } else {
             const auto p = static_cast<std::size_t>(slot.pass);
             const std::uint32_t first = slot.chunk * PassChunk;
@@ -331,23 +362,34 @@ void Solver::runSweeps(SweepJob& job, bool threaded)
 
 void Solver::linSolve(const Grid& g, float* x, const float* x0, Boundary b, float a, float c)
 {
-    solveThen(g, x, x0, b, a, c, nullptr);
+    solveAround(g, x, x0, b, a, c, nullptr, nullptr);
 }
 
-// linSolve, then the row stage `then` (if not null) on rows that read x but not its corners. On threads both go into
-// one job: each row task runs as soon as the last pass has finished the rows it reads, so the rows fill the time
-// in which the tail pass's thread would wait for the wide pass.
-void Solver::solveThen(const Grid& g, float* x, const float* x0, Boundary b, float a, float c, const RowJob* then)
+// The row stage `before` (if not null: rows 1 .. n, writing x and x0 with their walls), linSolve, then the row stage
+// `then` (if not null: rows that read x but not its corners). On threads all go into one job: the first pass's
+// chunks start as soon as the rows they read are written, and each row task of `then` as soon as the last pass
+// has finished the rows it reads, so the rows fill the time in which a thread would wait for the wide pass.
+void Solver::solveAround(const Grid& g, float* x, const float* x0, Boundary b, float a, float c, const RowJob* before,
+                         const RowJob* then)
 {
     const bool threaded = useThreads(g);
     SweepJob job;
     job.solver = this;
     float* ring = rings_.data();
     addSolve(job, g, x, x0, b, a, c, makePlan(kernels_->lanes), ring);
-    if (then && threaded) {
-        job.rows = then;
-        job.rowChunks = (then->end - then->first + PassChunk - 1) / PassChunk;
-        job.taskCount += job.rowChunks;
+    if (threaded) {
+        const auto chunks = [](const RowJob* rows) {
+            return rows ? (rows->end - rows->first + PassChunk - 1) / PassChunk : 0;
+        };
+        job.rowsBefore = before;
+        job.chunksBefore = chunks(before);
+        job.rowsAfter = then;
+        job.chunksAfter = chunks(then);
+        job.taskCount += job.chunksBefore + job.chunksAfter;
+        for (std::uint32_t k = 0; k < job.chunksBefore; ++k)
+            rowDone_[k].store(0, std::memory_order_relaxed);
+    } else if (before) {
+        runRows(*before, before->end - before->first);
     }
     runSweeps(job, threaded);
     setCorners(g, x);
@@ -416,6 +458,10 @@ void Solver::runRowRange(const RowJob& job, std::uint32_t lo, std::uint32_t hi)
         break;
     case RowJob::Divergence:
         k.divergenceRows(*job.g, job.u, job.v, job.p, job.div, lo, hi);
+        if (job.walls) {
+            setBndRows(*job.g, job.div, Boundary::Scalar, lo, hi);
+            setBndRows(*job.g, job.p, Boundary::Scalar, lo, hi);
+        }
         break;
     case RowJob::Gradient:
         k.gradientRows(*job.g, job.out, job.v2, job.p, lo, hi);
@@ -455,14 +501,11 @@ void Solver::advectPair(const Grid& g, float* d, const float* d0, Boundary bd, f
 
 void Solver::project(const Grid& g, float* u, float* v, float* p, float* div)
 {
-    const RowJob first{.kind = RowJob::Divergence, .g = &g, .u = u, .v = v, .p = p, .div = div, .first = 1,
-                       .end = g.n + 1, .kernels = kernels_};
-    runRows(first, g.n);
-    setBnd(g, div, Boundary::Scalar);
-    setBnd(g, p, Boundary::Scalar);
+    const RowJob first{.kind = RowJob::Divergence, .g = &g, .u = u, .v = v, .p = p, .div = div, .walls = true,
+                       .first = 1, .end = g.n + 1, .kernels = kernels_};
     const RowJob second{.kind = RowJob::Gradient, .g = &g, .out = u, .v2 = v, .p = p, .first = 1, .end = g.n + 1,
                         .kernels = kernels_};
-    solveThen(g, p, div, Boundary::Scalar, 1, 4, &second);
+    solveAround(g, p, div, Boundary::Scalar, 1, 4, &first, &second);
     setBnd(g, u, Boundary::Horizontal);
     setBnd(g, v, Boundary::Vertical);
 }

@@ -104,7 +104,8 @@ private:
     static void runSweepTask(void* job, std::uint32_t index, unsigned thread);
     static void runRowTask(void* job, std::uint32_t index, unsigned thread);
     static void runRowRange(const RowJob& job, std::uint32_t lo, std::uint32_t hi);
-    void solveThen(const Grid& g, float* x, const float* x0, Boundary b, float a, float c, const RowJob* then);
+    void solveAround(const Grid& g, float* x, const float* x0, Boundary b, float a, float c, const RowJob* before,
+                     const RowJob* then);
     void runRows(const RowJob& job, std::uint32_t rows);
     bool threadsPay(const Grid& g) const;
     bool useThreads(const Grid& g) const;
@@ -119,6 +120,7 @@ private:
     FieldArray rings_;   // the passes' scratch, back to back, sized for every plan
     FieldArray zeros_;   // one row of zeros
     std::vector<TaskSlot> tasks_;   // pass and chunk of each task of a threaded solve
+    std::unique_ptr<std::atomic<std::uint8_t>[]> rowDone_;   // which row tasks ahead of a solve have finished
     std::unique_ptr<WorkerPool> pool_;
     std::array<std::atomic<std::uint32_t>, MaxPasses> progress_{};   // stages finished per pass, in order
 };
