@@ -23,11 +23,11 @@ enum Arith { Fast, Float, Exact };
 // t - 1 and t - 2 and writes its own, so a step can be computed again from the same memory. Groups start at stages
 // t0 = 0 (mod 4), which fixes every slot's offset at compile time. After the columns: a sink row.
 //
-// Checked widths watch a step's numbers: in the reciprocal mode every dividend, and while all are at least
-// TinyForReciprocal (or 0) the division through the reciprocal is exact; a step that falls below is computed again in
-// float (or in double below TinyForHardware) from the same inputs. Elsewhere results are watched only to steer
-// around the float unit's slow path. The next step starts in the arithmetic that the last one needed, as tiny numbers
-// come in regions.
+// Checked widths watch a step's numbers: in the reciprocal mode every dividend that goes through the reciprocal (not
+// those of the stages left to the divider, Pass::onDivider), and while all are at least TinyForReciprocal (or 0) the
+// division through the reciprocal is exact; a step that falls below is computed again in float (or in double below
+// TinyForHardware) from the same inputs. Elsewhere results are watched only to steer around the float unit's slow
+// path. The next step starts in the arithmetic that the last one needed, as tiny numbers come in regions.
 template <int W, int Stages = 8> struct Pass {
     using O = Ops<W>;
     using F = typename O::F;
@@ -39,6 +39,11 @@ template <int W, int Stages = 8> struct Pass {
     // the division through the reciprocal, with its three operations and a full check, pay. A narrower vector
     // divides while the other two or three ports are busy with the rest.
     static constexpr bool ReciprocalPays = O::Checked && W == 16;
+    // In the reciprocal mode the even stages still divide plainly: the divider works beside the two ports that the
+    // rest of a step keeps busy, and such a stage needs no watch of its dividends (its quotients are the float
+    // division's), so a step shared between the two takes less than either alone (measured on an Intel Xeon, where a
+    // 512-bit division occupies the divider for about ten cycles: half the stages on the divider did best).
+    static constexpr bool onDivider(int q) { return q % 2 == 0; }
     // Whether stage q hands its X vector on in registers from step to step (see step) instead of through the
     // scratch: only where the path has 32 vector registers; there every stage of narrower vectors, and with 16
     // lanes the first four (read by stages 2 to 5). Carrying more of them, or with 16 registers, GCC spills (or,
@@ -82,7 +87,9 @@ template <int W, int Stages = 8> struct Pass {
             return (a * sum + src) / c;
     }
 
-    template <int Mode, Arith A, class Checker> static F relax(F sum, F src, const Coefficients& k, Checker& check)
+    // plain: in the reciprocal mode's fast steps, divide as the float loops do (onDivider).
+    template <int Mode, Arith A, class Checker>
+    static F relax(F sum, F src, const Coefficients& k, Checker& check, bool plain)
     {
         if constexpr (A == Exact) {
             if constexpr (Mode == Quarter) {
@@ -95,6 +102,8 @@ template <int W, int Stages = 8> struct Pass {
                     return O::divExact(m + src, k.cf, k.cd, k.rcd);
             }
         } else if constexpr (A == Fast && Mode == Reciprocal) {
+            if (plain)
+                return relaxFloat<Dividing>(sum, src, k.a, k.c);
             // Exact only for the dividends Ops::reciprocalDivide names, so the step watches the dividends: a wrong
             // quotient of a tiny one can be 0, which a watch of the results would let pass.
             const F t = k.a * sum + src;
@@ -161,7 +170,7 @@ template <int W, int Stages = 8> struct Pass {
             if (!carriesX(q) || q >= P - 2)
                 O::store(x, src);
             const F sum = ((left + right) + down) + up;
-            F r = relax<Mode, A>(sum, src, g.k, check);
+            F r = relax<Mode, A>(sum, src, g.k, check, onDivider(q));
             // A lane on row 0 has t - 2k = 0, so only even stages have one (t0 is even), and lane 0 only in stage 0.
             // (The three lane sets are disjoint: their order does not matter.)
             if constexpr ((Edge & BottomEdge) != 0)
