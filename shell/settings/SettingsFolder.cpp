@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <sstream>
 #include <system_error>
 
 #include "shell/Path.h"
@@ -64,13 +63,6 @@ TomlDocument readTomlFile(const std::string& path, const std::string& name)
         return doc;
     }
     return parseToml(*text, name);
-}
-
-std::string tomlText(const toml::table& table)
-{
-    std::ostringstream out;
-    out << table << '\n';
-    return out.str();
 }
 
 SettingsFolder::SettingsFolder(std::optional<std::string> root) : root_(std::move(root)) {}

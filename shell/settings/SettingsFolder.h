@@ -15,6 +15,8 @@
 
 #include <toml++/toml.h>
 
+#include "shell/settings/TomlWriter.h"
+
 namespace vornix {
 
 // A TOML document read from a file, or why it could not be used.
@@ -32,8 +34,6 @@ constexpr std::size_t MaxTomlBytes = 1u << 20;
 TomlDocument parseToml(std::string_view text, const std::string& name);
 // Reads and parses the file at `path` (UTF-8); messages name it by `name`.
 TomlDocument readTomlFile(const std::string& path, const std::string& name);
-// The document as TOML text.
-std::string tomlText(const toml::table& table);
 
 class SettingsFolder {
 public:

@@ -84,18 +84,50 @@ TEST(OwnFiles, EveryBuiltInPresetAndAnOwnSchemeComeBackBitIdentical)
     // Thirds and byte fractions need every digit of a float; the name is any Unicode with quotes.
     OwnScheme scheme{"Ünïcode \"quoted\" 'name' ✓", {{0.0f, 1.0f / 3.0f, 76.0f / 255.0f, 0.1f, 1.0f},
                                                      {1.0f / 7.0f, 0.7f, 0.3f, 0.2f, 1.0f},
+                                                     {0.5f, 0.05f, 1e-30f, std::bit_cast<float>(1u), 1.0f},
                                                      {1.0f, std::bit_cast<float>(0x3F7FFFFFu), 0.0f, 1.0f, 1.0f}}};
     OwnPreset own{builtInPresets()[5], scheme};
     std::string error;
     const auto back = throughText(own, error);
     ASSERT_TRUE(back && back->scheme) << error;
-    ASSERT_EQ(back->scheme->stops.size(), 3u);
-    for (std::size_t k = 0; k < 3; ++k) {
+    ASSERT_EQ(back->scheme->stops.size(), 4u);
+    for (std::size_t k = 0; k < 4; ++k) {
         const ColorStop &a = scheme.stops[k], &b = back->scheme->stops[k];
         EXPECT_EQ(std::make_tuple(bits(a.position), bits(a.r), bits(a.g), bits(a.b)),
                   std::make_tuple(bits(b.position), bits(b.r), bits(b.g), bits(b.b)));
     }
     EXPECT_EQ(back->scheme->name, scheme.name);
+}
+
+// The settings file is read, changed and written back whole, so whatever a user put in it must survive the writer.
+TEST(OwnFiles, AnyDocumentIsWrittenSoThatItReadsBackTheSame)
+{
+    const TomlDocument doc = parseToml(R"(
+        format = 1
+        "key with spaces" = 'x'
+        "new\nline" = "tab\there"
+        tiny = [ 0.0, 0.01, 1e-300, -2.5e-8, 5e-324 ]
+        huge = [ 1e300, -inf, 12345678901234567.0 ]
+        nested = [ [ 1, 2 ], [], [ { a = 1, b = [ 0.001 ] } ], [ 'mixed', 3, 0.05 ] ]
+        point = { x = 0.02, y = { z = -0.003 }, empty = {} }
+        when = 2026-12-09T10:30:00Z
+        multi = """two
+        lines"""
+        [outer.inner]
+        v = 0.07
+        [[outer.list]]
+        c = [ 0.04, 0.5 ]
+        [[outer.list]]
+        [[outer.list.deeper]]
+        d = 1
+        [empty]
+    )", "rich.toml");
+    ASSERT_TRUE(doc) << doc.error;
+    const std::string text = tomlText(doc.table);
+    const TomlDocument back = parseToml(text, "again.toml");
+    ASSERT_TRUE(back) << back.error << "\n" << text;
+    EXPECT_EQ(back.table, doc.table) << text;
+    EXPECT_EQ(tomlText(back.table), text);
 }
 
 TEST(OwnFiles, DocumentsThatCannotBeUsedAreRefusedWithTheReason)
