@@ -69,6 +69,8 @@ namespace {
 // Chunks by which pass p - 1 must lead pass p: a chunk ending at stage t reads rows up to t, which pass p - 1
 // finishes at stage t + 2 (lanes - 1), at most 30 stages later.
 constexpr std::uint32_t PassLag = 2;
+// Chunks of PassChunk stages or rows that cover `units` of them.
+constexpr std::uint32_t chunksOf(std::uint32_t units) { return (units + PassChunk - 1) / PassChunk; }
 // The pass numbers of row tasks (SweepJob::rowsBefore, rowsAfter).
 constexpr std::uint16_t RowsBeforeSlot = 0xfffe;
 constexpr std::uint16_t RowsAfterSlot = 0xffff;
@@ -139,14 +141,14 @@ std::size_t Solver::taskCount(const Plan& plan, std::uint32_t n)
 {
     std::size_t count = 0;
     for (int p = 0; p < plan.passes; ++p)
-        count += (passStages(n, plan.lanes[static_cast<std::size_t>(p)]) + PassChunk - 1) / PassChunk;
+        count += chunksOf(passStages(n, plan.lanes[static_cast<std::size_t>(p)]));
     return count;
 }
 
 void Solver::resize(std::uint32_t n)
 {
     // Row tasks of PassChunk rows, ahead of and behind one solve (solveAround).
-    const std::size_t rowChunks = (static_cast<std::size_t>(n) + PassChunk - 1) / PassChunk;
+    const std::size_t rowChunks = chunksOf(n);
     std::size_t most = 0;
     std::size_t taskCount = 0;
     for (int widest : {1, 4, 8, 16}) {
@@ -338,7 +340,7 @@ void Solver::addSolve(SweepJob& job, const Grid& g, float* x, const float* x0, B
                                 .ring = ring, .zeros = zeros_.data(), .reciprocal = reciprocal};
         ring += (passRingFloats(g.n, lanes) + 15) / 16 * 16;
         job.stages[p] = passStages(g.n, lanes);
-        job.chunks[p] = (job.stages[p] + PassChunk - 1) / PassChunk;
+        job.chunks[p] = chunksOf(job.stages[p]);
         job.after[p] = k > 0 ? p - 1 : -1;
         job.depth[p] = static_cast<std::uint32_t>(k);
         job.taskCount += job.chunks[p];
@@ -379,7 +381,7 @@ void Solver::solveAround(const Grid& g, float* x, const float* x0, Boundary b, f
     addSolve(job, g, x, x0, b, a, c, makePlan(kernels_->lanes), ring);
     if (threaded) {
         const auto chunks = [](const RowJob* rows) {
-            return rows ? (rows->end - rows->first + PassChunk - 1) / PassChunk : 0;
+            return rows ? chunksOf(rows->end - rows->first) : 0u;
         };
         job.rowsBefore = before;
         job.chunksBefore = chunks(before);
