@@ -164,8 +164,14 @@ e2e_fresh_dir() {
 # it did not take the focus (the id is printed all the same).
 e2e_focus_titled() {
     local id _
-    id=$(timeout 30 xdotool search --sync --onlyvisible --name "$1" 2>/dev/null | tail -n 1)
-    [ -n "$id" ] || return 1
+    # One search at a time until one finds it: xdotool stops with an X error (BadWindow from QueryTree) when a window
+    # goes away while it walks the window tree, as the save dialog does while its question comes up, and a single
+    # search --sync would then report nothing.
+    local deadline=$((SECONDS + 30))
+    until id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | tail -n 1) && [ -n "$id" ]; do
+        [ "$SECONDS" -lt "$deadline" ] || return 1
+        sleep 0.2
+    done
     for _ in $(seq 1 50); do
         xdotool windowfocus --sync "$id" 2>/dev/null
         [ "$(xdotool getwindowfocus 2>/dev/null)" = "$id" ] && break
@@ -176,14 +182,31 @@ e2e_focus_titled() {
     [ "$(xdotool getwindowfocus 2>/dev/null)" = "$id" ]
 }
 
-e2e_titled_gone() { ! xdotool search --onlyvisible --name "$1" >/dev/null 2>&1; }
+# For a failure that needs explaining: the whole screen and the names of its visible windows, kept in $E2E_DIR.
+e2e_keep_screen() {
+    local stem="$E2E_DIR/$1-$(date +%H%M%S)" id
+    import -window root "$stem.png" 2>/dev/null
+    for id in $(xdotool search --onlyvisible --name . 2>/dev/null); do
+        echo "$id $(xdotool getwindowname "$id" 2>/dev/null)"
+    done >"$stem.windows"
+    echo "the screen is kept in $stem.png, its windows in $stem.windows"
+}
+
+# Gone when two searches a moment apart find nothing (a search that met an X error finds nothing too).
+e2e_titled_gone() {
+    local _
+    for _ in 1 2; do
+        ! xdotool search --onlyvisible --name "$1" >/dev/null 2>&1 || return 1
+        sleep 0.1
+    done
+}
 
 # A question or message (a zenity window, a Wine message box): presses KEY in it and waits until no window titled
 # TITLE is left; then gives the focus to WINDOW when one is named (the program's, which may not be there any more).
 e2e_answer() {
     local id
     id=$(e2e_focus_titled "$1")
-    [ -n "$id" ] || { echo "no window \"$1\" appeared"; return 1; }
+    [ -n "$id" ] || { echo "no window \"$1\" appeared"; e2e_keep_screen "no-window"; return 1; }
     xdotool key "$2"
     e2e_wait 20 e2e_titled_gone "$1" || return 1
     [ -z "${3:-}" ] || xdotool windowfocus --sync "$3"
