@@ -14,6 +14,7 @@
 #   e2e_click X Y [BTN]   moves to window pixel (X, Y) and clicks (button 1 by default)
 #   e2e_drag BTN X0 Y0 X1 Y1 [STEPS]   presses BTN at (X0, Y0), moves in STEPS steps to (X1, Y1), releases
 #   e2e_fresh_dir NAME    makes $E2E_DIR/NAME anew, empty; prints its path
+#   e2e_find_window SECS ARGS...   the windows "xdotool search ARGS" finds, searching until it finds any
 #   e2e_focus_titled TITLE   focuses the newest visible window whose name matches TITLE; prints its id
 #   e2e_answer TITLE KEY [WINDOW]   answers the window titled TITLE with KEY, waits until it is gone, focuses WINDOW
 #   e2e_dialog_save PATH  answers the open save dialog with PATH; e2e_dialog_cancel cancels it (the dialog is found by
@@ -162,16 +163,23 @@ e2e_fresh_dir() {
 # There is no window manager to give a new window (a dialog, a question) the focus: waits up to 30 seconds for a
 # visible window whose name matches TITLE, focuses the newest one and prints its id. Status 1 when none appeared or
 # it did not take the focus (the id is printed all the same).
-e2e_focus_titled() {
-    local id _
-    # One search at a time until one finds it: xdotool stops with an X error (BadWindow from QueryTree) when a window
-    # goes away while it walks the window tree, as the save dialog does while its question comes up, and a single
-    # search --sync would then report nothing.
-    local deadline=$((SECONDS + 30))
-    until id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | tail -n 1) && [ -n "$id" ]; do
+# Prints the windows `xdotool search ARGS` finds, once it finds any (nothing after SECS seconds). One search at a
+# time: xdotool stops with an X error (BadWindow from QueryTree) when a window goes away while it walks the window
+# tree, as the save dialog does while its question comes up, and a single search --sync would then report nothing.
+e2e_find_window() {
+    local deadline=$((SECONDS + $1)) found
+    shift
+    until found=$(xdotool search "$@" 2>/dev/null) && [ -n "$found" ]; do
         [ "$SECONDS" -lt "$deadline" ] || return 1
         sleep 0.2
     done
+    echo "$found"
+}
+
+e2e_focus_titled() {
+    local id _
+    id=$(e2e_find_window 30 --onlyvisible --name "$1" | tail -n 1)
+    [ -n "$id" ] || return 1
     for _ in $(seq 1 50); do
         xdotool windowfocus --sync "$id" 2>/dev/null
         [ "$(xdotool getwindowfocus 2>/dev/null)" = "$id" ] && break

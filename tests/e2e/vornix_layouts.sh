@@ -15,7 +15,7 @@ probe_keys() {   # LAYOUT KEYSYMS...: the probe's key-down lines (modifier keys 
     "$VORNIX_SHELL_PROBE" >"$out" 2>&1 &
     pid=$!
     local wid
-    wid=$(timeout 30 xdotool search --sync --onlyvisible --pid "$pid" | head -n 1)
+    wid=$(e2e_find_window 30 --onlyvisible --pid "$pid" | head -n 1)
     xdotool windowfocus --sync "$wid"
     local k
     for k in "$@"; do

@@ -88,7 +88,7 @@ check 'tr -d "\r" <"$E2E_DIR/gl14.err" | grep -q "No OpenGL context could be mad
 MESA_EXTENSION_OVERRIDE=-GL_ARB_texture_float wine "$VORNIX_BIN" >"$E2E_DIR/stdout.log" 2>"$E2E_DIR/stderr.log" &
 E2E_PID=$!
 check 'answer "^vornix$" Return' "without float textures a message box says the CPU engine runs"
-E2E_WID=$(timeout 60 xdotool search --sync --onlyvisible --name "^vornix - Quillon" | head -n 1)
+E2E_WID=$(e2e_find_window 60 --onlyvisible --name "^vornix - Quillon" | head -n 1)
 xdotool windowfocus --sync "$E2E_WID"
 check 'app_shot_until weak-start 60 app_is_help' "the program starts on the help picture"
 app_dismiss_help
