@@ -200,14 +200,16 @@ e2e_keep_screen() {
     echo "the screen is kept in $stem.png, its windows in $stem.windows"
 }
 
-# Gone when two searches a moment apart find nothing (a search that met an X error finds nothing too).
-e2e_titled_gone() {
+# Whether `xdotool search ARGS` finds nothing, twice a moment apart (a search that met an X error finds nothing too).
+e2e_none_found() {
     local _
     for _ in 1 2; do
-        ! xdotool search --onlyvisible --name "$1" >/dev/null 2>&1 || return 1
+        ! xdotool search "$@" >/dev/null 2>&1 || return 1
         sleep 0.1
     done
 }
+
+e2e_titled_gone() { e2e_none_found --onlyvisible --name "$1"; }
 
 # A question or message (a zenity window, a Wine message box): presses KEY in it and waits until no window titled
 # TITLE is left; then gives the focus to WINDOW when one is named (the program's, which may not be there any more).
@@ -230,7 +232,7 @@ e2e_dialog_window() {
     return 1
 }
 
-e2e_dialog_gone() { ! xdotool search --name "^${E2E_DIALOG_TITLE:-Save Picture}$" >/dev/null 2>&1; }
+e2e_dialog_gone() { e2e_none_found --name "^${E2E_DIALOG_TITLE:-Save Picture}$"; }
 
 e2e_dialog_done() {
     e2e_wait 20 e2e_dialog_gone || { echo "the save dialog did not close"; return 1; }
