@@ -160,9 +160,6 @@ e2e_fresh_dir() {
     echo "$E2E_DIR/$1"
 }
 
-# There is no window manager to give a new window (a dialog, a question) the focus: waits up to 30 seconds for a
-# visible window whose name matches TITLE, focuses the newest one and prints its id. Status 1 when none appeared or
-# it did not take the focus (the id is printed all the same).
 # Prints the windows `xdotool search ARGS` finds, once it finds any (nothing after SECS seconds). One search at a
 # time: xdotool stops with an X error (BadWindow from QueryTree) when a window goes away while it walks the window
 # tree, as the save dialog does while its question comes up, and a single search --sync would then report nothing.
@@ -176,6 +173,9 @@ e2e_find_window() {
     echo "$found"
 }
 
+# There is no window manager to give a new window (a dialog, a question) the focus: waits up to 30 seconds for a
+# visible window whose name matches TITLE, focuses the newest one and prints its id. Status 1 when none appeared or
+# it did not take the focus (the id is printed all the same).
 e2e_focus_titled() {
     local id _
     id=$(e2e_find_window 30 --onlyvisible --name "$1" | tail -n 1)
