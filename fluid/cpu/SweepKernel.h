@@ -478,11 +478,14 @@ template <int W, int Stages = 8> struct Pass {
         run<Mode, false>(p, first, end);
     }
 
+    // Whether the pass divides by c (not c == 1, not the pressure's a == 1, c == 4).
+    static bool divides(const SweepPass& p) { return p.c != 1.0f && !(p.a == 1.0f && p.c == 4.0f); }
+
     static void sweep(const SweepPass& p, std::uint32_t first, std::uint32_t end)
     {
         if (p.c == 1.0f)
             runChecked<NoDivision>(p, first, end);
-        else if (p.a == 1.0f && p.c == 4.0f)
+        else if (!divides(p))
             runChecked<Quarter>(p, first, end);
         else if constexpr (ReciprocalPays) {
             if (p.reciprocal)
@@ -494,7 +497,12 @@ template <int W, int Stages = 8> struct Pass {
     }
 };
 
-constexpr std::uint32_t TwelveStagesFrom = 400;
+// Grid sizes from which paired 4-lane passes run twelve interleaved stages: more chains in flight hide more of a
+// step's latency, which a division makes long, but each group starts and ends with 2P steps of single stages. Measured
+// on an Intel Xeon (model 167): dividing passes gain from N = 100 (-10 % at N = 100 and 200, -23 % at 1000, +4 % at
+// 64), the others only from between 200 (+7 %) and 300 (-4 %).
+constexpr std::uint32_t TwelveStagesFrom = 250;
+constexpr std::uint32_t TwelveDividingStagesFrom = 100;
 
 template <int W> void sweepPass(const SweepPass& p, std::uint32_t first, std::uint32_t end)
 {
@@ -506,10 +514,8 @@ template <int W> void sweepPass(const SweepPass& p, std::uint32_t first, std::ui
             return Pass<8>::sweep(p, first, end);
     if constexpr (W >= 4)
         if (p.lanes == 4) {
-            // Paired 4-lane steps are short enough for twelve interleaved stages to pay on large grids; on small
-            // ones the extra steps at a group's start and end (2P per group) cost more.
             if constexpr (Pass<4>::Paired)
-                if (p.n >= TwelveStagesFrom)
+                if (p.n >= (Pass<4>::divides(p) ? TwelveDividingStagesFrom : TwelveStagesFrom))
                     return Pass<4, 12>::sweep(p, first, end);
             return Pass<4>::sweep(p, first, end);
         }
